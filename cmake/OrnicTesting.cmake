@@ -1,0 +1,47 @@
+# Test helpers shared by every build. Natively GoogleTest comes from Debian's packages; the
+# MinGW builds compile it from Debian's source package with the cross compiler.
+if(NOT ORNIC_BUILD_TESTS)
+  return()
+endif()
+
+if(CMAKE_CROSSCOMPILING)
+  set(ORNIC_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(${ORNIC_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# Under wine every test shares one prefix; it is made once, before the tests, so that parallel
+# first starts do not race to create it.
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME wine_prefix_setup
+           COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init)
+  set_tests_properties(wine_prefix_setup PROPERTIES
+    FIXTURES_SETUP wineprefix
+    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+    TIMEOUT 300)
+endif()
+
+# ornic_add_test(<name> SOURCES ... LIBS ... LABELS ...)
+# One CTest test per binary: under wine each start costs about a second.
+function(ornic_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  if(ORNIC_STATIC_EXE_FLAGS)
+    target_link_options(${name} PRIVATE ${ORNIC_STATIC_EXE_FLAGS})
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    set_tests_properties(${name} PROPERTIES
+      FIXTURES_REQUIRED wineprefix
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+  endif()
+endfunction()

@@ -1,0 +1,193 @@
+#include "registry/CameraList.h"
+
+#include <cctype>
+#include <new>
+#include <stdexcept>
+
+#include "camera/Camera.h"
+#include "camera/DeviceEntry.h"
+#include "sdk/MvStatus.h"
+#include "util/Logger.h"
+
+namespace {
+
+std::atomic<CameraList*> listInstance{nullptr};
+
+bool EqualsNoCase(const char* a, const char* b) {
+    if (a == nullptr || b == nullptr) return false;
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+            return false;
+    }
+    return *a == *b;
+}
+
+const int kLogPort = 99;  // the driver-wide port: the list concerns no single camera
+
+}  // namespace
+
+void CameraList::InitInstance() {
+    if (listInstance.load() != nullptr) {
+        ORNIC_LOG_INFO(kLogPort, "CameraList::InitInstance", "CameraList: WARNING: already initialized");
+        return;
+    }
+    CameraList* list = new CameraList();
+    listInstance.store(list);
+    list->DoInit();
+}
+
+CameraList& CameraList::Instance() {
+    CameraList* list = listInstance.load();
+    if (list == nullptr) throw std::runtime_error("CameraList instance not ready yet");
+    return *list;
+}
+
+CameraList* CameraList::InstanceOrNull() { return listInstance.load(); }
+
+void CameraList::ReleaseInstance() {
+    CameraList* list = listInstance.exchange(nullptr);
+    delete list;
+}
+
+CameraList::CameraList() {
+    mvCameras.reserve(kPortCount);
+    for (auto& port : _ports) port.store(nullptr);
+}
+
+void CameraList::DoInit() {
+    const char* tag = "CameraList::DoInit";
+    ORNIC_LOG_TRACE(kLogPort, tag, "CameraList Init");
+    MvStatus status(MV_CC_Initialize());
+    if (!status.Ok()) {
+        ORNIC_LOG_ERR(kLogPort, tag, "SDK initialize error: " << status);
+        return;
+    }
+    deviceList = MvDeviceInfoList{};
+    status = MV_CC_EnumDevices(MV_GIGE_DEVICE | MV_USB_DEVICE, &deviceList);
+    if (!status.Ok()) {
+        ORNIC_LOG_ERR(kLogPort, tag, "CameraList: enumerate devices fails: " << status);
+        return;
+    }
+    if (deviceList.nDeviceNum == 0) {
+        ORNIC_LOG_INFO(kLogPort, tag, "No cameras found");
+        return;
+    }
+    // A misbehaving SDK must not walk us past the record array.
+    const uint32_t deviceCount = deviceList.nDeviceNum < MV_MAX_DEVICE_NUM ? deviceList.nDeviceNum : MV_MAX_DEVICE_NUM;
+    int32_t count = 0;
+    for (uint32_t i = 0; i < deviceCount; ++i) {
+        const MvDeviceInfo* record = deviceList.pDeviceInfo[i];
+        if (record == nullptr) break;
+        const DeviceEntry entry = DeviceEntry::FromSdkRecord(record);
+        if (!entry.isGigE && !entry.isUsb) {
+            ORNIC_LOG_INFO(kLogPort, tag, "Ignoring device " << entry.configName);
+            continue;
+        }
+        ORNIC_LOG_INFO(kLogPort, tag, "Creating " << (entry.isGigE ? "GigE" : "USB") << " device " << entry.configName);
+        Camera* camera = nullptr;
+        try {
+            camera = new Camera(entry);
+        } catch (...) {
+            camera = nullptr;
+        }
+        if (camera != nullptr) {
+            ++count;
+            AddCamera(camera);
+        } else {
+            ORNIC_LOG_ERR(kLogPort, tag, "CameraList: could not allocate Camera object for camera " << entry.configName);
+        }
+    }
+    if (!CreateConfigNames()) return;
+    initialized.store(true);
+    ORNIC_LOG_INFO(kLogPort, tag, "CameraList::Init: " << count << " camera(s) found");
+}
+
+void CameraList::AddCamera(Camera* camera) {
+    std::lock_guard<std::mutex> lock(camerasLock);
+    for (Camera* existing : mvCameras) {
+        if (existing == camera) return;
+    }
+    mvCameras.push_back(camera);
+}
+
+int CameraList::CameraCount() {
+    std::lock_guard<std::mutex> lock(camerasLock);
+    return static_cast<int>(mvCameras.size());
+}
+
+Camera* CameraList::CameraAt(int index) {
+    std::lock_guard<std::mutex> lock(camerasLock);
+    if (index < 0 || index >= static_cast<int>(mvCameras.size())) return nullptr;
+    return mvCameras[static_cast<size_t>(index)];
+}
+
+bool CameraList::CreateConfigNames() {
+    configNames.clear();
+    const int count = CameraCount();
+    for (int index = 0; index < count; ++index) {
+        Camera* camera = CameraAt(index);
+        if (camera == nullptr) {
+            ORNIC_LOG_ERR(kLogPort, "CameraList::CreateConfigNames", "mvCameras not initialized");
+            return false;
+        }
+        configNames.push_back(camera->ConfigName().c_str());
+    }
+    configNames.push_back(nullptr);
+    return true;
+}
+
+const char* const* CameraList::ConfigNames() const {
+    // A half-built array has no terminator; the host would read past its end.
+    if (configNames.empty() || configNames.back() != nullptr) return nullptr;
+    return configNames.data();
+}
+
+Camera* CameraList::GetByName(const char* name) {
+    const char* tag = "CameraList::GetByName";
+    ORNIC_LOG_TRACE(kLogPort, tag, "CameraList GetByName " << name);
+    const int count = CameraCount();
+    for (int index = 0; index < count; ++index) {
+        Camera* camera = CameraAt(index);
+        if (camera != nullptr && EqualsNoCase(name, camera->ConfigName().c_str())) return camera;
+    }
+    ORNIC_LOG_ERR(kLogPort, tag, "Camera '" << name << "' not found");
+    return nullptr;
+}
+
+Camera* CameraList::CameraOnPort(int port) const {
+    if (!IsValidPort(port)) return nullptr;
+    return _ports[static_cast<size_t>(port)].load();
+}
+
+bool CameraList::SetPortBinding(int port, Camera* camera) {
+    const char* tag = "CameraList::SetPortBinding";
+    if (!IsValidPort(port)) {
+        ORNIC_LOG_ERR(kLogPort, tag, "SetCamByPort portNo out of bounds: " << port);
+        return false;
+    }
+    std::atomic<Camera*>& entry = _ports[static_cast<size_t>(port)];
+    if ((camera == nullptr) == (entry.load() == nullptr)) {
+        ORNIC_LOG_WARN(kLogPort, tag, "SetPortBinding twice setting/resetting _ports");
+    }
+    entry.store(camera);
+    return true;
+}
+
+void CameraList::DeleteCameras() {
+    std::lock_guard<std::mutex> lock(camerasLock);
+    for (Camera* camera : mvCameras) delete camera;
+    mvCameras.clear();
+}
+
+CameraList::~CameraList() {
+    const char* tag = "CameraList::~CameraList";
+    ORNIC_LOG_Info(kLogPort, tag, "CameraList dtor: entering");
+    for (const auto& port : _ports) {
+        if (port.load() != nullptr) ORNIC_LOG_WARN(kLogPort, tag, "~CameraList: not all _ports entries empty");
+    }
+    // The names point into the cameras; drop them before the cameras go.
+    configNames.clear();
+    DeleteCameras();
+    if (MV_CC_Finalize() != 0) ORNIC_LOG_WARN(kLogPort, tag, "MV_CC_Finalize failed");
+    ORNIC_LOG_Info(kLogPort, tag, "CameraList dtor: leaving");
+}

@@ -1,0 +1,57 @@
+// The process-wide registry of cameras: SDK start, one enumeration, one Camera per usable
+// device, the configuration names the host sees, and the bindings of cameras to the 20 ports.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "sdk/MvSdk.h"
+
+class Camera;
+
+class CameraList {
+public:
+    static constexpr int kPortCount = 20;
+
+    // Creates the list and starts it; a failed start leaves an existing, uninitialised list.
+    static void InitInstance();
+    // Throws std::runtime_error("CameraList instance not ready yet") while no list exists.
+    static CameraList& Instance();
+    // The list, or null while none exists; for callers that must not throw.
+    static CameraList* InstanceOrNull();
+    static void ReleaseInstance();
+
+    ~CameraList();
+    CameraList(const CameraList&) = delete;
+    CameraList& operator=(const CameraList&) = delete;
+
+    bool Initialized() const { return initialized.load(); }
+
+    int CameraCount();
+    Camera* CameraAt(int index);
+    bool CreateConfigNames();
+    // The null-terminated name array handed to the host, or null when there is none or it
+    // was left without its terminator.
+    const char* const* ConfigNames() const;
+
+    Camera* GetByName(const char* name);
+    static bool IsValidPort(int port) { return port >= 0 && port < kPortCount; }
+    Camera* CameraOnPort(int port) const;
+    bool SetPortBinding(int port, Camera* camera);
+
+private:
+    CameraList();
+    void DoInit();
+    void AddCamera(Camera* camera);
+    void DeleteCameras();
+
+    std::vector<Camera*> mvCameras;
+    std::mutex camerasLock;
+    std::vector<const char*> configNames;
+    std::atomic<bool> initialized{false};
+    std::array<std::atomic<Camera*>, kPortCount> _ports{};
+    MvDeviceInfoList deviceList{};
+};

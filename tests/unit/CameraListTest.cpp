@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "GlobalLog.h"
+#include "camera/Camera.h"
+#include "camera/DeviceEntry.h"
+#include "camsim/SimControl.h"
+#include "registry/CameraList.h"
+
+namespace {
+
+class CameraListTest : public testing::Test {
+protected:
+    void SetUp() override {
+        CamSim_Reset();
+        CamSim_ClearDevices();
+        FlushGlobalLog();  // lines of earlier tests may still be on their way
+        GlobalLog().Clear();
+    }
+    void TearDown() override {
+        CameraList::ReleaseInstance();
+        CamSim_Reset();
+    }
+
+    // Waits for everything logged so far, then counts lines holding `text`.
+    static size_t Logged(const std::string& text) {
+        FlushGlobalLog();
+        return GlobalLog().Count(text);
+    }
+};
+
+std::string Name(const char* const* names, int index) { return names[index] != nullptr ? names[index] : "<null>"; }
+
+}  // namespace
+
+TEST_F(CameraListTest, TwoDevicesGiveTwoNamesInEnumerationOrder) {
+    ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
+    ASSERT_NE(CamSim_AddDevice(MV_USB_DEVICE, "CAM-2", "B2", CAMSIM_KIND_BAYER_RG), 0u);
+    CameraList::InitInstance();
+    CameraList& list = CameraList::Instance();
+    EXPECT_TRUE(list.Initialized());
+    ASSERT_EQ(list.CameraCount(), 2);
+    const char* const* names = list.ConfigNames();
+    ASSERT_NE(names, nullptr);
+    EXPECT_EQ(Name(names, 0), "CAM-1 (A1)");
+    EXPECT_EQ(Name(names, 1), "CAM-2 (B2)");
+    EXPECT_EQ(names[2], nullptr);
+    EXPECT_EQ(names[0], list.CameraAt(0)->ConfigName().c_str());  // handed out, not copied
+    EXPECT_TRUE(list.CameraAt(0)->DeviceInfo().isGigE);
+    EXPECT_TRUE(list.CameraAt(1)->DeviceInfo().isUsb);
+    EXPECT_EQ(list.CameraAt(2), nullptr);
+    EXPECT_EQ(list.CameraAt(-1), nullptr);
+
+    EXPECT_EQ(Logged("#99: INFO: Creating GigE device CAM-1 (A1) {CameraList::DoInit}\n"), 1u);
+    EXPECT_EQ(Logged("#99: INFO: Creating USB device CAM-2 (B2) {CameraList::DoInit}\n"), 1u);
+    EXPECT_EQ(Logged("#99: INFO: CameraList::Init: 2 camera(s) found {CameraList::DoInit}\n"), 1u);
+}
+
+TEST_F(CameraListTest, LookupIgnoresLetterCaseAndReportsUnknownNames) {
+    ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "Cam-Line", "Sn9", CAMSIM_KIND_MONO), 0u);
+    CameraList::InitInstance();
+    CameraList& list = CameraList::Instance();
+    Camera* camera = list.GetByName("CAM-LINE (SN9)");
+    ASSERT_NE(camera, nullptr);
+    EXPECT_EQ(camera->ConfigName(), "Cam-Line (Sn9)");
+    EXPECT_EQ(list.GetByName("cam-line (sn9)"), camera);
+    EXPECT_EQ(list.GetByName("Cam-Line (Sn9"), nullptr);
+    EXPECT_EQ(list.GetByName("Cam-Line (Sn9) "), nullptr);
+    EXPECT_EQ(list.GetByName(nullptr), nullptr);
+    EXPECT_EQ(Logged("#99: ERR: Camera 'Cam-Line (Sn9' not found {CameraList::GetByName}\n"), 1u);
+    EXPECT_EQ(Logged("#99: trace: CameraList GetByName CAM-LINE (SN9) {CameraList::GetByName}\n"), 1u);
+}
+
+TEST_F(CameraListTest, NoCameraLeavesTheListUninitialisedWithoutNames) {
+    CameraList::InitInstance();
+    CameraList& list = CameraList::Instance();
+    EXPECT_FALSE(list.Initialized());
+    EXPECT_EQ(list.CameraCount(), 0);
+    EXPECT_EQ(list.ConfigNames(), nullptr);
+    EXPECT_EQ(Logged("#99: INFO: No cameras found {CameraList::DoInit}\n"), 1u);
+}
+
+TEST_F(CameraListTest, SdkFailuresAreLoggedWithTheirStatusText) {
+    ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
+    ASSERT_EQ(CamSim_FailNext("MV_CC_Initialize", 1, MV_E_RESOURCE), 0);
+    CameraList::InitInstance();
+    EXPECT_FALSE(CameraList::Instance().Initialized());
+    EXPECT_EQ(CameraList::Instance().ConfigNames(), nullptr);
+    EXPECT_EQ(Logged("#99: ERR: SDK initialize error:  /rc= Applying resource failed {CameraList::DoInit}\n"), 1u);
+    CameraList::ReleaseInstance();
+    // The SDK was never started, so finalising it fails; that is only a warning.
+    EXPECT_EQ(Logged("#99: Warning: MV_CC_Finalize failed {CameraList::~CameraList}\n"), 1u);
+
+    ASSERT_EQ(CamSim_FailNext("MV_CC_EnumDevices", 1, 0x80000005u), 0);
+    CameraList::InitInstance();
+    EXPECT_FALSE(CameraList::Instance().Initialized());
+    EXPECT_EQ(CameraList::Instance().CameraCount(), 0);
+    EXPECT_EQ(Logged("#99: ERR: CameraList: enumerate devices fails:  /rc=Unrecognized code 2147483653 "
+                     "{CameraList::DoInit}\n"),
+              1u);
+}
+
+TEST_F(CameraListTest, InstanceExistsOnlyBetweenInitAndRelease) {
+    EXPECT_EQ(CameraList::InstanceOrNull(), nullptr);
+    try {
+        CameraList::Instance();
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "CameraList instance not ready yet");
+    }
+    ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
+    CameraList::InitInstance();
+    CameraList* first = CameraList::InstanceOrNull();
+    ASSERT_NE(first, nullptr);
+    CameraList::InitInstance();
+    EXPECT_EQ(CameraList::InstanceOrNull(), first);
+    EXPECT_EQ(Logged("#99: INFO: CameraList: WARNING: already initialized {CameraList::InitInstance}\n"), 1u);
+    EXPECT_EQ(CamSim_GetCallCount("MV_CC_EnumDevices"), 1u);
+    CameraList::ReleaseInstance();
+    EXPECT_EQ(CameraList::InstanceOrNull(), nullptr);
+    EXPECT_EQ(CamSim_GetCallCount("MV_CC_Finalize"), 1u);
+    EXPECT_EQ(CamSim_GetInitCount(), 0u);
+}
+
+TEST_F(CameraListTest, PortBindings) {
+    ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
+    ASSERT_NE(CamSim_AddDevice(MV_USB_DEVICE, "CAM-2", "B2", CAMSIM_KIND_MONO), 0u);
+    CameraList::InitInstance();
+    CameraList& list = CameraList::Instance();
+    Camera* first = list.CameraAt(0);
+    Camera* second = list.CameraAt(1);
+
+    EXPECT_FALSE(CameraList::IsValidPort(-1));
+    EXPECT_TRUE(CameraList::IsValidPort(0));
+    EXPECT_TRUE(CameraList::IsValidPort(19));
+    EXPECT_FALSE(CameraList::IsValidPort(20));
+
+    EXPECT_FALSE(list.SetPortBinding(20, first));
+    EXPECT_FALSE(list.SetPortBinding(-1, first));
+    EXPECT_EQ(Logged("#99: ERR: SetCamByPort portNo out of bounds: 20 {CameraList::SetPortBinding}\n"), 1u);
+    EXPECT_EQ(Logged("SetCamByPort portNo out of bounds: -1"), 1u);
+
+    EXPECT_TRUE(list.SetPortBinding(3, first));
+    EXPECT_EQ(list.CameraOnPort(3), first);
+    EXPECT_EQ(list.CameraOnPort(4), nullptr);
+    EXPECT_EQ(list.CameraOnPort(-1), nullptr);
+    EXPECT_EQ(list.CameraOnPort(20), nullptr);
+    EXPECT_EQ(Logged("SetPortBinding twice"), 0u);
+
+    // A second camera on a bound port replaces the first, with a warning.
+    EXPECT_TRUE(list.SetPortBinding(3, second));
+    EXPECT_EQ(list.CameraOnPort(3), second);
+    EXPECT_EQ(Logged("#99: Warning: SetPortBinding twice setting/resetting _ports {CameraList::SetPortBinding}\n"), 1u);
+
+    EXPECT_TRUE(list.SetPortBinding(3, nullptr));
+    EXPECT_EQ(list.CameraOnPort(3), nullptr);
+    EXPECT_EQ(Logged("SetPortBinding twice"), 1u);
+    EXPECT_TRUE(list.SetPortBinding(3, nullptr));
+    EXPECT_EQ(Logged("SetPortBinding twice"), 2u);
+}
+
+TEST_F(CameraListTest, DestroyingTheListWarnsOncePerBoundPortAndDeletesTheCameras) {
+    ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
+    ASSERT_NE(CamSim_AddDevice(MV_USB_DEVICE, "CAM-2", "B2", CAMSIM_KIND_MONO), 0u);
+    CameraList::InitInstance();
+    CameraList& list = CameraList::Instance();
+    list.SetPortBinding(0, list.CameraAt(0));
+    list.SetPortBinding(7, list.CameraAt(1));
+    CameraList::ReleaseInstance();
+    EXPECT_EQ(Logged("#99: Warning: ~CameraList: not all _ports entries empty {CameraList::~CameraList}\n"), 2u);
+    EXPECT_EQ(Logged("###: Info: Camera dtor {Camera::~Camera}\n"), 2u);
+    EXPECT_EQ(Logged("#99: Info: CameraList dtor: entering {CameraList::~CameraList}\n"), 1u);
+    EXPECT_EQ(Logged("#99: Info: CameraList dtor: leaving {CameraList::~CameraList}\n"), 1u);
+    EXPECT_EQ(Logged("MV_CC_Finalize failed"), 0u);
+    EXPECT_EQ(CamSim_GetCallCount("MV_CC_Finalize"), 1u);
+}
+
+TEST(DeviceEntryTest, TextsComeFromTheRecordsFixedFields) {
+    MvDeviceInfo gige{};
+    gige.nTLayerType = MV_GIGE_DEVICE;
+    // A full field has no terminator; the copy stops at the field's end.
+    std::memset(gige.SpecialInfo.stGigEInfo.chModelName, 'M', MV_GIGE_MODEL_NAME_LEN);
+    std::memset(gige.SpecialInfo.stGigEInfo.chSerialNumber, 'S', MV_GIGE_SERIAL_NUMBER_LEN);
+    const DeviceEntry gigeEntry = DeviceEntry::FromSdkRecord(&gige);
+    EXPECT_TRUE(gigeEntry.isGigE);
+    EXPECT_FALSE(gigeEntry.isUsb);
+    EXPECT_EQ(gigeEntry.modelName, std::string(32, 'M'));
+    EXPECT_EQ(gigeEntry.serialNumber, std::string(16, 'S'));
+    EXPECT_EQ(gigeEntry.configName, std::string(32, 'M') + " (" + std::string(16, 'S') + ")");
+    EXPECT_EQ(gigeEntry.sdkDevice, &gige);
+
+    MvDeviceInfo usb{};
+    usb.nTLayerType = MV_USB_DEVICE;
+    std::memset(usb.SpecialInfo.stUsb3VInfo.chModelName, 'U', MV_USB_NAME_LEN);
+    std::strcpy(usb.SpecialInfo.stUsb3VInfo.chSerialNumber, "B2");
+    const DeviceEntry usbEntry = DeviceEntry::FromSdkRecord(&usb);
+    EXPECT_TRUE(usbEntry.isUsb);
+    EXPECT_EQ(usbEntry.modelName, std::string(64, 'U'));
+    EXPECT_EQ(usbEntry.configName, std::string(64, 'U') + " (B2)");
+
+    MvDeviceInfo other{};
+    other.nTLayerType = MV_CAMERALINK_DEVICE;
+    std::strcpy(other.SpecialInfo.stGigEInfo.chModelName, "CL");
+    const DeviceEntry otherEntry = DeviceEntry::FromSdkRecord(&other);
+    EXPECT_FALSE(otherEntry.isGigE);
+    EXPECT_FALSE(otherEntry.isUsb);
+    EXPECT_EQ(otherEntry.configName, " ()");
+}

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include "GlobalLog.h"
+#include "platform/Platform.h"
+#include "support/LineCollector.h"
+#include "support/TempDir.h"
+#include "util/Globals.h"
+
+namespace {
+
+LineCollector hostLines;
+void CollectHostLine(const char* line) { hostLines.Add(line); }
+
+}  // namespace
+
+TEST(GlobalsTest, SystemPathGivesTheIniFileNames) {
+    TempDir dir;
+    Globals globals;
+    EXPECT_EQ(globals.DefaultIniFile(), "");
+    globals.InitPath(dir.Path().c_str());
+    EXPECT_EQ(globals.SystemPath(), dir.Path());
+    EXPECT_EQ(globals.DefaultIniFile(), Platform::JoinPath(dir.Path(), "ornic.ini"));
+    EXPECT_EQ(globals.ActiveIniFile(), globals.DefaultIniFile());
+}
+
+TEST(GlobalsTest, OlderIniFileIsTakenOverOnce) {
+    TempDir dir;
+    dir.Write("CamDriver.ini", "[General]\nlogDebugView=2\n");
+    Globals globals;
+    globals.InitPath(dir.Path().c_str());
+    EXPECT_EQ(dir.Read("ornic.ini"), "[General]\nlogDebugView=2\n");
+    FlushGlobalLog();
+    const std::string expected = "#99: INFO: Ini file copied from " + dir.File("CamDriver.ini") + " to " +
+                                 dir.File("ornic.ini") + " {Globals::InitPath}\n";
+    EXPECT_EQ(GlobalLog().Count(expected), 1u);
+
+    // The next start finds the new file and leaves it alone.
+    dir.Write("CamDriver.ini", "[General]\nlogDebugView=3\n");
+    globals.InitPath(dir.Path().c_str());
+    FlushGlobalLog();
+    EXPECT_EQ(dir.Read("ornic.ini"), "[General]\nlogDebugView=2\n");
+    EXPECT_EQ(GlobalLog().Count(expected), 1u);
+}
+
+TEST(GlobalsTest, OlderIniFileIsIgnoredWhenBothExist) {
+    TempDir dir;
+    dir.Write("CamDriver.ini", "[General]\nlogDebugView=3\n");
+    dir.Write("ornic.ini", "[General]\nlogDebugView=2\n");
+    Globals globals;
+    globals.InitPath(dir.Path().c_str());
+    FlushGlobalLog();
+    EXPECT_EQ(dir.Read("ornic.ini"), "[General]\nlogDebugView=2\n");
+    EXPECT_EQ(GlobalLog().Count("Ini file copied from " + dir.File("CamDriver.ini")), 0u);
+}
+
+TEST(GlobalsTest, InitAllRefusesAMissingPathOrProcedure) {
+    TempDir dir;
+    Globals globals;
+    Util_2_1::Logger logger;
+    EXPECT_FALSE(globals.InitAll(nullptr, &CollectHostLine, logger));
+    EXPECT_FALSE(globals.InitAll("", &CollectHostLine, logger));
+    EXPECT_FALSE(globals.InitAll(dir.Path().c_str(), nullptr, logger));
+    EXPECT_FALSE(logger.Running());
+    EXPECT_EQ(logger.ElementsAlive(), 0);
+}
+
+// The logger keys of section General, read once per start.
+struct BufferCase {
+    const char* ini;
+    int elements;
+    const char* message;
+};
+
+class GlobalsBufferCountTest : public testing::TestWithParam<BufferCase> {};
+
+TEST_P(GlobalsBufferCountTest, LoggerStartsWithTheConfiguredElements) {
+    const BufferCase& c = GetParam();
+    TempDir dir;
+    dir.Write("ornic.ini", c.ini);
+    Globals globals;
+    {
+        Util_2_1::Logger logger;
+        ASSERT_TRUE(globals.InitAll(dir.Path().c_str(), &CollectHostLine, logger));
+        EXPECT_EQ(logger.ElementsAlive(), c.elements);
+        FlushGlobalLog();
+        EXPECT_GE(GlobalLog().Count(c.message), 1u) << c.message;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, GlobalsBufferCountTest,
+    testing::Values(
+        BufferCase{"", 500, "#99: Info: Initializing logger with default buffer count, dbgLevel=1 {Globals::InitAll}"},
+        BufferCase{"[General]\nlogDebugBufferCount=0\n", 500, "Info: Initializing logger with default buffer count"},
+        BufferCase{"[general]\nLOGDEBUGBUFFERCOUNT=-4\n", 500,
+                   "Info: Initializing logger with default buffer count"},
+        BufferCase{"[General]\nlogDebugBufferCount=50\n", 50,
+                   "#99: INFO: Initializing logger with 50 buffers, dbgLevel=1 {Globals::InitAll}"},
+        BufferCase{"[General]\nlogDebugBufferCount=50\nlogDebugView=3\n", 50,
+                   "INFO: Initializing logger with 50 buffers, dbgLevel=3"}));
+
+TEST(GlobalsTest, DebugViewLevelComesFromTheIniFile) {
+    TempDir dir;
+    Globals globals;
+    Util_2_1::Logger logger;
+    globals.SetDebugViewLevel(2);
+    dir.Write("ornic.ini", "[General]\nlogDebugView=3\n");
+    ASSERT_TRUE(globals.InitAll(dir.Path().c_str(), &CollectHostLine, logger));
+    EXPECT_EQ(globals.DebugViewLevel(), 3);
+    EXPECT_TRUE(globals.DebugMode());
+    logger.Shutdown();
+
+    // Missing key: back to the default 1, not the value from before.
+    dir.Write("ornic.ini", "[General]\n");
+    Util_2_1::Logger second;
+    ASSERT_TRUE(globals.InitAll(dir.Path().c_str(), &CollectHostLine, second));
+    EXPECT_EQ(globals.DebugViewLevel(), 1);
+    second.Shutdown();
+
+    // Not a number: 0, which silences the debug view.
+    dir.Write("ornic.ini", "[General]\nlogDebugView=loud\n");
+    Util_2_1::Logger third;
+    ASSERT_TRUE(globals.InitAll(dir.Path().c_str(), &CollectHostLine, third));
+    EXPECT_EQ(globals.DebugViewLevel(), 0);
+    third.Shutdown();
+}
+
+TEST(GlobalsTest, IntegerReadTakesTheLeadingNumber) {
+    TempDir dir;
+    dir.Write("a.ini", "[S]\nplain=42\nsigned=-7\ntrailing=12abc\nword=abc\nspaced=  9  \n");
+    const std::string file = dir.File("a.ini");
+    EXPECT_EQ(Globals::ReadIniInt(file, "S", "plain", 5), 42);
+    EXPECT_EQ(Globals::ReadIniInt(file, "S", "signed", 5), -7);
+    EXPECT_EQ(Globals::ReadIniInt(file, "S", "trailing", 5), 12);
+    EXPECT_EQ(Globals::ReadIniInt(file, "S", "word", 5), 0);
+    EXPECT_EQ(Globals::ReadIniInt(file, "S", "spaced", 5), 9);
+    EXPECT_EQ(Globals::ReadIniInt(file, "S", "missing", 5), 5);
+    EXPECT_EQ(Globals::ReadIniInt(dir.File("none.ini"), "S", "plain", -3), -3);
+}
+
+TEST(GlobalsTest, SetIniFileChoosesTheActiveFile) {
+    TempDir dir;
+    Globals globals;
+    globals.InitPath(dir.Path().c_str());
+
+    // Relative: only the file name counts, placed in the system directory.
+    EXPECT_TRUE(globals.SetIniFile("cams\\line2.ini"));
+    EXPECT_EQ(globals.ActiveIniFile(), Platform::JoinPath(dir.Path(), "line2.ini"));
+    EXPECT_TRUE(globals.SetIniFile("cams/line3.ini"));
+    EXPECT_EQ(globals.ActiveIniFile(), Platform::JoinPath(dir.Path(), "line3.ini"));
+
+    // Absolute: kept as given.
+    const std::string absolute = dir.File("other.ini");
+    EXPECT_TRUE(globals.SetIniFile(absolute.c_str()));
+    EXPECT_EQ(globals.ActiveIniFile(), absolute);
+    FlushGlobalLog();
+    EXPECT_EQ(GlobalLog().Count("#99: INFO: setting alternative ini file to : " + absolute + " {Globals::SetIniFile}"),
+              1u);
+
+    // No file name: refused, nothing changes.
+    const std::string directoryOnly = dir.Path() + Platform::PathSeparator();
+    EXPECT_FALSE(globals.SetIniFile(directoryOnly.c_str()));
+    EXPECT_FALSE(globals.SetIniFile("cams\\"));
+    EXPECT_EQ(globals.ActiveIniFile(), absolute);
+    FlushGlobalLog();
+    EXPECT_EQ(GlobalLog().Count("ERR: leaving ini file setting unchanged, since supplied ini file did not have "
+                                "filename: cams\\"),
+              1u);
+
+    // The default again, by its name in any case, or by nothing.
+    EXPECT_TRUE(globals.SetIniFile("defaultinifile"));
+    EXPECT_EQ(globals.ActiveIniFile(), globals.DefaultIniFile());
+    EXPECT_TRUE(globals.SetIniFile(absolute.c_str()));
+    EXPECT_TRUE(globals.SetIniFile(nullptr));
+    EXPECT_EQ(globals.ActiveIniFile(), globals.DefaultIniFile());
+    FlushGlobalLog();
+    EXPECT_GE(GlobalLog().Count("INFO: setting ini file to default: " + globals.DefaultIniFile()), 2u);
+}

@@ -1,0 +1,117 @@
+#include "util/Globals.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+
+#include "platform/Platform.h"
+
+namespace {
+const char kDefaultIniName[] = "ornic.ini";
+const char kOlderIniName[] = "CamDriver.ini";
+const char kGeneralSection[] = "General";
+}  // namespace
+
+Globals& Globals::Instance() {
+    static Globals* const instance = new (std::nothrow) Globals();
+    if (instance == nullptr) throw std::runtime_error("Globals allocation failed");
+    return *instance;
+}
+
+void Globals::Output(const char* line) {
+    DebugMsgProc proc = debugMsgProc.load();
+    if (proc == nullptr) return;
+    // The host's procedure runs on the logger thread; nothing it throws may end that thread.
+    try {
+        proc(line);
+    } catch (...) {
+    }
+}
+
+void Globals::InitPath(const char* path) {
+    systemPath = path != nullptr ? path : "";
+    defaultIniFile = Platform::JoinPath(systemPath, kDefaultIniName);
+    const std::string olderIniFile = Platform::JoinPath(systemPath, kOlderIniName);
+    if (!Platform::FileExists(defaultIniFile) && Platform::FileExists(olderIniFile)) {
+        Platform::CopyFileNoOverwrite(olderIniFile, defaultIniFile);
+        ORNIC_LOG_INFO(Util_2_1::GlobalLogPort(), "Globals::InitPath",
+                       "Ini file copied from " << olderIniFile << " to " << defaultIniFile);
+    }
+}
+
+int Globals::ReadIniInt(const std::string& file, const char* section, const char* key, int current) {
+    char defaultText[15];
+    std::snprintf(defaultText, sizeof defaultText, "%d", current);
+    char text[128];
+    Platform::GetProfileString(section, key, defaultText, text, sizeof text, file.c_str());
+    const long long value = std::strtoll(text, nullptr, 10);
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<int>(value);
+}
+
+bool Globals::InitAll(const char* path, DebugMsgProc proc) {
+    return InitAll(path, proc, Util_2_1::Logger::Instance());
+}
+
+bool Globals::InitAll(const char* path, DebugMsgProc proc, Util_2_1::Logger& logger) {
+    if (path == nullptr || path[0] == '\0') {
+        Platform::DebugOutput("Error: Globals::InitAll has empty systemPath");
+        return false;
+    }
+    InitPath(path);
+    if (proc == nullptr) {
+        Platform::DebugOutput("Error: debug function is null");
+        return false;
+    }
+    debugMsgProc.store(proc);
+    debugViewLevel.store(1);
+    debugViewLevel.store(ReadIniInt(defaultIniFile, kGeneralSection, "logDebugView", debugViewLevel.load()));
+    const int count = ReadIniInt(defaultIniFile, kGeneralSection, "logDebugBufferCount", 0);
+    if (count < 1) {
+        logger.Init(this, 500);
+        ORNIC_LOG_Info(Util_2_1::GlobalLogPort(), "Globals::InitAll",
+                       "Initializing logger with default buffer count, dbgLevel=" << debugViewLevel.load());
+    } else {
+        logger.Init(this, count);
+        ORNIC_LOG_INFO(Util_2_1::GlobalLogPort(), "Globals::InitAll",
+                       "Initializing logger with " << count << " buffers, dbgLevel=" << debugViewLevel.load());
+    }
+    return true;
+}
+
+bool Globals::SetIniFile(const char* name) {
+    const int port = Util_2_1::GlobalLogPort();
+    std::string text = name != nullptr ? name : "";
+    auto equalsNoCase = [](const std::string& a, const char* b) {
+        size_t i = 0;
+        for (; i < a.size() && b[i] != '\0'; ++i) {
+            if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+                return false;
+        }
+        return i == a.size() && b[i] == '\0';
+    };
+    if (text.empty() || equalsNoCase(text, "DefaultIniFile")) {
+        alternativeIniFile.clear();
+        ORNIC_LOG_INFO(port, "Globals::SetIniFile", "setting ini file to default: " << defaultIniFile);
+        return true;
+    }
+    const std::string fileName = Platform::FileNamePart(text);
+    if (fileName.empty()) {
+        ORNIC_LOG_ERR(port, "Globals::SetIniFile",
+                      "leaving ini file setting unchanged, since supplied ini file did not have filename: "
+                          << text);
+        return false;
+    }
+    if (!Platform::IsAbsolutePath(text)) {
+        alternativeIniFile = Platform::JoinPath(systemPath, fileName);
+        ORNIC_LOG_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << alternativeIniFile);
+        return true;
+    }
+    alternativeIniFile = text;
+    ORNIC_LOG_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << text);
+    return true;
+}

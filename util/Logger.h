@@ -1,0 +1,147 @@
+// The driver's buffered logger: lines are composed on the calling thread into recycled
+// elements, queued, and written by one background thread to the debug view and to the
+// host's debug procedure, each sink with its own level threshold.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace Platform {
+class Event;
+class Thread;
+}  // namespace Platform
+
+class MvStatus;
+
+namespace Util_2_1 {
+
+// Port of every line that concerns no particular camera.
+int GlobalLogPort();
+
+class Logger {
+public:
+    class DebugInterface {
+    public:
+        virtual ~DebugInterface() = default;
+        virtual int GetLogLevel() = 0;        // threshold of the host sink
+        virtual int GetDebugViewLevel() = 0;  // threshold of the debug-view sink
+        virtual bool UseStdOut() = 0;
+        virtual void Output(const char* line) = 0;  // hand one finished line to the host
+    };
+
+    struct Counter {
+        std::atomic<int32_t> current{0};
+        std::atomic<int32_t> peak{0};
+    };
+
+    struct LogElement {
+        explicit LogElement(Counter* counter);
+        ~LogElement();
+        LogElement(const LogElement&) = delete;
+        LogElement& operator=(const LogElement&) = delete;
+
+        int32_t level = 0;
+        std::string text;
+        Counter* counter;
+    };
+    using ElementPtr = std::shared_ptr<LogElement>;
+
+    static constexpr size_t kLineCapacity = 256;
+
+    // The process-wide logger, created on first use. Its shut-down runs at process exit; the
+    // object itself is never freed, so a thread that logs during exit falls back to direct
+    // writes instead of touching freed memory.
+    static Logger& Instance();
+
+    Logger();
+    ~Logger();
+    Logger(const Logger&) = delete;
+    Logger& operator=(const Logger&) = delete;
+
+    bool IsEnabled(int level);
+    ElementPtr Acquire();
+    void Post(ElementPtr element);
+    void Print(int level, const char* text);
+    bool Init(DebugInterface* dbg, int count);
+    // Stop the thread and fall back to direct writes; what the destructor does.
+    void Shutdown();
+
+    // Observers for diagnostics and tests.
+    int32_t ElementsAlive() const { return counter.current.load(); }
+    int32_t ElementsPeak() const { return counter.peak.load(); }
+    size_t PoolSize();
+    size_t QueueSize();
+    bool Running() const { return running.load(); }
+
+private:
+    static int ThreadMain(void* arg);
+    int Run();
+    ElementPtr NewElement();
+
+    std::mutex queueLock;
+    std::mutex printLock;
+    std::unique_ptr<Platform::Thread> thread;
+    std::unique_ptr<Platform::Event> wakeEvent;
+    std::deque<ElementPtr> pool;
+    std::deque<ElementPtr> queue;
+    std::atomic<DebugInterface*> _dbgInterface{nullptr};
+    Counter counter;
+
+    // Read on every log statement from any thread; relaxed atomics keep that one cheap load.
+    std::atomic<bool> running{false};
+    std::atomic<bool> closing{false};
+    std::atomic<int> cachedHostLevel{1};
+    std::atomic<int> cachedViewLevel{1};
+    char lineBuffer[kLineCapacity] = {};
+};
+
+// Builds one log line piece by piece into an element's text.
+class LogLine {
+public:
+    struct Hex {
+        uint32_t value;
+    };
+
+    explicit LogLine(std::string& text) : text(text) {}
+
+    LogLine& Prefix(int port);
+    LogLine& operator<<(const char* piece);
+    LogLine& operator<<(const std::string& piece);
+    LogLine& operator<<(int32_t value);
+    LogLine& operator<<(uint32_t value);
+    LogLine& operator<<(int64_t value);
+    LogLine& operator<<(Hex value);
+    LogLine& operator<<(double value);
+    LogLine& operator<<(float value) { return *this << static_cast<double>(value); }
+    LogLine& operator<<(bool value) { return *this << static_cast<int32_t>(value ? 1 : 0); }
+    LogLine& operator<<(const MvStatus& status);  // " /rc=" and the status text
+
+private:
+    std::string& text;
+};
+
+}  // namespace Util_2_1
+
+// The log statement: the level test comes first, so a disabled level composes nothing.
+// `message` is a chain of pieces: ORNIC_LOG_ERR(port, "Tag", "text " << value);
+#define ORNIC_LOG(port, lvl, word, tag, message)                                      \
+    do {                                                                              \
+        ::Util_2_1::Logger& ornicLogger_ = ::Util_2_1::Logger::Instance();            \
+        if (ornicLogger_.IsEnabled(lvl)) {                                            \
+            ::Util_2_1::Logger::ElementPtr ornicElement_ = ornicLogger_.Acquire();    \
+            ornicElement_->level = (lvl);                                             \
+            ::Util_2_1::LogLine ornicLine_(ornicElement_->text);                      \
+            ornicLine_.Prefix(port) << word << message << " {" << tag << "}\n";       \
+            ornicLogger_.Post(std::move(ornicElement_));                              \
+        }                                                                             \
+    } while (0)
+
+#define ORNIC_LOG_ERR(port, tag, message) ORNIC_LOG(port, 1, "ERR: ", tag, message)
+#define ORNIC_LOG_INFO(port, tag, message) ORNIC_LOG(port, 1, "INFO: ", tag, message)
+#define ORNIC_LOG_Info(port, tag, message) ORNIC_LOG(port, 2, "Info: ", tag, message)
+#define ORNIC_LOG_WARN(port, tag, message) ORNIC_LOG(port, 2, "Warning: ", tag, message)
+#define ORNIC_LOG_TRACE(port, tag, message) ORNIC_LOG(port, 3, "trace: ", tag, message)
