@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds every target (Linux, ASan+UBSan, TSan, 64-bit and 32-bit Windows) with warnings as
+# errors and runs every test: natively, under the sanitizers, and the Windows build under
+# wine64. The 32-bit DLL cannot run here; its export table is checked.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh || exit 1
+
+jobs=${ORNIC_JOBS:-2}
+presets=${ORNIC_PRESETS:-"native asan tsan mingw64 mingw32"}
+summary=()
+failed=0
+for preset in $presets; do
+  echo "=== $preset: configure and build"
+  if ! cmake --preset "$preset" -DORNIC_WERROR=ON >/dev/null ||
+     ! cmake --build --preset "$preset" -j "$jobs"; then
+    summary+=("$preset: BUILD FAILED")
+    failed=1
+    continue
+  fi
+  echo "=== $preset: test"
+  log=build/$preset/ctest-summary.log
+  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  line=$(grep -E 'tests passed|tests failed' "$log" | tail -1)
+  summary+=("$preset: ${line:-no tests run}")
+  [ "$rc" -eq 0 ] || failed=1
+done
+
+echo
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
+exit $failed
