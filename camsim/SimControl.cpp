@@ -1,0 +1,238 @@
+#include "camsim/SimControl.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "camsim/ApiGuard.h"
+#include "camsim/Simulator.h"
+
+using CamSim::ConfigOutcome;
+using CamSim::DeviceDesc;
+using CamSim::Guarded;
+using CamSim::Simulator;
+
+namespace {
+
+void FillReport(const ConfigOutcome& outcome, CamSimConfigReport* report)
+{
+    if (report == nullptr) {
+        return;
+    }
+    std::memset(report, 0, sizeof *report);
+    report->source = outcome.source;
+    report->devicesLoaded = outcome.loaded;
+    report->entriesSkipped = outcome.skipped;
+    report->fileUnreadable = outcome.fileUnreadable ? 1u : 0u;
+    report->firstErrorLine = outcome.firstErrorLine;
+    const std::size_t length = std::min(sizeof report->firstError - 1, outcome.firstError.size());
+    std::memcpy(report->firstError, outcome.firstError.data(), length);
+}
+
+// The id, or 0 with the reason on stderr.
+unsigned int Add(const DeviceDesc& desc)
+{
+    std::string reason;
+    const uint32_t id = Simulator::Instance().AddDevice(desc, reason);
+    if (id == 0) {
+        std::fprintf(stderr, "camsim: device not added: %s\n", reason.c_str());
+    }
+    return id;
+}
+
+// Control calls that answer an id or a count report failure as 0.
+template <typename Body>
+unsigned int GuardedValue(Body&& body) noexcept
+{
+    try {
+        return body();
+    } catch (...) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+CAMSIM_API void CAMSIM_CALL CamSim_Reset(void)
+{
+    Guarded([] {
+        Simulator::Instance().Reset();
+        return MV_OK;
+    });
+}
+
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetInitCount(void)
+{
+    return GuardedValue([] { return Simulator::Instance().InitCount(); });
+}
+
+CAMSIM_API void CAMSIM_CALL CamSim_ClearDevices(void)
+{
+    Guarded([] {
+        Simulator::Instance().ClearDevices();
+        return MV_OK;
+    });
+}
+
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_AddDevice(unsigned int transport, const char* model, const char* serial,
+                                                     unsigned int kind)
+{
+    return GuardedValue([&]() -> unsigned int {
+        if (model == nullptr || serial == nullptr) {
+            std::fprintf(stderr, "camsim: device not added: model and serial number are required\n");
+            return 0;
+        }
+        DeviceDesc desc;
+        desc.transport = transport;
+        desc.model = model;
+        desc.serial = serial;
+        desc.kind = kind;
+        return Add(desc);
+    });
+}
+
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_AddDeviceText(const char* entry)
+{
+    return GuardedValue([&]() -> unsigned int {
+        if (entry == nullptr) {
+            return 0;
+        }
+        const std::string text(entry);
+        if (text.find_first_of(";#\n") != std::string::npos) {
+            std::fprintf(stderr, "camsim: device not added: one entry without ';', '#' or line breaks expected\n");
+            return 0;
+        }
+        DeviceDesc desc;
+        std::string reason;
+        if (!CamSim::ParseEntry(text, desc, reason)) {
+            std::fprintf(stderr, "camsim: device not added: %s\n", reason.c_str());
+            return 0;
+        }
+        return Add(desc);
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_RemoveDevice(unsigned int id)
+{
+    return Guarded([&] { return Simulator::Instance().RemoveDevice(id) ? MV_OK : MV_E_PARAMETER; });
+}
+
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetDeviceCount(void)
+{
+    return GuardedValue([] { return static_cast<unsigned int>(Simulator::Instance().DeviceCount()); });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_GetDevice(unsigned int index, CamSimDeviceState* state)
+{
+    return Guarded([&] {
+        if (state == nullptr) {
+            return MV_E_PARAMETER;
+        }
+        return Simulator::Instance().GetDevice(index, *state) ? MV_OK : MV_E_PARAMETER;
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_LoadConfig(const char* text, CamSimConfigReport* report)
+{
+    return Guarded([&] {
+        if (text == nullptr) {
+            return MV_E_PARAMETER;
+        }
+        FillReport(Simulator::Instance().LoadConfigText(text), report);
+        return MV_OK;
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_LoadConfigFile(const char* path, CamSimConfigReport* report)
+{
+    return Guarded([&] {
+        if (path == nullptr) {
+            return MV_E_PARAMETER;
+        }
+        ConfigOutcome outcome;
+        const bool loaded = Simulator::Instance().LoadConfigFile(path, outcome);
+        FillReport(outcome, report);
+        return loaded ? MV_OK : MV_E_OPENFILE;
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_GetConfigReport(CamSimConfigReport* report)
+{
+    return Guarded([&] {
+        if (report == nullptr) {
+            return MV_E_PARAMETER;
+        }
+        FillReport(Simulator::Instance().LastConfig(), report);
+        return MV_OK;
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_FailNext(const char* operation, unsigned int count, unsigned int status)
+{
+    if (count == 0) {
+        return CamSim::Status(MV_E_PARAMETER);
+    }
+    CamSimFault fault{};
+    fault.operation = operation;
+    fault.kind = CAMSIM_FAULT_STATUS;
+    fault.count = count;
+    fault.status = status;
+    return CamSim_AddFault(&fault);
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_AddFault(const CamSimFault* fault)
+{
+    return Guarded([&] {
+        CamSim::Op op{};
+        if (fault == nullptr || fault->operation == nullptr || !CamSim::FindOp(fault->operation, op)) {
+            return MV_E_PARAMETER;
+        }
+        CamSim::FaultRule rule;
+        rule.kind = fault->kind;
+        rule.skipCalls = fault->skipCalls;
+        rule.remaining = fault->count;
+        rule.endless = fault->count == 0;
+        rule.status = fault->status;
+        return Simulator::Instance().AddFault(op, rule);
+    });
+}
+
+CAMSIM_API void CAMSIM_CALL CamSim_ClearFaults(void)
+{
+    Guarded([] {
+        Simulator::Instance().ClearFaults();
+        return MV_OK;
+    });
+}
+
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetCallCount(const char* operation)
+{
+    return GuardedValue([&]() -> unsigned int {
+        CamSim::Op op{};
+        if (operation == nullptr || !CamSim::FindOp(operation, op)) {
+            return 0;
+        }
+        return Simulator::Instance().CallCount(op);
+    });
+}
+
+CAMSIM_API void CAMSIM_CALL CamSim_ResetCallCounts(void)
+{
+    Guarded([] {
+        Simulator::Instance().ResetCallCounts();
+        return MV_OK;
+    });
+}
+
+CAMSIM_API void CAMSIM_CALL CamSim_SetSdkVersion(unsigned int version)
+{
+    Guarded([&] {
+        Simulator::Instance().SetSdkVersion(version);
+        return MV_OK;
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,130 @@
+// Test control of the simulated camera SDK: which cameras exist, which calls fail, how often
+// each SDK operation was called. Tests and demos use it; the driver never does, it only sees
+// the SDK operations of sdk/MvSdk.h.
+// Only plain C types cross this boundary: on Windows the library and each test program link
+// their own C++ runtime, so no std:: type may be handed from one to the other.
+#pragma once
+
+#include <stdint.h>
+
+#include "sdk/MvSdk.h"
+
+#if defined(_WIN32)
+#  if defined(CAMSIM_BUILDING)
+#    define CAMSIM_API __declspec(dllexport)
+#  else
+#    define CAMSIM_API __declspec(dllimport)
+#  endif
+#  define CAMSIM_CALL __cdecl
+#else
+#  define CAMSIM_API __attribute__((visibility("default")))
+#  define CAMSIM_CALL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// What the sensor delivers. The values are stable: they are stored in test tables.
+typedef enum CamSimKind {
+    CAMSIM_KIND_MONO = 0,
+    CAMSIM_KIND_BAYER_RG = 1,
+    CAMSIM_KIND_BAYER_GR = 2,
+    CAMSIM_KIND_BAYER_GB = 3,
+    CAMSIM_KIND_BAYER_BG = 4,
+} CamSimKind;
+
+// Where the current device set came from.
+typedef enum CamSimConfigSource {
+    CAMSIM_SOURCE_DEFAULT = 0,     // neither environment variable set: the built-in pair
+    CAMSIM_SOURCE_ENV_INLINE = 1,  // ORNIC_SIM_CAMERAS
+    CAMSIM_SOURCE_ENV_FILE = 2,    // the file named by ORNIC_SIM_CONFIG
+    CAMSIM_SOURCE_CONTROL = 3,     // CamSim_LoadConfig / CamSim_LoadConfigFile
+} CamSimConfigSource;
+
+#define CAMSIM_TEXT_LEN 65   // 64 characters and the terminator
+#define CAMSIM_ERROR_LEN 160
+
+// A snapshot of one simulated device, NUL-terminated strings throughout.
+typedef struct CamSimDeviceState {
+    uint32_t id;         // never reused while the library is loaded
+    uint32_t transport;  // nTLayerType: MV_GIGE_DEVICE, MV_USB_DEVICE or another layer bit
+    uint32_t kind;       // CamSimKind
+    uint32_t ipAddress;  // GigE Vision only; first octet in the most significant byte
+    char model[CAMSIM_TEXT_LEN];
+    char serial[CAMSIM_TEXT_LEN];
+    char userName[CAMSIM_TEXT_LEN];
+    char version[CAMSIM_TEXT_LEN];
+} CamSimDeviceState;
+
+// The outcome of the last configuration load (environment, text or file).
+typedef struct CamSimConfigReport {
+    uint32_t source;          // CamSimConfigSource
+    uint32_t devicesLoaded;
+    uint32_t entriesSkipped;  // malformed entries, each also reported on stderr
+    uint32_t fileUnreadable;  // 1 when the named file could not be read
+    uint32_t firstErrorLine;  // line of the first skipped entry, 0 when none
+    char firstError[CAMSIM_ERROR_LEN];
+} CamSimConfigReport;
+
+typedef enum CamSimFaultKind {
+    CAMSIM_FAULT_STATUS = 1,  // the call answers `status` and has no other effect
+} CamSimFaultKind;
+
+// One injected fault. Faults of one operation queue up: the oldest is in force until its
+// count is used up, then the next one starts (its skipCalls counted from then).
+typedef struct CamSimFault {
+    const char* operation;  // the SDK operation's exported name, e.g. "MV_CC_EnumDevices"
+    uint32_t kind;          // CamSimFaultKind
+    uint32_t skipCalls;     // calls that pass untouched before the fault applies
+    uint32_t count;         // calls it applies to; 0 = every call until CamSim_ClearFaults
+    uint32_t status;        // CAMSIM_FAULT_STATUS: the status answered (not MV_OK)
+} CamSimFault;
+
+// Back to the configured state: device set re-read from the environment, no faults, call
+// counts zero, default SDK version. The SDK's initialization is left as it is (it belongs to
+// whoever called MV_CC_Initialize); device records handed out earlier stay readable until
+// the MV_CC_Finalize that ends the initialization.
+CAMSIM_API void CAMSIM_CALL CamSim_Reset(void);
+// How many MV_CC_Initialize calls are not yet matched by MV_CC_Finalize.
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetInitCount(void);
+
+// Device set. Any change here takes effect at once (a camera plugged in or pulled out) and
+// stops MV_CC_Initialize from re-reading the environment until CamSim_Reset.
+CAMSIM_API void CAMSIM_CALL CamSim_ClearDevices(void);
+// Returns the new device's id, or 0 when the transport, kind or a name is not acceptable
+// (empty, unprintable, or longer than the device record's field).
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_AddDevice(unsigned int transport, const char* model, const char* serial,
+                                                     unsigned int kind);
+// One entry of the configuration grammar, e.g. "gige:SIM-A:S1:mono:ip=10.0.0.5"; id or 0.
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_AddDeviceText(const char* entry);
+// MV_OK, or MV_E_PARAMETER for an unknown id.
+CAMSIM_API int CAMSIM_CALL CamSim_RemoveDevice(unsigned int id);
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetDeviceCount(void);
+// index counts from 0 in enumeration order. MV_E_PARAMETER for a null state or bad index.
+CAMSIM_API int CAMSIM_CALL CamSim_GetDevice(unsigned int index, CamSimDeviceState* state);
+
+// Replace the device set with a configuration text. Malformed entries are skipped; the
+// answer is MV_OK unless text is null. report may be null.
+CAMSIM_API int CAMSIM_CALL CamSim_LoadConfig(const char* text, CamSimConfigReport* report);
+// The same from a file; MV_E_OPENFILE (device set unchanged) when it cannot be read.
+CAMSIM_API int CAMSIM_CALL CamSim_LoadConfigFile(const char* path, CamSimConfigReport* report);
+CAMSIM_API int CAMSIM_CALL CamSim_GetConfigReport(CamSimConfigReport* report);
+
+// Faults. MV_E_PARAMETER for an unknown operation name, a zero count (FailNext) or status
+// MV_OK; MV_E_SUPPORT for a fault kind that does not apply to the operation.
+CAMSIM_API int CAMSIM_CALL CamSim_FailNext(const char* operation, unsigned int count, unsigned int status);
+CAMSIM_API int CAMSIM_CALL CamSim_AddFault(const CamSimFault* fault);
+CAMSIM_API void CAMSIM_CALL CamSim_ClearFaults(void);
+
+// Every call of an SDK operation counts, failed and injected ones included. 0 for names
+// that are not SDK operations.
+CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetCallCount(const char* operation);
+CAMSIM_API void CAMSIM_CALL CamSim_ResetCallCounts(void);
+
+// What MV_CC_GetSDKVersion answers until the next CamSim_Reset.
+CAMSIM_API void CAMSIM_CALL CamSim_SetSdkVersion(unsigned int version);
+
+#ifdef __cplusplus
+}
+#endif
