@@ -1,0 +1,127 @@
+// Win32 debug output, files, paths and dynamic libraries: thin wrappers over the Windows API.
+#include "platform/Platform.h"
+
+#include <cstring>
+
+#include <windows.h>
+
+namespace Platform {
+
+void DebugOutput(const char* text)
+{
+    if (text != nullptr)
+        ::OutputDebugStringA(text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+// True for any existing file-system object, directories included.
+bool FileExists(const std::string& path)
+{
+    return !path.empty() && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
+{
+    return ::CopyFileA(from.c_str(), to.c_str(), TRUE) != FALSE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paths. Both separators are accepted everywhere; new paths are made with '\\'.
+
+char PathSeparator() { return '\\'; }
+
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+// "C:\\x", "C:/x", UNC ("\\\\server\\share") and rooted ("\\x") paths. "C:x" is relative to the
+// current directory of drive C and so not absolute.
+bool IsAbsolutePath(const std::string& path)
+{
+    if (!path.empty() && IsPathSeparator(path[0]))
+        return true;
+    const char drive = path.size() >= 3 ? path[0] : '\0';
+    const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+    return letter && path[1] == ':' && IsPathSeparator(path[2]);
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name)
+{
+    if (directory.empty())
+        return name;
+    if (name.empty())
+        return directory;
+    const bool dirEnds = IsPathSeparator(directory.back());
+    const bool nameStarts = IsPathSeparator(name.front());
+    if (dirEnds && nameStarts)
+        return directory + name.substr(1);
+    if (dirEnds || nameStarts)
+        return directory + name;
+    return directory + PathSeparator() + name;
+}
+
+std::string FileNamePart(const std::string& path)
+{
+    const size_t cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Library
+
+namespace {
+
+std::string ErrorText(DWORD code)
+{
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string message;
+    if (length != 0 && text != nullptr) {
+        message.assign(text, length);
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+            message.pop_back();
+    }
+    if (text != nullptr)
+        ::LocalFree(text);
+    return "error " + std::to_string(code) + (message.empty() ? "" : ": " + message);
+}
+
+}  // namespace
+
+Library::~Library() { Unload(); }
+
+bool Library::Load(const std::string& path)
+{
+    Unload();
+    lastError.clear();
+    HMODULE module = ::LoadLibraryA(path.c_str());
+    if (module == nullptr) {
+        lastError = "LoadLibrary " + path + " failed, " + ErrorText(::GetLastError());
+        return false;
+    }
+    handle = module;
+    return true;
+}
+
+void* Library::Symbol(const char* name) const
+{
+    if (handle == nullptr || name == nullptr)
+        return nullptr;
+    FARPROC proc = ::GetProcAddress(static_cast<HMODULE>(handle), name);
+    void* result = nullptr;
+    static_assert(sizeof proc == sizeof result, "function and data pointers differ in size");
+    std::memcpy(&result, &proc, sizeof result);
+    return result;
+}
+
+void Library::Unload()
+{
+    if (handle != nullptr) {
+        ::FreeLibrary(static_cast<HMODULE>(handle));
+        handle = nullptr;
+    }
+}
+
+}  // namespace Platform
