@@ -26,6 +26,7 @@
 // and the old file stays as it was. One process-wide mutex serializes every profile operation,
 // so read-modify-write cycles of different threads never interleave.
 #include "platform/Platform.h"
+#include "platform/posix/FileIo.h"
 
 #include <algorithm>
 #include <atomic>
@@ -254,23 +255,6 @@ LoadResult Load(const char* file, bool forWrite, Profile& profile)
     return LoadResult::Loaded;
 }
 
-bool WriteAll(int fd, const std::string& data)
-{
-    const char* p = data.data();
-    size_t left = data.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, p, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += written;
-        left -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 void SyncDirectory(const std::string& directory)
 {
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -321,7 +305,7 @@ bool Save(const char* file, const Profile& profile)
         (void)::fchmod(fd, old.st_mode & 07777);
     }
     // EINVAL: the file system cannot sync (some special ones); the rename is still atomic.
-    bool ok = WriteAll(fd, Serialize(profile)) && (::fsync(fd) == 0 || errno == EINVAL);
+    bool ok = WriteAllBytes(fd, Serialize(profile)) && (::fsync(fd) == 0 || errno == EINVAL);
     if (::close(fd) != 0)
         ok = false;
     if (ok && ::rename(temp.c_str(), target.c_str()) != 0)

@@ -1,5 +1,6 @@
 // POSIX debug output, files, paths and dynamic libraries.
 #include "platform/Platform.h"
+#include "platform/posix/FileIo.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -55,21 +56,6 @@ private:
     int fd;
 };
 
-bool WriteAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 }  // namespace
 
 // CopyFileA(from, to, TRUE): the target is created exclusively (O_EXCL), so an existing file
@@ -98,7 +84,7 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
         }
         if (got == 0)
             break;
-        if (!WriteAll(out.get(), chunk, static_cast<size_t>(got))) {
+        if (!WriteAllBytes(out.get(), chunk, static_cast<size_t>(got))) {
             ok = false;
             break;
         }
@@ -124,27 +110,6 @@ bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 // Rooted paths only: POSIX has no drive letters, so "C:\\x" is relative here.
 bool IsAbsolutePath(const std::string& path) { return !path.empty() && IsPathSeparator(path[0]); }
-
-std::string JoinPath(const std::string& directory, const std::string& name)
-{
-    if (directory.empty())
-        return name;
-    if (name.empty())
-        return directory;
-    const bool dirEnds = IsPathSeparator(directory.back());
-    const bool nameStarts = IsPathSeparator(name.front());
-    if (dirEnds && nameStarts)
-        return directory + name.substr(1);
-    if (dirEnds || nameStarts)
-        return directory + name;
-    return directory + PathSeparator() + name;
-}
-
-std::string FileNamePart(const std::string& path)
-{
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
 
 // ---------------------------------------------------------------------------------------------
 // Library
