@@ -46,7 +46,7 @@ int Globals::ReadIniInt(const std::string& file, const char* section, const char
     char defaultText[15];
     std::snprintf(defaultText, sizeof defaultText, "%d", current);
     char text[128];
-    Platform::GetProfileString(section, key, defaultText, text, sizeof text, file.c_str());
+    Platform::ReadIniString(section, key, defaultText, text, sizeof text, file.c_str());
     const long long value = std::strtoll(text, nullptr, 10);
     if (value > INT32_MAX) return INT32_MAX;
     if (value < INT32_MIN) return INT32_MIN;
