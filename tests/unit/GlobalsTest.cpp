@@ -139,6 +139,8 @@ TEST(GlobalsTest, IntegerReadTakesTheLeadingNumber) {
 }
 
 TEST(GlobalsTest, SetIniFileChoosesTheActiveFile) {
+    FlushGlobalLog();
+    GlobalLog().Clear();
     TempDir dir;
     Globals globals;
     globals.InitPath(dir.Path().c_str());

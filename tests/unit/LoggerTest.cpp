@@ -198,6 +198,8 @@ TEST(LoggerTest, ElementsAreRecycledWithoutGrowingThePool) {
     ASSERT_TRUE(logger.Init(&sink, 4));
     EXPECT_EQ(logger.ElementsAlive(), 4);
     EXPECT_EQ(logger.ElementsPeak(), 3);  // the count before the last creation
+    // Until the thread runs, messages take fresh elements of their own.
+    while (!logger.Running()) std::this_thread::yield();
     for (int i = 0; i < 50; ++i) {
         Log(logger, 1, 1, "INFO: ", "message " + std::to_string(i) + ";");
         ASSERT_TRUE(sink.host.WaitFor("message " + std::to_string(i) + ";"));
