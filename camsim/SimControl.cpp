@@ -6,6 +6,7 @@
 #include <string>
 
 #include "camsim/ApiGuard.h"
+#include "camsim/ModelText.h"
 #include "camsim/Simulator.h"
 
 using CamSim::ConfigOutcome;
@@ -232,6 +233,22 @@ CAMSIM_API void CAMSIM_CALL CamSim_SetSdkVersion(unsigned int version)
     Guarded([&] {
         Simulator::Instance().SetSdkVersion(version);
         return MV_OK;
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_SetDeviceModel(unsigned int id, const char* modelText)
+{
+    return Guarded([&] {
+        std::shared_ptr<const CamSim::Model> model;
+        if (modelText != nullptr) {
+            std::string problem;
+            model = CamSim::ParseModelText(modelText, problem);
+            if (!model) {
+                std::fprintf(stderr, "camsim: model not set: %s\n", problem.c_str());
+                return MV_E_PARAMETER;
+            }
+        }
+        return Simulator::Instance().SetDeviceModel(id, std::move(model));
     });
 }
 

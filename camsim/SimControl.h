@@ -122,6 +122,13 @@ CAMSIM_API void CAMSIM_CALL CamSim_ClearFaults(void);
 CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetCallCount(const char* operation);
 CAMSIM_API void CAMSIM_CALL CamSim_ResetCallCounts(void);
 
+// Gives a camera a node map of its own, described one builder call per line (or per ';'),
+// e.g. "category ImageFormatControl; integer Width 16 640 16 640; access ro" (docs/simulator.md
+// lists the lines). Takes effect at its next opening, with power-up values; null goes back to
+// the default model. MV_E_PARAMETER for an unknown id or a malformed model (reason on
+// stderr), MV_E_CALLORDER while the camera is open. A reset or a new device set drops it.
+CAMSIM_API int CAMSIM_CALL CamSim_SetDeviceModel(unsigned int id, const char* modelText);
+
 // What MV_CC_GetSDKVersion answers until the next CamSim_Reset.
 CAMSIM_API void CAMSIM_CALL CamSim_SetSdkVersion(unsigned int version);
 

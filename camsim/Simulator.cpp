@@ -18,6 +18,18 @@ constexpr const char* kDefaultVersion = "1.0.0";
 constexpr uint32_t kHostsPerSubnet = 240;
 constexpr uint32_t kSubnets = 240;
 
+constexpr unsigned int kAccessExclusive = 1;
+constexpr unsigned int kAccessModeLast = 7;  // monitor; 2 to 7 are the shared and switchover modes
+// Handle values are opaque to the driver; spacing them out makes a handle that was
+// miscomputed by a small offset fail as unknown instead of naming another device.
+constexpr uintptr_t kHandleBase = 0x5100000u;
+constexpr uintptr_t kHandleStride = 0x40u;
+
+uintptr_t HandleKey(const void* handle)
+{
+    return reinterpret_cast<uintptr_t>(handle);
+}
+
 uint32_t DefaultIpAddress(uint32_t n)
 {
     return (192u << 24) | (168u << 16) | ((10u + n / kHostsPerSubnet) << 8) | (11u + n % kHostsPerSubnet);
@@ -110,6 +122,161 @@ uint32_t Simulator::EnumDevices(unsigned int layerMask, MvDeviceInfoList& list)
     return MV_OK;
 }
 
+uint32_t Simulator::CreateHandle(const MvDeviceInfo* record, void*& handle)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (initCount == 0) {
+        return MV_E_CALLORDER;
+    }
+    uint32_t deviceId = 0;
+    for (const auto& device : devices) {
+        if (device->record.get() == record) {
+            deviceId = device->id;
+        }
+    }
+    for (const RetiredRecord& retired : retiredRecords) {
+        if (retired.record.get() == record) {
+            deviceId = retired.deviceId;
+        }
+    }
+    if (deviceId == 0) {
+        return MV_E_PARAMETER;  // not a record this SDK handed out
+    }
+    const uintptr_t key = kHandleBase + nextHandle++ * kHandleStride;
+    handles[key] = SimHandle{deviceId, false};
+    handle = reinterpret_cast<void*>(key);
+    return MV_OK;
+}
+
+uint32_t Simulator::DestroyHandle(void* handle)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    SimHandle* found = FindHandleLocked(handle);
+    if (found == nullptr) {
+        return MV_E_HANDLE;
+    }
+    SimDevice* device = FindDeviceLocked(found->deviceId);
+    if (found->open && device != nullptr) {
+        device->openedBy = 0;
+        device->nodes->StopAcquisition();
+    }
+    handles.erase(HandleKey(handle));
+    return MV_OK;
+}
+
+uint32_t Simulator::OpenDevice(void* handle, unsigned int accessMode, unsigned short switchoverKey)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    SimHandle* found = FindHandleLocked(handle);
+    if (found == nullptr) {
+        return MV_E_HANDLE;
+    }
+    if (accessMode == 0 || accessMode > kAccessModeLast) {
+        return MV_E_PARAMETER;
+    }
+    if (accessMode != kAccessExclusive || switchoverKey != 0) {
+        return MV_E_SUPPORT;  // only exclusive access is simulated
+    }
+    if (found->open) {
+        return MV_E_CALLORDER;
+    }
+    if (initCount == 0) {
+        return MV_E_CALLORDER;
+    }
+    SimDevice* device = FindDeviceLocked(found->deviceId);
+    if (device == nullptr) {
+        return MV_E_BUSY;
+    }
+    if (device->openedBy != 0) {
+        return MV_E_ACCESS_DENIED;
+    }
+    if (!device->nodes) {
+        std::shared_ptr<const Model> model =
+            device->customModel ? device->customModel : DefaultModel(device->desc.transport, device->desc.kind);
+        if (!model) {
+            return MV_E_UNKNOWN;
+        }
+        device->nodes = std::make_unique<NodeMap>(std::move(model), device->desc);
+    }
+    device->openedBy = HandleKey(handle);
+    found->open = true;
+    return MV_OK;
+}
+
+uint32_t Simulator::CloseDevice(void* handle)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    SimHandle* found = FindHandleLocked(handle);
+    if (found == nullptr) {
+        return MV_E_HANDLE;
+    }
+    if (!found->open) {
+        return MV_E_CALLORDER;
+    }
+    // Closing a device that has gone still releases the handle.
+    if (SimDevice* device = FindDeviceLocked(found->deviceId); device != nullptr) {
+        device->openedBy = 0;
+        device->nodes->StopAcquisition();
+    }
+    found->open = false;
+    return MV_OK;
+}
+
+uint32_t Simulator::CheckHandle(void* handle)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return FindHandleLocked(handle) != nullptr ? MV_OK : MV_E_HANDLE;
+}
+
+uint32_t Simulator::OpenNodesLocked(void* handle, NodeMap*& nodes)
+{
+    SimHandle* found = FindHandleLocked(handle);
+    if (found == nullptr) {
+        return MV_E_HANDLE;
+    }
+    if (!found->open) {
+        return MV_E_CALLORDER;
+    }
+    SimDevice* device = FindDeviceLocked(found->deviceId);
+    if (device == nullptr) {
+        return MV_E_BUSY;
+    }
+    nodes = device->nodes.get();
+    return MV_OK;
+}
+
+SimDevice* Simulator::FindDeviceLocked(uint32_t id)
+{
+    for (auto& device : devices) {
+        if (device->id == id) {
+            return device.get();
+        }
+    }
+    return nullptr;
+}
+
+SimHandle* Simulator::FindHandleLocked(void* handle)
+{
+    const auto found = handles.find(HandleKey(handle));
+    return found == handles.end() ? nullptr : &found->second;
+}
+
+uint32_t Simulator::SetDeviceModel(uint32_t id, std::shared_ptr<const Model> model)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    SimDevice* device = FindDeviceLocked(id);
+    if (device == nullptr) {
+        return MV_E_PARAMETER;
+    }
+    if (device->openedBy != 0) {
+        return MV_E_CALLORDER;
+    }
+    deviceSetOverridden = true;  // a device change like any other: initializing must not undo it
+    device->customModel = std::move(model);
+    device->nodes.reset();
+    return MV_OK;
+}
+
 void Simulator::Reset()
 {
     std::lock_guard<std::mutex> lock(mutex);
@@ -117,6 +284,7 @@ void Simulator::Reset()
     callCounts.fill(0);
     sdkVersion = kDefaultSdkVersion;
     deviceSetOverridden = false;
+    handles.clear();
     LoadFromEnvironmentLocked();
 }
 
@@ -317,7 +485,7 @@ void Simulator::ReplaceDevicesLocked(const std::vector<DeviceDesc>& descs)
 void Simulator::RetireLocked(SimDevice& device)
 {
     if (device.record) {
-        retiredRecords.push_back(std::move(device.record));
+        retiredRecords.push_back({device.id, std::move(device.record)});
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "camsim/DeviceConfig.h"
 #include "camsim/FaultTable.h"
+#include "camsim/NodeMap.h"
 #include "camsim/Operations.h"
 #include "camsim/SimControl.h"
 #include "sdk/MvSdk.h"
@@ -28,6 +30,22 @@ struct SimDevice {
     // Built at the first enumeration after MV_CC_Initialize; the driver keeps pointers to it,
     // so it never moves and lives until MV_CC_Finalize even if the device goes away.
     std::unique_ptr<MvDeviceInfo> record;
+    std::shared_ptr<const Model> customModel;  // null: the default model of its transport and kind
+    // Made at the first opening and kept while the device exists: a camera keeps its settings
+    // between connections.
+    std::unique_ptr<NodeMap> nodes;
+    uintptr_t openedBy = 0;  // the handle that has it open, 0 when closed
+};
+
+// A record handed out for a device that has gone since; handles can still be made from it.
+struct RetiredRecord {
+    uint32_t deviceId = 0;
+    std::unique_ptr<MvDeviceInfo> record;
+};
+
+struct SimHandle {
+    uint32_t deviceId = 0;
+    bool open = false;
 };
 
 struct ConfigOutcome {
@@ -50,6 +68,23 @@ public:
     uint32_t Finalize();
     uint32_t SdkVersion();
     uint32_t EnumDevices(unsigned int layerMask, MvDeviceInfoList& list);
+    uint32_t CreateHandle(const MvDeviceInfo* record, void*& handle);
+    uint32_t DestroyHandle(void* handle);
+    uint32_t OpenDevice(void* handle, unsigned int accessMode, unsigned short switchoverKey);
+    uint32_t CloseDevice(void* handle);
+    // MV_OK for a handle that exists, MV_E_HANDLE otherwise.
+    uint32_t CheckHandle(void* handle);
+
+    // Runs body(NodeMap&) under the mutex for an opened handle. MV_E_HANDLE for an unknown
+    // handle, MV_E_CALLORDER when it is not open, MV_E_BUSY when its device has gone.
+    template <typename Body>
+    uint32_t WithNodes(void* handle, Body&& body)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        NodeMap* nodes = nullptr;
+        const uint32_t status = OpenNodesLocked(handle, nodes);
+        return status != MV_OK ? status : body(*nodes);
+    }
 
     // Control side.
     void Reset();
@@ -67,6 +102,9 @@ public:
     uint32_t CallCount(Op op);
     void ResetCallCounts();
     void SetSdkVersion(uint32_t version);
+    // Gives a device another model, with power-up values, from its next opening on; null goes
+    // back to the default. MV_E_PARAMETER for an unknown id, MV_E_CALLORDER while it is open.
+    uint32_t SetDeviceModel(uint32_t id, std::shared_ptr<const Model> model);
 
 private:
     // The *Locked members expect the mutex to be held.
@@ -77,6 +115,9 @@ private:
     uint32_t AddDeviceLocked(DeviceDesc desc);
     uint32_t FreeIpAddressLocked() const;
     uint32_t FreeUsbNumberLocked() const;
+    SimDevice* FindDeviceLocked(uint32_t id);
+    SimHandle* FindHandleLocked(void* handle);
+    uint32_t OpenNodesLocked(void* handle, NodeMap*& nodes);
 
     std::mutex mutex;
     unsigned initCount = 0;
@@ -84,7 +125,9 @@ private:
     uint32_t nextId = 1;
     uint32_t sdkVersion = kDefaultSdkVersion;
     std::vector<std::unique_ptr<SimDevice>> devices;
-    std::vector<std::unique_ptr<MvDeviceInfo>> retiredRecords;
+    std::vector<RetiredRecord> retiredRecords;
+    std::map<uintptr_t, SimHandle> handles;  // by handle value; values are never reused
+    uintptr_t nextHandle = 1;
     FaultTable faults;
     std::array<uint32_t, kOpCount> callCounts{};
     ConfigOutcome lastConfig;

@@ -86,6 +86,9 @@ protected:
     }
     void TearDown() override
     {
+        for (void* handle : handles) {
+            MV_CC_DestroyHandle(handle);
+        }
         FinalizeAll();
         inlineVar.Clear();
         fileVar.Clear();
@@ -105,6 +108,36 @@ protected:
         return records;
     }
 
+    // A handle for the index-th device listed for mask (initializing the SDK first), destroyed
+    // at the end of the test; null with the test failed when there is none.
+    void* CreateHandle(unsigned int index, unsigned int mask = 0xFFFFFFFFu)
+    {
+        if (CamSim_GetInitCount() == 0) {
+            EXPECT_EQ(Code(MV_CC_Initialize()), MV_OK);
+        }
+        const auto records = Enumerate(mask);
+        if (index >= records.size()) {
+            ADD_FAILURE() << "no device " << index;
+            return nullptr;
+        }
+        void* handle = nullptr;
+        EXPECT_EQ(Code(MV_CC_CreateHandleWithoutLog(&handle, records[index])), MV_OK);
+        if (handle != nullptr) {
+            handles.push_back(handle);
+        }
+        return handle;
+    }
+
+    // The same, opened for exclusive access.
+    void* OpenHandle(unsigned int index, unsigned int mask = 0xFFFFFFFFu)
+    {
+        void* handle = CreateHandle(index, mask);
+        if (handle != nullptr) {
+            EXPECT_EQ(Code(MV_CC_OpenDevice(handle, 1, 0)), MV_OK);
+        }
+        return handle;
+    }
+
     static CamSimDeviceState Device(unsigned int index)
     {
         CamSimDeviceState state{};
@@ -120,6 +153,7 @@ protected:
         return path;
     }
 
+    std::vector<void*> handles;
     ScopedEnv inlineVar{"ORNIC_SIM_CAMERAS"};
     ScopedEnv fileVar{"ORNIC_SIM_CONFIG"};
 };

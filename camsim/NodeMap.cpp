@@ -1,0 +1,475 @@
+#include "camsim/NodeMap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "camsim/DeviceConfig.h"
+
+namespace CamSim {
+
+namespace {
+
+// The largest value on the node's grid (min + k * inc) not above limit.
+int64_t AlignDown(int64_t limit, int64_t min, int64_t inc)
+{
+    if (limit <= min) {
+        return min;
+    }
+    // Unsigned: the distance between extreme limits does not fit a signed 64-bit value.
+    const uint64_t steps = (static_cast<uint64_t>(limit) - static_cast<uint64_t>(min)) / static_cast<uint64_t>(inc);
+    return static_cast<int64_t>(static_cast<uint64_t>(min) + steps * static_cast<uint64_t>(inc));
+}
+
+bool OnGrid(int64_t value, int64_t min, int64_t inc)
+{
+    return (static_cast<uint64_t>(value) - static_cast<uint64_t>(min)) % static_cast<uint64_t>(inc) == 0;
+}
+
+// Bits per pixel are bits 16 to 23 of a pixel format code.
+int64_t BitsPerPixel(int64_t pixelFormat)
+{
+    const int64_t bits = (pixelFormat >> 16) & 0xFF;
+    return bits == 0 ? 8 : bits;
+}
+
+// A limit read back through the SDK's float records and written again must not fall just
+// outside the range: values that close to a limit count as the limit.
+bool NearLimit(double value, double limit)
+{
+    return std::fabs(value - limit) <= 1e-6 * std::max(1.0, std::fabs(limit));
+}
+
+}  // namespace
+
+NodeMap::NodeMap(std::shared_ptr<const Model> nodeModel, const DeviceDesc& desc) : model(std::move(nodeModel))
+{
+    const auto& nodes = model->Nodes();
+    defaults.resize(nodes.size());
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        Value value;
+        value.i = nodes[i].intValue;
+        value.f = nodes[i].floatValue;
+        value.s = nodes[i].stringValue;
+        defaults[i][0] = value;
+    }
+    auto identity = [&](const char* name, const std::string& text) {
+        const NodeDesc* node = model->Find(name);
+        if (node != nullptr && node->kind == NodeKind::String) {
+            defaults[model->IndexOf(*node)][0].s = text.substr(0, node->maxLength);
+        }
+    };
+    identity("DeviceModelName", desc.model);
+    identity("DeviceSerialNumber", desc.serial);
+    identity("DeviceUserID", desc.userName);
+    identity("DeviceVersion", desc.version);
+    if (const NodeDesc* ip = model->Find("GevCurrentIPAddress"); ip != nullptr && ip->kind == NodeKind::Integer) {
+        defaults[model->IndexOf(*ip)][0].i = std::clamp<int64_t>(desc.ipAddress, ip->intMin, ip->intMax);
+    }
+    LoadDefaults();
+}
+
+void NodeMap::LoadDefaults()
+{
+    values = defaults;
+    acquiring = false;
+}
+
+uint32_t NodeMap::Lookup(const std::string& name, NodeKind kind, const NodeDesc*& node) const
+{
+    node = model->Find(name);
+    if (node == nullptr) {
+        return MV_E_GC_PROPERTY;
+    }
+    return node->kind == kind ? MV_OK : MV_E_SUPPORT;
+}
+
+int64_t NodeMap::SelectorKey(const NodeDesc& node) const
+{
+    if (node.selector.empty()) {
+        return 0;
+    }
+    const NodeDesc* selector = model->Find(node.selector);
+    return selector == nullptr ? 0 : RawInt(*selector);
+}
+
+const NodeMap::Value& NodeMap::Read(const NodeDesc& node) const
+{
+    const std::size_t index = model->IndexOf(node);
+    const Values& slot = values[index];
+    const auto found = slot.find(SelectorKey(node));
+    if (found != slot.end()) {
+        return found->second;
+    }
+    return defaults[index].at(0);  // a selector entry never written holds the default
+}
+
+NodeMap::Value& NodeMap::Write(const NodeDesc& node)
+{
+    const std::size_t index = model->IndexOf(node);
+    const auto inserted = values[index].emplace(SelectorKey(node), defaults[index].at(0));
+    return inserted.first->second;
+}
+
+bool NodeMap::ConditionMet(const AccessCondition& condition) const
+{
+    const NodeDesc* other = model->Find(condition.node);
+    if (other == nullptr) {
+        return false;
+    }
+    if (other->kind == NodeKind::Boolean) {
+        return (RawInt(*other) != 0) == (condition.value == "true");
+    }
+    const EnumEntryDesc* entry = other->FindEntry(RawInt(*other));
+    return entry != nullptr && entry->symbolic == condition.value;
+}
+
+uint32_t NodeMap::AccessOf(const NodeDesc& node) const
+{
+    uint32_t access = node.access;
+    if (access == AM_NI || access == AM_NA) {
+        return access;
+    }
+    auto restrict = [&access](uint32_t to) {
+        if (to == AM_NA || access == AM_WO) {
+            access = AM_NA;
+        } else if (access == AM_RW) {
+            access = AM_RO;
+        }
+    };
+    for (const AccessCondition& condition : node.conditions) {
+        if (ConditionMet(condition) != condition.equals) {
+            restrict(condition.otherwise);
+        }
+    }
+    if (LockedNow(node)) {
+        restrict(node.kind == NodeKind::Command ? AM_NA : AM_RO);
+    }
+    return access;
+}
+
+bool NodeMap::LockedNow(const NodeDesc& node) const
+{
+    return acquiring && node.lockedWhileAcquiring;
+}
+
+uint32_t NodeMap::Readable(const NodeDesc& node) const
+{
+    const uint32_t access = AccessOf(node);
+    return access == AM_RO || access == AM_RW ? MV_OK : MV_E_GC_ACCESS;
+}
+
+uint32_t NodeMap::Writable(const NodeDesc& node) const
+{
+    const uint32_t access = AccessOf(node);
+    return access == AM_WO || access == AM_RW ? MV_OK : MV_E_GC_ACCESS;
+}
+
+int64_t NodeMap::RawInt(const NodeDesc& node) const
+{
+    return Read(node).i;
+}
+
+const std::string& NodeMap::TextOf(const NodeDesc& node) const
+{
+    return Read(node).s;
+}
+
+int64_t NodeMap::IntByName(const char* name, int64_t fallback) const
+{
+    const NodeDesc* node = model->Find(name);
+    return node != nullptr && node->kind == NodeKind::Integer ? Read(*node).i : fallback;
+}
+
+// The image size the sensor offers along one axis after binning and decimation.
+int64_t NodeMap::AxisLimit(const char* binning, const char* decimation, const NodeDesc& size) const
+{
+    const int64_t factor = std::max<int64_t>(1, IntByName(binning, 1)) * std::max<int64_t>(1, IntByName(decimation, 1));
+    return size.intMax / factor;
+}
+
+IntInfo NodeMap::IntOf(const NodeDesc& node) const
+{
+    IntInfo info{Read(node).i, node.intMin, node.intMax, node.intInc};
+    struct Axis {
+        const char* size;
+        const char* offset;
+        const char* limit;
+        const char* binning;
+        const char* decimation;
+    };
+    static const Axis axes[] = {{"Width", "OffsetX", "WidthMax", "BinningHorizontal", "DecimationHorizontal"},
+                                {"Height", "OffsetY", "HeightMax", "BinningVertical", "DecimationVertical"}};
+    for (const Axis& axis : axes) {
+        const NodeDesc* size = model->Find(axis.size);
+        if (size == nullptr || size->kind != NodeKind::Integer) {
+            continue;
+        }
+        const int64_t full = AxisLimit(axis.binning, axis.decimation, *size);
+        if (node.name == axis.size) {
+            info.max = AlignDown(full - IntByName(axis.offset, 0), node.intMin, node.intInc);
+        } else if (node.name == axis.offset) {
+            info.max = AlignDown(full - Read(*size).i, node.intMin, node.intInc);
+        } else if (node.name == axis.limit) {
+            info.value = info.min = info.max = full;
+        }
+    }
+    if (node.name == "PayloadSize") {
+        const NodeDesc* format = model->Find("PixelFormat");
+        const int64_t bits = format != nullptr && format->kind == NodeKind::Enumeration ? BitsPerPixel(Read(*format).i) : 8;
+        // Limited so that no model, however odd, overflows the product.
+        constexpr int64_t kLargest = int64_t{1} << 24;
+        const int64_t pixels = std::clamp<int64_t>(IntByName("Width", 0), 0, kLargest) *
+                               std::clamp<int64_t>(IntByName("Height", 0), 0, kLargest);
+        info.value = (pixels * bits + 7) / 8;
+    }
+    info.max = std::max(info.max, info.min);
+    return info;
+}
+
+FloatInfo NodeMap::FloatOf(const NodeDesc& node) const
+{
+    return {Read(node).f, node.floatMin, node.floatMax};
+}
+
+void NodeMap::FitImageAxis(const char* size, const char* offset, const char* binning, const char* decimation)
+{
+    const NodeDesc* sizeNode = model->Find(size);
+    if (sizeNode == nullptr || sizeNode->kind != NodeKind::Integer) {
+        return;
+    }
+    const int64_t full = AxisLimit(binning, decimation, *sizeNode);
+    Value& sizeValue = Write(*sizeNode);
+    sizeValue.i = std::min(sizeValue.i, AlignDown(full, sizeNode->intMin, sizeNode->intInc));
+    const NodeDesc* offsetNode = model->Find(offset);
+    if (offsetNode != nullptr && offsetNode->kind == NodeKind::Integer) {
+        Value& offsetValue = Write(*offsetNode);
+        offsetValue.i = std::min(offsetValue.i, AlignDown(full - sizeValue.i, offsetNode->intMin, offsetNode->intInc));
+    }
+}
+
+void NodeMap::AfterIntChange(const NodeDesc& node)
+{
+    // A coarser binning or decimation leaves less image: the region shrinks to fit, as on
+    // a camera.
+    if (node.name == "BinningHorizontal" || node.name == "DecimationHorizontal") {
+        FitImageAxis("Width", "OffsetX", "BinningHorizontal", "DecimationHorizontal");
+    } else if (node.name == "BinningVertical" || node.name == "DecimationVertical") {
+        FitImageAxis("Height", "OffsetY", "BinningVertical", "DecimationVertical");
+    }
+}
+
+uint32_t NodeMap::GetInt(const std::string& name, IntInfo& info) const
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Integer, node);
+    if (status == MV_OK) {
+        status = Readable(*node);
+    }
+    if (status == MV_OK) {
+        info = IntOf(*node);
+    }
+    return status;
+}
+
+uint32_t NodeMap::SetInt(const std::string& name, int64_t value)
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Integer, node);
+    if (status == MV_OK) {
+        status = Writable(*node);
+    }
+    if (status != MV_OK) {
+        return status;
+    }
+    const IntInfo info = IntOf(*node);
+    if (value < info.min || value > info.max || !OnGrid(value, info.min, info.inc)) {
+        return MV_E_GC_RANGE;
+    }
+    Write(*node).i = value;
+    AfterIntChange(*node);
+    return MV_OK;
+}
+
+uint32_t NodeMap::GetFloat(const std::string& name, FloatInfo& info) const
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Float, node);
+    if (status == MV_OK) {
+        status = Readable(*node);
+    }
+    if (status == MV_OK) {
+        info = FloatOf(*node);
+    }
+    return status;
+}
+
+uint32_t NodeMap::SetFloat(const std::string& name, double value)
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Float, node);
+    if (status == MV_OK) {
+        status = Writable(*node);
+    }
+    if (status != MV_OK) {
+        return status;
+    }
+    if (!std::isfinite(value)) {
+        return MV_E_GC_RANGE;
+    }
+    if (NearLimit(value, node->floatMin)) {
+        value = node->floatMin;
+    } else if (NearLimit(value, node->floatMax)) {
+        value = node->floatMax;
+    }
+    if (value < node->floatMin || value > node->floatMax) {
+        return MV_E_GC_RANGE;
+    }
+    Write(*node).f = value;
+    return MV_OK;
+}
+
+uint32_t NodeMap::GetBool(const std::string& name, bool& value) const
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Boolean, node);
+    if (status == MV_OK) {
+        status = Readable(*node);
+    }
+    if (status == MV_OK) {
+        value = Read(*node).i != 0;
+    }
+    return status;
+}
+
+uint32_t NodeMap::SetBool(const std::string& name, bool value)
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Boolean, node);
+    if (status == MV_OK) {
+        status = Writable(*node);
+    }
+    if (status == MV_OK) {
+        Write(*node).i = value ? 1 : 0;
+    }
+    return status;
+}
+
+uint32_t NodeMap::GetEnum(const std::string& name, int64_t& value, std::vector<int64_t>& available) const
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Enumeration, node);
+    if (status == MV_OK) {
+        status = Readable(*node);
+    }
+    if (status == MV_OK) {
+        value = Read(*node).i;
+        available.clear();
+        for (const EnumEntryDesc& entry : node->entries) {
+            available.push_back(entry.value);
+        }
+    }
+    return status;
+}
+
+uint32_t NodeMap::SetEnum(const std::string& name, int64_t value)
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Enumeration, node);
+    if (status == MV_OK) {
+        status = Writable(*node);
+    }
+    if (status != MV_OK) {
+        return status;
+    }
+    if (node->FindEntry(value) == nullptr) {
+        return MV_E_GC_ARGUMENT;
+    }
+    Write(*node).i = value;
+    return MV_OK;
+}
+
+uint32_t NodeMap::SetEnumSymbolic(const std::string& name, const std::string& symbolic)
+{
+    const NodeDesc* node = nullptr;
+    const uint32_t status = Lookup(name, NodeKind::Enumeration, node);
+    if (status != MV_OK) {
+        return status;
+    }
+    const EnumEntryDesc* entry = node->FindEntry(symbolic);
+    if (entry == nullptr) {
+        return Writable(*node) != MV_OK ? MV_E_GC_ACCESS : MV_E_GC_ARGUMENT;
+    }
+    return SetEnum(name, entry->value);
+}
+
+uint32_t NodeMap::EntrySymbolic(const std::string& name, int64_t value, std::string& symbolic) const
+{
+    const NodeDesc* node = nullptr;
+    const uint32_t status = Lookup(name, NodeKind::Enumeration, node);
+    if (status != MV_OK) {
+        return status;
+    }
+    const EnumEntryDesc* entry = node->FindEntry(value);
+    if (entry == nullptr) {
+        return MV_E_GC_ARGUMENT;
+    }
+    symbolic = entry->symbolic;
+    return MV_OK;
+}
+
+uint32_t NodeMap::SetString(const std::string& name, const std::string& value)
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::String, node);
+    if (status == MV_OK) {
+        status = Writable(*node);
+    }
+    if (status != MV_OK) {
+        return status;
+    }
+    if (value.size() > node->maxLength) {
+        return MV_E_GC_RANGE;
+    }
+    Write(*node).s = value;
+    return MV_OK;
+}
+
+uint32_t NodeMap::Execute(const std::string& name)
+{
+    const NodeDesc* node = nullptr;
+    uint32_t status = Lookup(name, NodeKind::Command, node);
+    if (status == MV_OK) {
+        status = Writable(*node);
+    }
+    if (status != MV_OK) {
+        return status;
+    }
+    if (name == "AcquisitionStart") {
+        acquiring = true;
+    } else if (name == "AcquisitionStop") {
+        acquiring = false;
+    } else if (name == "DeviceReset") {
+        LoadDefaults();
+    } else if (name == "UserSetSave" || name == "UserSetLoad") {
+        const NodeDesc* selector = model->Find("UserSetSelector");
+        const int64_t key = selector != nullptr ? RawInt(*selector) : 0;
+        if (name == "UserSetSave") {
+            userSets[key] = values;
+            return MV_OK;
+        }
+        // The user set nodes themselves say which set is in use: loading leaves them alone.
+        const auto saved = userSets.find(key);
+        std::vector<Values> loaded = saved != userSets.end() ? saved->second : defaults;
+        const auto& nodes = model->Nodes();
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            if (nodes[i].name.compare(0, 7, "UserSet") == 0) {
+                loaded[i] = values[i];
+            }
+        }
+        values = std::move(loaded);
+    }
+    return MV_OK;
+}
+
+}  // namespace CamSim
