@@ -103,6 +103,8 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     b.Category("AcquisitionControl").Description("Image acquisition and triggering.");
     b.Enumeration("AcquisitionMode", {{"SingleFrame", 0}, {"MultiFrame", 1}, {"Continuous", 2}}, "Continuous")
         .LockedWhileAcquiring();
+    b.Integer("AcquisitionFrameCount", 1, 65535, 1, 1).LockedWhileAcquiring().Description(
+        "Frames per acquisition in MultiFrame mode.");
     b.Command("AcquisitionStart");
     b.Command("AcquisitionStop");
     b.Boolean("AcquisitionFrameRateEnable", false);
@@ -113,7 +115,11 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     b.Float("ExposureTime", 15.0, 10000000.0, 10000.0).Unit("us").WritableWhen("ExposureAuto", "Off");
     b.Enumeration("TriggerSelector", {{"FrameStart", 0}}, "FrameStart").Visibility(V_Expert);
     b.Enumeration("TriggerMode", {{"Off", 0}, {"On", 1}}, "Off");
-    b.Enumeration("TriggerSource", {{"Line0", 0}, {"Line1", 1}, {"Line2", 2}, {"Software", 7}}, "Line0");
+    std::vector<EnumEntryDesc> triggerSources = {{"Line0", 0}, {"Line1", 1}, {"Line2", 2}, {"Software", 7}};
+    if (gige) {
+        triggerSources.push_back({"Action1", 8});  // GigE Vision action commands
+    }
+    b.Enumeration("TriggerSource", triggerSources, "Line0");
     b.Command("TriggerSoftware").AvailableWhen("TriggerMode", "On").AvailableWhen("TriggerSource", "Software");
     b.Enumeration("TriggerActivation", {{"RisingEdge", 0}, {"FallingEdge", 1}}, "RisingEdge").Visibility(V_Expert);
     b.Float("TriggerDelay", 0.0, 16000000.0, 0.0).Unit("us").Visibility(V_Expert);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "camsim/DeviceConfig.h"
@@ -150,7 +152,72 @@ uint32_t NodeMap::AccessOf(const NodeDesc& node) const
 
 bool NodeMap::LockedNow(const NodeDesc& node) const
 {
-    return acquiring && node.lockedWhileAcquiring;
+    return (acquiring || streamLocked) && node.lockedWhileAcquiring;
+}
+
+void NodeMap::PowerUp()
+{
+    const NodeDesc* choice = model->Find("UserSetDefault");
+    const int64_t startSet = choice != nullptr && choice->kind == NodeKind::Enumeration ? RawInt(*choice) : 0;
+    values = defaults;
+    acquiring = false;
+    streamLocked = false;
+    const auto saved = userSets.find(startSet);
+    if (saved != userSets.end()) {
+        const auto& nodes = model->Nodes();
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            if (nodes[i].name.compare(0, 7, "UserSet") != 0) {
+                values[i] = saved->second[i];
+            }
+        }
+    }
+    if (choice != nullptr && choice->kind == NodeKind::Enumeration) {
+        Write(*choice).i = startSet;
+    }
+}
+
+std::string NodeMap::EnumSymbolicOf(const char* name) const
+{
+    const NodeDesc* node = model->Find(name);
+    if (node == nullptr || node->kind != NodeKind::Enumeration) {
+        return std::string();
+    }
+    const EnumEntryDesc* entry = node->FindEntry(Read(*node).i);
+    return entry != nullptr ? entry->symbolic : std::string();
+}
+
+int64_t NodeMap::IntValueOf(const char* name, int64_t fallback) const
+{
+    return IntByName(name, fallback);
+}
+
+double NodeMap::FloatValueOf(const char* name, double fallback) const
+{
+    const NodeDesc* node = model->Find(name);
+    return node != nullptr && node->kind == NodeKind::Float ? Read(*node).f : fallback;
+}
+
+double NodeMap::FloatMaxOf(const char* name, double fallback) const
+{
+    const NodeDesc* node = model->Find(name);
+    return node != nullptr && node->kind == NodeKind::Float ? node->floatMax : fallback;
+}
+
+bool NodeMap::BoolValueOf(const char* name, bool fallback) const
+{
+    const NodeDesc* node = model->Find(name);
+    return node != nullptr && node->kind == NodeKind::Boolean ? Read(*node).i != 0 : fallback;
+}
+
+template <typename Matches>
+uint32_t NodeMap::RefusalFor(const NodeDesc& node, Matches&& matches) const
+{
+    for (const Refusal& refusal : refusals) {
+        if (refusal.node == node.name && (refusal.value == "*" || matches(refusal.value))) {
+            return refusal.status;
+        }
+    }
+    return MV_OK;
 }
 
 uint32_t NodeMap::Readable(const NodeDesc& node) const
@@ -286,6 +353,14 @@ uint32_t NodeMap::SetInt(const std::string& name, int64_t value)
     if (value < info.min || value > info.max || !OnGrid(value, info.min, info.inc)) {
         return MV_E_GC_RANGE;
     }
+    status = RefusalFor(*node, [value](const std::string& text) {
+        char* end = nullptr;
+        const long long parsed = std::strtoll(text.c_str(), &end, 0);
+        return end != text.c_str() && *end == '\0' && parsed == value;
+    });
+    if (status != MV_OK) {
+        return status;
+    }
     Write(*node).i = value;
     AfterIntChange(*node);
     return MV_OK;
@@ -325,6 +400,14 @@ uint32_t NodeMap::SetFloat(const std::string& name, double value)
     if (value < node->floatMin || value > node->floatMax) {
         return MV_E_GC_RANGE;
     }
+    status = RefusalFor(*node, [value](const std::string& text) {
+        char* end = nullptr;
+        const double parsed = std::strtod(text.c_str(), &end);
+        return end != text.c_str() && *end == '\0' && NearLimit(value, parsed);
+    });
+    if (status != MV_OK) {
+        return status;
+    }
     Write(*node).f = value;
     return MV_OK;
 }
@@ -348,6 +431,11 @@ uint32_t NodeMap::SetBool(const std::string& name, bool value)
     uint32_t status = Lookup(name, NodeKind::Boolean, node);
     if (status == MV_OK) {
         status = Writable(*node);
+    }
+    if (status == MV_OK) {
+        status = RefusalFor(*node, [value](const std::string& text) {
+            return text == (value ? "true" : "false") || text == (value ? "1" : "0");
+        });
     }
     if (status == MV_OK) {
         Write(*node).i = value ? 1 : 0;
@@ -382,8 +470,15 @@ uint32_t NodeMap::SetEnum(const std::string& name, int64_t value)
     if (status != MV_OK) {
         return status;
     }
-    if (node->FindEntry(value) == nullptr) {
+    const EnumEntryDesc* entry = node->FindEntry(value);
+    if (entry == nullptr) {
         return MV_E_GC_ARGUMENT;
+    }
+    status = RefusalFor(*node, [&](const std::string& text) {
+        return text == entry->symbolic || text == std::to_string(value);
+    });
+    if (status != MV_OK) {
+        return status;
     }
     Write(*node).i = value;
     return MV_OK;
@@ -431,6 +526,10 @@ uint32_t NodeMap::SetString(const std::string& name, const std::string& value)
     if (value.size() > node->maxLength) {
         return MV_E_GC_RANGE;
     }
+    status = RefusalFor(*node, [&value](const std::string& text) { return text == value; });
+    if (status != MV_OK) {
+        return status;
+    }
     Write(*node).s = value;
     return MV_OK;
 }
@@ -442,6 +541,9 @@ uint32_t NodeMap::Execute(const std::string& name)
     if (status == MV_OK) {
         status = Writable(*node);
     }
+    if (status == MV_OK) {
+        status = RefusalFor(*node, [](const std::string&) { return true; });  // a command has no value
+    }
     if (status != MV_OK) {
         return status;
     }
@@ -450,7 +552,7 @@ uint32_t NodeMap::Execute(const std::string& name)
     } else if (name == "AcquisitionStop") {
         acquiring = false;
     } else if (name == "DeviceReset") {
-        LoadDefaults();
+        PowerUp();
     } else if (name == "UserSetSave" || name == "UserSetLoad") {
         const NodeDesc* selector = model->Find("UserSetSelector");
         const int64_t key = selector != nullptr ? RawInt(*selector) : 0;
@@ -470,6 +572,191 @@ uint32_t NodeMap::Execute(const std::string& name)
         values = std::move(loaded);
     }
     return MV_OK;
+}
+
+namespace {
+
+std::string Escape(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string Unescape(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            const char next = text[++i];
+            out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string Trim(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+std::string NodeMap::ValueText(const NodeDesc& node, const Value& value) const
+{
+    switch (node.kind) {
+    case NodeKind::Integer:
+        return std::to_string(value.i);
+    case NodeKind::Float: {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", value.f);
+        return text;
+    }
+    case NodeKind::Boolean:
+        return value.i != 0 ? "true" : "false";
+    case NodeKind::Enumeration: {
+        const EnumEntryDesc* entry = node.FindEntry(value.i);
+        return entry != nullptr ? entry->symbolic : std::to_string(value.i);
+    }
+    case NodeKind::String:
+        return Escape(value.s);
+    default:
+        return std::string();
+    }
+}
+
+std::string NodeMap::FeatureText() const
+{
+    std::string text;
+    for (const NodeDesc& node : model->Nodes()) {
+        const bool valued = node.kind == NodeKind::Integer || node.kind == NodeKind::Float ||
+                            node.kind == NodeKind::Boolean || node.kind == NodeKind::Enumeration ||
+                            node.kind == NodeKind::String;
+        if (!valued || AccessOf(node) != AM_RW) {
+            continue;
+        }
+        const std::size_t index = model->IndexOf(node);
+        const NodeDesc* selector = node.selector.empty() ? nullptr : model->Find(node.selector);
+        if (selector == nullptr) {
+            text += node.name + " = " + ValueText(node, Read(node)) + "\n";
+            continue;
+        }
+        for (const EnumEntryDesc& entry : selector->entries) {
+            const auto found = values[index].find(entry.value);
+            const Value& value = found != values[index].end() ? found->second : defaults[index].at(0);
+            text += node.name + "[" + entry.symbolic + "] = " + ValueText(node, value) + "\n";
+        }
+    }
+    return text;
+}
+
+uint32_t NodeMap::ApplyFeatureLine(const std::string& line)
+{
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+        return MV_E_PARAMETER;
+    }
+    std::string name = Trim(line.substr(0, equals));
+    // Strings keep their blanks: the value is everything after "= ".
+    std::string raw = line.substr(equals + 1);
+    if (!raw.empty() && raw.front() == ' ') {
+        raw.erase(0, 1);
+    }
+    const std::string text = Trim(raw);
+    std::string entryName;
+    if (const std::size_t open = name.find('['); open != std::string::npos && name.back() == ']') {
+        entryName = name.substr(open + 1, name.size() - open - 2);
+        name = name.substr(0, open);
+    }
+    const NodeDesc* node = model->Find(name);
+    if (node == nullptr) {
+        return MV_E_GC_PROPERTY;
+    }
+    // A selected value: select its entry, write, then put the selector back as it was.
+    const NodeDesc* selector = nullptr;
+    int64_t selectedBefore = 0;
+    if (!entryName.empty()) {
+        selector = node->selector.empty() ? nullptr : model->Find(node->selector);
+        const EnumEntryDesc* entry = selector != nullptr ? selector->FindEntry(entryName) : nullptr;
+        if (entry == nullptr) {
+            return MV_E_GC_ARGUMENT;
+        }
+        selectedBefore = RawInt(*selector);
+        Write(*selector).i = entry->value;
+    }
+    uint32_t status = MV_E_PARAMETER;
+    char* end = nullptr;
+    switch (node->kind) {
+    case NodeKind::Integer: {
+        const long long value = std::strtoll(text.c_str(), &end, 0);
+        status = end != text.c_str() && *end == '\0' ? SetInt(name, value) : MV_E_PARAMETER;
+        break;
+    }
+    case NodeKind::Float: {
+        const double value = std::strtod(text.c_str(), &end);
+        status = end != text.c_str() && *end == '\0' ? SetFloat(name, value) : MV_E_PARAMETER;
+        break;
+    }
+    case NodeKind::Boolean:
+        status = text == "true" || text == "1"    ? SetBool(name, true)
+                 : text == "false" || text == "0" ? SetBool(name, false)
+                                                  : MV_E_PARAMETER;
+        break;
+    case NodeKind::Enumeration:
+        status = SetEnumSymbolic(name, text);
+        break;
+    case NodeKind::String:
+        status = SetString(name, Unescape(raw));
+        break;
+    default:
+        status = MV_E_GC_ACCESS;  // commands, registers and categories hold no value to load
+        break;
+    }
+    if (selector != nullptr) {
+        Write(*selector).i = selectedBefore;
+    }
+    return status;
+}
+
+uint32_t NodeMap::ApplyFeatureLines(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> pending = lines;
+    uint32_t firstFailure = MV_OK;
+    // A later line can make an earlier one possible (binning before width, an enable before
+    // its value): failed lines get further passes while any pass makes progress.
+    for (;;) {
+        std::vector<std::string> failed;
+        firstFailure = MV_OK;
+        for (const std::string& line : pending) {
+            const uint32_t status = ApplyFeatureLine(line);
+            if (status != MV_OK) {
+                failed.push_back(line);
+                if (firstFailure == MV_OK) {
+                    firstFailure = status;
+                }
+            }
+        }
+        if (failed.empty() || failed.size() == pending.size()) {
+            return firstFailure;
+        }
+        pending = std::move(failed);
+    }
 }
 
 }  // namespace CamSim

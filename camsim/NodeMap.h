@@ -38,7 +38,42 @@ public:
     const Model& GetModel() const { return *model; }
     uint32_t AccessOf(const NodeDesc& node) const;
     bool LockedNow(const NodeDesc& node) const;
+
+    // The camera's acquisition (AcquisitionStart/Stop) and the SDK's stream both lock the
+    // image format: the stream's buffers were sized for it.
+    bool Acquiring() const { return acquiring; }
+    void StartAcquisition() { acquiring = true; }
     void StopAcquisition() { acquiring = false; }
+    void SetStreamLocked(bool locked) { streamLocked = locked; }
+    // Power-up values, then the user set chosen by UserSetDefault; user sets and
+    // UserSetDefault itself survive (they are the camera's non-volatile memory).
+    void PowerUp();
+
+    // Writes of a node with a given value (its text: decimal integer, float, true/false,
+    // an entry's symbolic name, the string itself; "*" for any value) answer `status`.
+    struct Refusal {
+        std::string node;
+        std::string value;
+        uint32_t status = 0;
+    };
+    void SetRefusals(std::vector<Refusal> list) { refusals = std::move(list); }
+
+    // Feature files: one "Name = value" line per node that is readable and writable now
+    // (selected nodes once per selector entry, as "Name[Entry] = value"), in model order.
+    std::string FeatureText() const;
+    // Applies such lines; those failing are retried after the rest (a value can depend on one
+    // later in the file). MV_OK, or the status of the first line that could not be applied
+    // (the others still are).
+    uint32_t ApplyFeatureLines(const std::vector<std::string>& lines);
+
+    // Unchecked reads by name for the camera's own logic; fallback when the model lacks the
+    // node or it is of another kind.
+    bool HasNode(const char* name) const { return model->Find(name) != nullptr; }
+    std::string EnumSymbolicOf(const char* name) const;
+    int64_t IntValueOf(const char* name, int64_t fallback) const;
+    double FloatValueOf(const char* name, double fallback) const;
+    double FloatMaxOf(const char* name, double fallback) const;
+    bool BoolValueOf(const char* name, bool fallback) const;
 
     // Name lookup for the typed operations: MV_E_GC_PROPERTY for an unknown name,
     // MV_E_SUPPORT for a node of another kind.
@@ -88,8 +123,17 @@ private:
     std::shared_ptr<const Model> model;
     std::vector<Values> values;  // by node index
     std::vector<Values> defaults;
+    uint32_t ApplyFeatureLine(const std::string& line);
+    std::string ValueText(const NodeDesc& node, const Value& value) const;
+
+    // The refusal that applies to writing node with a value matching `matches`, or MV_OK.
+    template <typename Matches>
+    uint32_t RefusalFor(const NodeDesc& node, Matches&& matches) const;
+
     std::map<int64_t, std::vector<Values>> userSets;  // saved by UserSetSave, by selector value
     bool acquiring = false;
+    bool streamLocked = false;
+    std::vector<Refusal> refusals;
 };
 
 }  // namespace CamSim

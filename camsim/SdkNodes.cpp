@@ -362,9 +362,20 @@ MV_SDK_API int MV_SDK_CALL MV_CC_SetStringValue(void* handle, const char* name, 
                     [&](NodeMap& map) { return map.SetString(name, value); });
 }
 
+// Commands reach beyond the node map: acquisition, triggers, a device reset.
 MV_SDK_API int MV_SDK_CALL MV_CC_SetCommandValue(void* handle, const char* name)
 {
-    return NodeCall(Op::SetCommandValue, handle, {name}, [&](NodeMap& map) { return map.Execute(name); });
+    return Guarded([&] {
+        Simulator& sim = Simulator::Instance();
+        const uint32_t injected = sim.BeginCall(Op::SetCommandValue);
+        if (injected != MV_OK) {
+            return injected;
+        }
+        if (handle == nullptr) {
+            return MV_E_HANDLE;
+        }
+        return name == nullptr ? MV_E_PARAMETER : sim.ExecuteCommand(handle, name);
+    });
 }
 
 }  // extern "C"

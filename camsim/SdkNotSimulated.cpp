@@ -47,38 +47,6 @@ uint32_t Handle(const void* handle, std::initializer_list<const void*> required 
 
 extern "C" {
 
-// A null callback unregisters, so only the handle is checked.
-MV_SDK_API int MV_SDK_CALL MV_CC_RegisterExceptionCallBack(void* handle, MvExceptionCallback, void*)
-{
-    return NotSimulated(Op::RegisterExceptionCallBack, Handle(handle), handle);
-}
-
-MV_SDK_API int MV_SDK_CALL MV_CC_RegisterImageCallBackEx(void* handle, MvImageCallback, void*)
-{
-    return NotSimulated(Op::RegisterImageCallBackEx, Handle(handle), handle);
-}
-
-MV_SDK_API int MV_SDK_CALL MV_CC_RegisterImageCallBackForBGR(void* handle, MvImageCallback, void*)
-{
-    return NotSimulated(Op::RegisterImageCallBackForBGR, Handle(handle), handle);
-}
-
-MV_SDK_API int MV_SDK_CALL MV_CC_SetImageNodeNum(void* handle, unsigned int count)
-{
-    const uint32_t check = Handle(handle);
-    return NotSimulated(Op::SetImageNodeNum, check != MV_OK ? check : count == 0 ? MV_E_PARAMETER : MV_OK, handle);
-}
-
-MV_SDK_API int MV_SDK_CALL MV_CC_StartGrabbing(void* handle)
-{
-    return NotSimulated(Op::StartGrabbing, Handle(handle), handle);
-}
-
-MV_SDK_API int MV_SDK_CALL MV_CC_StopGrabbing(void* handle)
-{
-    return NotSimulated(Op::StopGrabbing, Handle(handle), handle);
-}
-
 MV_SDK_API int MV_SDK_CALL MV_CC_ConvertPixelTypeEx(void* handle, MvPixelConvertParamEx* param)
 {
     uint32_t check = Handle(handle, {param});
@@ -105,25 +73,6 @@ MV_SDK_API int MV_SDK_CALL MV_CC_SetBayerGammaValue(void* handle, float gamma)
 MV_SDK_API int MV_SDK_CALL MV_CC_SetBayerCCMParamEx(void* handle, MvCcmParamEx* param)
 {
     return NotSimulated(Op::SetBayerCCMParamEx, Handle(handle, {param}), handle);
-}
-
-MV_SDK_API int MV_SDK_CALL MV_GIGE_IssueActionCommand(MvActionCmdInfo* info, MvActionCmdResultList* results)
-{
-    uint32_t check = Pointers({info, results});
-    if (check == MV_OK) {
-        check = Pointers({info->pBroadcastAddress});
-    }
-    return NotSimulated(Op::IssueActionCommand, check);
-}
-
-MV_SDK_API int MV_SDK_CALL MV_CC_FeatureSave(void* handle, const char* fileName)
-{
-    return NotSimulated(Op::FeatureSave, Handle(handle, {fileName}), handle);
-}
-
-MV_SDK_API int MV_SDK_CALL MV_CC_FeatureLoad(void* handle, const char* fileName)
-{
-    return NotSimulated(Op::FeatureLoad, Handle(handle, {fileName}), handle);
 }
 
 }  // extern "C"

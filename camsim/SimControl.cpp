@@ -253,3 +253,127 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetDeviceModel(unsigned int id, const char* mo
 }
 
 }  // extern "C"
+
+// ---- streaming, device loss, per-camera faults, actions ----------------------------------
+
+extern "C" {
+
+CAMSIM_API int CAMSIM_CALL CamSim_GetStreamStats(unsigned int id, CamSimStreamStats* stats)
+{
+    return Guarded([&] { return stats == nullptr ? MV_E_PARAMETER : Simulator::Instance().GetStreamStats(id, *stats); });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_FireLine(unsigned int id, unsigned int line)
+{
+    return Guarded([&] { return Simulator::Instance().FireLine(id, line); });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_SetUnthrottled(unsigned int id, int unthrottled)
+{
+    return Guarded([&] {
+        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+            device.unthrottled = unthrottled != 0;
+            return MV_OK;
+        });
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_SetDeliveryDelay(unsigned int id, unsigned int microseconds)
+{
+    return Guarded([&] {
+        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+            device.deliveryDelayUs = microseconds;
+            return MV_OK;
+        });
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_Unplug(unsigned int id, unsigned int replugAfterMs)
+{
+    return Guarded([&] { return Simulator::Instance().Unplug(id, replugAfterMs); });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_Replug(unsigned int id)
+{
+    return Guarded([&] { return Simulator::Instance().Replug(id); });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_SetOpenDelay(unsigned int id, unsigned int milliseconds)
+{
+    return Guarded([&] {
+        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+            device.openDelayMs = milliseconds;
+            return MV_OK;
+        });
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_RefuseValue(unsigned int id, const char* node, const char* valueText,
+                                              unsigned int status)
+{
+    return Guarded([&] {
+        if (node == nullptr || valueText == nullptr || status == MV_OK) {
+            return MV_E_PARAMETER;
+        }
+        CamSim::NodeMap::Refusal refusal{node, valueText, status};
+        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+            device.refusals.push_back(refusal);
+            return MV_OK;
+        });
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_ClearRefusals(unsigned int id)
+{
+    return Guarded([&] {
+        return Simulator::Instance().ChangeDevice(id, [](CamSim::SimDevice& device) {
+            device.refusals.clear();
+            return MV_OK;
+        });
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_SetOpenedElsewhere(unsigned int id, int openedElsewhere)
+{
+    return Guarded([&] {
+        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+            device.openedElsewhere = openedElsewhere != 0;
+            return MV_OK;
+        });
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_SetActionKeys(unsigned int id, unsigned int deviceKey, unsigned int groupKey,
+                                                unsigned int groupMask)
+{
+    return Guarded([&] {
+        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+            if (device.desc.transport != MV_GIGE_DEVICE) {
+                return MV_E_PARAMETER;
+            }
+            device.actionDeviceKey = deviceKey;
+            device.actionGroupKey = groupKey;
+            device.actionGroupMask = groupMask;
+            return MV_OK;
+        });
+    });
+}
+
+CAMSIM_API int CAMSIM_CALL CamSim_SetActionAnswer(unsigned int id, unsigned int answer)
+{
+    return Guarded([&] {
+        if (answer != 0 && answer != 0x8013u && answer != 0x8015u && answer != 0x8016u &&
+            answer != CAMSIM_ACTION_NO_ANSWER) {
+            return MV_E_PARAMETER;
+        }
+        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+            if (device.desc.transport != MV_GIGE_DEVICE) {
+                return MV_E_PARAMETER;
+            }
+            device.actionAnswer = answer;
+            return MV_OK;
+        });
+    });
+}
+
+}  // extern "C"

@@ -132,6 +132,65 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetDeviceModel(unsigned int id, const char* mo
 // What MV_CC_GetSDKVersion answers until the next CamSim_Reset.
 CAMSIM_API void CAMSIM_CALL CamSim_SetSdkVersion(unsigned int version);
 
+// ---- streaming ------------------------------------------------------------------------
+// Counts of a device's latest grabbing session (from its MV_CC_StartGrabbing on; kept after
+// MV_CC_StopGrabbing until the next start). All zero before the first session.
+typedef struct CamSimStreamStats {
+    uint32_t grabbing;         // 1 while a handle on the device is grabbing
+    uint32_t bufferCount;      // image buffers of the session (MV_CC_SetImageNodeNum)
+    uint32_t framesProduced;   // frames the camera made
+    uint32_t framesDelivered;  // image callbacks that returned
+    uint32_t framesDropped;    // frames that found every buffer busy
+    uint32_t triggersIgnored;  // triggers the camera was not waiting for
+} CamSimStreamStats;
+
+// MV_E_PARAMETER for an unknown id or a null stats.
+CAMSIM_API int CAMSIM_CALL CamSim_GetStreamStats(unsigned int id, CamSimStreamStats* stats);
+// A pulse on input line `line` (0-31): triggers a frame when the camera is acquiring with
+// TriggerMode On and TriggerSource "Line<line>"; otherwise counted as ignored while grabbing.
+// MV_E_PARAMETER for an unknown or unplugged id or a line above 31.
+CAMSIM_API int CAMSIM_CALL CamSim_FireLine(unsigned int id, unsigned int line);
+// Nonzero: a free-running camera makes its next frame as soon as a buffer is free, ignoring
+// its frame rate, and never drops one (for benchmarks). MV_E_PARAMETER for an unknown id.
+CAMSIM_API int CAMSIM_CALL CamSim_SetUnthrottled(unsigned int id, int unthrottled);
+// The SDK's delivery thread waits this long before each image callback, its buffer staying
+// busy: a slow host. 0 = no wait. MV_E_PARAMETER for an unknown id.
+CAMSIM_API int CAMSIM_CALL CamSim_SetDeliveryDelay(unsigned int id, unsigned int microseconds);
+
+// ---- device loss ----------------------------------------------------------------------
+// The camera drops off: grabbing stops, the opener's exception callback is called with
+// MV_EXCEPTION_DEV_DISCONNECT on an SDK thread, every operation on the handles opened before
+// fails with MV_E_BUSY, and the device is no longer listed. After replugAfterMs (0: not by
+// itself) it is back under the same id, with power-up settings, for new openings.
+// MV_E_PARAMETER for an unknown id, MV_E_CALLORDER when it is unplugged already.
+CAMSIM_API int CAMSIM_CALL CamSim_Unplug(unsigned int id, unsigned int replugAfterMs);
+// Plugs an unplugged camera back in now. MV_E_PARAMETER unknown id, MV_E_CALLORDER when present.
+CAMSIM_API int CAMSIM_CALL CamSim_Replug(unsigned int id);
+
+// ---- faults of one camera ---------------------------------------------------------------
+// MV_CC_OpenDevice takes this long on the camera (0 = at once). MV_E_PARAMETER unknown id.
+CAMSIM_API int CAMSIM_CALL CamSim_SetOpenDelay(unsigned int id, unsigned int milliseconds);
+// Writes of `node` with `valueText` answer `status` and change nothing: integers in decimal
+// (or 0x hex), floats by value, booleans true/false, enumerations by symbolic name or value,
+// strings exactly; "*" matches every value and every execution of a command. Checked after
+// access and range. MV_E_PARAMETER for an unknown id, null texts or status MV_OK.
+CAMSIM_API int CAMSIM_CALL CamSim_RefuseValue(unsigned int id, const char* node, const char* valueText,
+                                              unsigned int status);
+CAMSIM_API int CAMSIM_CALL CamSim_ClearRefusals(unsigned int id);
+// Nonzero: another host has the camera open; MV_CC_OpenDevice answers MV_E_ACCESS_DENIED.
+// MV_E_PARAMETER for an unknown id.
+CAMSIM_API int CAMSIM_CALL CamSim_SetOpenedElsewhere(unsigned int id, int openedElsewhere);
+
+// ---- action commands (GigE Vision cameras) --------------------------------------------
+// The keys an action command must carry to act on the camera (default 1, 1, 1): equal device
+// and group keys, group masks sharing a bit. MV_E_PARAMETER unknown id or not GigE Vision.
+CAMSIM_API int CAMSIM_CALL CamSim_SetActionKeys(unsigned int id, unsigned int deviceKey, unsigned int groupKey,
+                                                unsigned int groupMask);
+#define CAMSIM_ACTION_NO_ANSWER 0xFFFFFFFFu
+// The status of the camera's acknowledge: 0 (acts), 0x8013, 0x8015, 0x8016 (answers but does
+// not act) or CAMSIM_ACTION_NO_ANSWER (neither). MV_E_PARAMETER for other values.
+CAMSIM_API int CAMSIM_CALL CamSim_SetActionAnswer(unsigned int id, unsigned int answer);
+
 #ifdef __cplusplus
 }
 #endif

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "camsim/Environment.h"
+#include "camsim/Pattern.h"
 
 namespace CamSim {
 
@@ -19,6 +21,9 @@ constexpr uint32_t kHostsPerSubnet = 240;
 constexpr uint32_t kSubnets = 240;
 
 constexpr unsigned int kAccessExclusive = 1;
+constexpr unsigned int kMaxImageNodes = 256;
+// A DeviceReset takes the camera off the link for this long, as a reboot would.
+constexpr uint32_t kResetRebootMs = 100;
 constexpr unsigned int kAccessModeLast = 7;  // monitor; 2 to 7 are the shared and switchover modes
 // Handle values are opaque to the driver; spacing them out makes a handle that was
 // miscomputed by a small offset fail as unknown instead of naming another device.
@@ -50,7 +55,8 @@ Simulator& Simulator::Instance()
     static Simulator* instance = [] {
         auto* created = new Simulator;
         std::lock_guard<std::mutex> lock(created->mutex);
-        created->LoadFromEnvironmentLocked();
+        Aftermath none;  // no handles yet
+        created->LoadFromEnvironmentLocked(none);
         return created;
     }();
     // Never destroyed: a thread still calling into the library at process exit must not
@@ -71,11 +77,15 @@ uint32_t Simulator::BeginCall(Op op)
 
 uint32_t Simulator::Initialize()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    if (initCount == 0 && !deviceSetOverridden) {
-        LoadFromEnvironmentLocked();
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (initCount == 0 && !deviceSetOverridden) {
+            LoadFromEnvironmentLocked(after);
+        }
+        ++initCount;
     }
-    ++initCount;
+    Finish(after);
     return MV_OK;
 }
 
@@ -106,12 +116,13 @@ uint32_t Simulator::EnumDevices(unsigned int layerMask, MvDeviceInfoList& list)
     if (initCount == 0) {
         return MV_E_CALLORDER;
     }
+    PollReplugLocked();
     std::memset(&list, 0, sizeof list);
     for (auto& device : devices) {
         if (list.nDeviceNum == MV_MAX_DEVICE_NUM) {
             break;
         }
-        if ((device->desc.transport & layerMask) == 0) {
+        if (!device->present || (device->desc.transport & layerMask) == 0) {
             continue;
         }
         if (!device->record) {
@@ -143,30 +154,50 @@ uint32_t Simulator::CreateHandle(const MvDeviceInfo* record, void*& handle)
         return MV_E_PARAMETER;  // not a record this SDK handed out
     }
     const uintptr_t key = kHandleBase + nextHandle++ * kHandleStride;
-    handles[key] = SimHandle{deviceId, false};
+    handles[key] = SimHandle{};
+    handles[key].deviceId = deviceId;
     handle = reinterpret_cast<void*>(key);
     return MV_OK;
 }
 
 uint32_t Simulator::DestroyHandle(void* handle)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    SimHandle* found = FindHandleLocked(handle);
-    if (found == nullptr) {
-        return MV_E_HANDLE;
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SimHandle* found = FindHandleLocked(handle);
+        if (found == nullptr) {
+            return MV_E_HANDLE;
+        }
+        StopStreamLocked(*found, after);
+        SimDevice* device = FindAnyDeviceLocked(found->deviceId);
+        if (found->open && device != nullptr && device->openedBy == HandleKey(handle)) {
+            device->openedBy = 0;
+            device->nodes->StopAcquisition();
+        }
+        after.closed.push_back(found->exceptions);
+        handles.erase(HandleKey(handle));
     }
-    SimDevice* device = FindDeviceLocked(found->deviceId);
-    if (found->open && device != nullptr) {
-        device->openedBy = 0;
-        device->nodes->StopAcquisition();
-    }
-    handles.erase(HandleKey(handle));
+    Finish(after);
     return MV_OK;
 }
 
 uint32_t Simulator::OpenDevice(void* handle, unsigned int accessMode, unsigned short switchoverKey)
 {
+    // Opening takes the camera's time; the mutex is not held meanwhile.
+    uint32_t delayMs = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SimHandle* found = FindHandleLocked(handle);
+        if (SimDevice* device = found != nullptr ? FindDeviceLocked(found->deviceId) : nullptr; device != nullptr) {
+            delayMs = device->openDelayMs;
+        }
+    }
+    if (delayMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    }
     std::lock_guard<std::mutex> lock(mutex);
+    PollReplugLocked();
     SimHandle* found = FindHandleLocked(handle);
     if (found == nullptr) {
         return MV_E_HANDLE;
@@ -187,7 +218,7 @@ uint32_t Simulator::OpenDevice(void* handle, unsigned int accessMode, unsigned s
     if (device == nullptr) {
         return MV_E_BUSY;
     }
-    if (device->openedBy != 0) {
+    if (device->openedBy != 0 || device->openedElsewhere) {
         return MV_E_ACCESS_DENIED;
     }
     if (!device->nodes) {
@@ -197,28 +228,36 @@ uint32_t Simulator::OpenDevice(void* handle, unsigned int accessMode, unsigned s
             return MV_E_UNKNOWN;
         }
         device->nodes = std::make_unique<NodeMap>(std::move(model), device->desc);
+        device->nodes->SetRefusals(device->refusals);
     }
     device->openedBy = HandleKey(handle);
     found->open = true;
+    found->connection = device->connection;
     return MV_OK;
 }
 
 uint32_t Simulator::CloseDevice(void* handle)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    SimHandle* found = FindHandleLocked(handle);
-    if (found == nullptr) {
-        return MV_E_HANDLE;
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SimHandle* found = FindHandleLocked(handle);
+        if (found == nullptr) {
+            return MV_E_HANDLE;
+        }
+        if (!found->open) {
+            return MV_E_CALLORDER;
+        }
+        StopStreamLocked(*found, after);
+        // Closing a device that has gone still releases the handle.
+        SimDevice* device = FindAnyDeviceLocked(found->deviceId);
+        if (device != nullptr && device->openedBy == HandleKey(handle)) {
+            device->openedBy = 0;
+            device->nodes->StopAcquisition();
+        }
+        found->open = false;
     }
-    if (!found->open) {
-        return MV_E_CALLORDER;
-    }
-    // Closing a device that has gone still releases the handle.
-    if (SimDevice* device = FindDeviceLocked(found->deviceId); device != nullptr) {
-        device->openedBy = 0;
-        device->nodes->StopAcquisition();
-    }
-    found->open = false;
+    Finish(after);
     return MV_OK;
 }
 
@@ -228,7 +267,7 @@ uint32_t Simulator::CheckHandle(void* handle)
     return FindHandleLocked(handle) != nullptr ? MV_OK : MV_E_HANDLE;
 }
 
-uint32_t Simulator::OpenNodesLocked(void* handle, NodeMap*& nodes)
+uint32_t Simulator::OpenDeviceLocked(void* handle, SimDevice*& device)
 {
     SimHandle* found = FindHandleLocked(handle);
     if (found == nullptr) {
@@ -237,15 +276,20 @@ uint32_t Simulator::OpenNodesLocked(void* handle, NodeMap*& nodes)
     if (!found->open) {
         return MV_E_CALLORDER;
     }
-    SimDevice* device = FindDeviceLocked(found->deviceId);
-    if (device == nullptr) {
+    device = FindDeviceLocked(found->deviceId);
+    if (device == nullptr || device->connection != found->connection) {
         return MV_E_BUSY;
     }
-    nodes = device->nodes.get();
     return MV_OK;
 }
 
 SimDevice* Simulator::FindDeviceLocked(uint32_t id)
+{
+    SimDevice* device = FindAnyDeviceLocked(id);
+    return device != nullptr && device->present ? device : nullptr;
+}
+
+SimDevice* Simulator::FindAnyDeviceLocked(uint32_t id)
 {
     for (auto& device : devices) {
         if (device->id == id) {
@@ -264,7 +308,7 @@ SimHandle* Simulator::FindHandleLocked(void* handle)
 uint32_t Simulator::SetDeviceModel(uint32_t id, std::shared_ptr<const Model> model)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    SimDevice* device = FindDeviceLocked(id);
+    SimDevice* device = FindAnyDeviceLocked(id);
     if (device == nullptr) {
         return MV_E_PARAMETER;
     }
@@ -279,13 +323,24 @@ uint32_t Simulator::SetDeviceModel(uint32_t id, std::shared_ptr<const Model> mod
 
 void Simulator::Reset()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    faults.Clear();
-    callCounts.fill(0);
-    sdkVersion = kDefaultSdkVersion;
-    deviceSetOverridden = false;
-    handles.clear();
-    LoadFromEnvironmentLocked();
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        faults.Clear();
+        callCounts.fill(0);
+        sdkVersion = kDefaultSdkVersion;
+        deviceSetOverridden = false;
+        for (auto& entry : handles) {
+            StopStreamLocked(entry.second, after);
+            after.closed.push_back(entry.second.exceptions);
+        }
+        handles.clear();
+        for (auto& device : devices) {
+            device->openedBy = 0;
+        }
+        LoadFromEnvironmentLocked(after);
+    }
+    Finish(after);
 }
 
 unsigned Simulator::InitCount()
@@ -296,9 +351,13 @@ unsigned Simulator::InitCount()
 
 void Simulator::ClearDevices()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    deviceSetOverridden = true;
-    ReplaceDevicesLocked({});
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        deviceSetOverridden = true;
+        ReplaceDevicesLocked({}, after);
+    }
+    Finish(after);
 }
 
 uint32_t Simulator::AddDevice(DeviceDesc desc, std::string& reason)
@@ -313,30 +372,44 @@ uint32_t Simulator::AddDevice(DeviceDesc desc, std::string& reason)
 
 bool Simulator::RemoveDevice(uint32_t id)
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    const auto found = std::find_if(devices.begin(), devices.end(), [id](const auto& d) { return d->id == id; });
-    if (found == devices.end()) {
-        return false;
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        const auto found = std::find_if(devices.begin(), devices.end(), [id](const auto& d) { return d->id == id; });
+        if (found == devices.end()) {
+            return false;
+        }
+        deviceSetOverridden = true;
+        DisconnectLocked(**found, true, after);
+        devices.erase(found);
     }
-    deviceSetOverridden = true;
-    RetireLocked(**found);
-    devices.erase(found);
+    Finish(after);
     return true;
 }
 
 std::size_t Simulator::DeviceCount()
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return devices.size();
+    PollReplugLocked();
+    return static_cast<std::size_t>(
+        std::count_if(devices.begin(), devices.end(), [](const auto& d) { return d->present; }));
 }
 
 bool Simulator::GetDevice(std::size_t index, CamSimDeviceState& state)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    if (index >= devices.size()) {
+    PollReplugLocked();
+    const SimDevice* chosen = nullptr;
+    for (const auto& device : devices) {
+        if (device->present && index-- == 0) {
+            chosen = device.get();
+            break;
+        }
+    }
+    if (chosen == nullptr) {
         return false;
     }
-    const SimDevice& device = *devices[index];
+    const SimDevice& device = *chosen;
     std::memset(&state, 0, sizeof state);
     state.id = device.id;
     state.transport = device.desc.transport;
@@ -352,10 +425,16 @@ bool Simulator::GetDevice(std::size_t index, CamSimDeviceState& state)
 ConfigOutcome Simulator::LoadConfigText(std::string_view text)
 {
     const ParsedConfig config = ParseConfig(text);
-    std::lock_guard<std::mutex> lock(mutex);
-    deviceSetOverridden = true;
-    ApplyConfigLocked(config, CAMSIM_SOURCE_CONTROL, "configuration text");
-    return lastConfig;
+    Aftermath after;
+    ConfigOutcome outcome;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        deviceSetOverridden = true;
+        ApplyConfigLocked(config, CAMSIM_SOURCE_CONTROL, "configuration text", after);
+        outcome = lastConfig;
+    }
+    Finish(after);
+    return outcome;
 }
 
 bool Simulator::LoadConfigFile(const std::string& path, ConfigOutcome& outcome)
@@ -371,10 +450,14 @@ bool Simulator::LoadConfigFile(const std::string& path, ConfigOutcome& outcome)
         return false;
     }
     const ParsedConfig config = ParseConfig(text);
-    std::lock_guard<std::mutex> lock(mutex);
-    deviceSetOverridden = true;
-    ApplyConfigLocked(config, CAMSIM_SOURCE_CONTROL, path);
-    outcome = lastConfig;
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        deviceSetOverridden = true;
+        ApplyConfigLocked(config, CAMSIM_SOURCE_CONTROL, path, after);
+        outcome = lastConfig;
+    }
+    Finish(after);
     return true;
 }
 
@@ -424,11 +507,11 @@ void Simulator::SetSdkVersion(uint32_t version)
     sdkVersion = version;
 }
 
-void Simulator::LoadFromEnvironmentLocked()
+void Simulator::LoadFromEnvironmentLocked(Aftermath& after)
 {
     std::string text;
     if (ReadEnvironment(kInlineVariable, text)) {
-        ApplyConfigLocked(ParseConfig(text), CAMSIM_SOURCE_ENV_INLINE, kInlineVariable);
+        ApplyConfigLocked(ParseConfig(text), CAMSIM_SOURCE_ENV_INLINE, kInlineVariable, after);
         return;
     }
     std::string path;
@@ -438,29 +521,30 @@ void Simulator::LoadFromEnvironmentLocked()
             // No cameras rather than the default pair, so that the mistake shows.
             std::fprintf(stderr, "camsim: %s=%s: %s; no cameras configured\n", kFileVariable, path.c_str(),
                          reason.c_str());
-            ReplaceDevicesLocked({});
+            ReplaceDevicesLocked({}, after);
             lastConfig = ConfigOutcome{};
             lastConfig.source = CAMSIM_SOURCE_ENV_FILE;
             lastConfig.fileUnreadable = true;
             lastConfig.firstError = reason;
             return;
         }
-        ApplyConfigLocked(ParseConfig(text), CAMSIM_SOURCE_ENV_FILE, path);
+        ApplyConfigLocked(ParseConfig(text), CAMSIM_SOURCE_ENV_FILE, path, after);
         return;
     }
-    ReplaceDevicesLocked(DefaultDevices());
+    ReplaceDevicesLocked(DefaultDevices(), after);
     lastConfig = ConfigOutcome{};
     lastConfig.source = CAMSIM_SOURCE_DEFAULT;
     lastConfig.loaded = static_cast<uint32_t>(devices.size());
 }
 
-void Simulator::ApplyConfigLocked(const ParsedConfig& config, uint32_t source, const std::string& origin)
+void Simulator::ApplyConfigLocked(const ParsedConfig& config, uint32_t source, const std::string& origin,
+                                  Aftermath& after)
 {
     for (const ConfigIssue& issue : config.issues) {
         std::fprintf(stderr, "camsim: %s line %u: entry '%s' skipped: %s\n", origin.c_str(), issue.line,
                      issue.entry.c_str(), issue.reason.c_str());
     }
-    ReplaceDevicesLocked(config.devices);
+    ReplaceDevicesLocked(config.devices, after);
     lastConfig = ConfigOutcome{};
     lastConfig.source = source;
     lastConfig.loaded = static_cast<uint32_t>(devices.size());
@@ -471,10 +555,10 @@ void Simulator::ApplyConfigLocked(const ParsedConfig& config, uint32_t source, c
     }
 }
 
-void Simulator::ReplaceDevicesLocked(const std::vector<DeviceDesc>& descs)
+void Simulator::ReplaceDevicesLocked(const std::vector<DeviceDesc>& descs, Aftermath& after)
 {
     for (auto& device : devices) {
-        RetireLocked(*device);
+        DisconnectLocked(*device, true, after);
     }
     devices.clear();
     for (const DeviceDesc& desc : descs) {
@@ -531,6 +615,431 @@ uint32_t Simulator::FreeUsbNumberLocked() const
             return n;
         }
     }
+}
+
+// ---- streaming, device loss, actions --------------------------------------------------
+
+SimHandle* Simulator::OpenerLocked(const SimDevice& device)
+{
+    if (device.openedBy == 0) {
+        return nullptr;
+    }
+    const auto found = handles.find(device.openedBy);
+    return found == handles.end() ? nullptr : &found->second;
+}
+
+void Simulator::WakeStreamLocked(void* handle)
+{
+    if (SimHandle* found = FindHandleLocked(handle); found != nullptr && found->stream) {
+        found->stream->WakeLocked();
+    }
+}
+
+void Simulator::StopStreamLocked(SimHandle& handle, Aftermath& after)
+{
+    if (!handle.stream) {
+        return;
+    }
+    handle.stream->StopLocked();
+    after.streams.push_back(std::move(handle.stream));
+    handle.stream.reset();
+    // The image format is free again for whoever opens the camera next.
+    if (SimDevice* device = FindAnyDeviceLocked(handle.deviceId);
+        device != nullptr && device->nodes && OpenerLocked(*device) == &handle) {
+        device->nodes->StopAcquisition();
+        device->nodes->SetStreamLocked(false);
+    }
+}
+
+void Simulator::DisconnectLocked(SimDevice& device, bool notify, Aftermath& after)
+{
+    RetireLocked(device);
+    if (SimHandle* opener = OpenerLocked(device); opener != nullptr) {
+        StopStreamLocked(*opener, after);
+        if (notify) {
+            after.lost.push_back(opener->exceptions);
+        }
+    }
+    device.openedBy = 0;
+    ++device.connection;
+    if (device.nodes) {
+        device.nodes->StopAcquisition();
+        device.nodes->SetStreamLocked(false);
+    }
+}
+
+void Simulator::UnplugLocked(SimDevice& device, uint32_t replugAfterMs, Aftermath& after)
+{
+    DisconnectLocked(device, true, after);
+    device.present = false;
+    device.replugPending = replugAfterMs > 0;
+    device.replugAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(replugAfterMs);
+}
+
+void Simulator::ReplugLocked(SimDevice& device)
+{
+    device.present = true;
+    device.replugPending = false;
+    device.pluggedAt = std::chrono::steady_clock::now();
+    device.frameCounter = 0;
+    if (device.nodes) {
+        device.nodes->PowerUp();
+    }
+}
+
+// Coming back needs no thread of its own: every way of seeing a device asks here first.
+void Simulator::PollReplugLocked()
+{
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& device : devices) {
+        if (!device->present && device->replugPending && now >= device->replugAt) {
+            ReplugLocked(*device);
+        }
+    }
+}
+
+void Simulator::Finish(Aftermath& after)
+{
+    for (auto& stream : after.streams) {
+        stream->Join();
+    }
+    for (auto& gate : after.closed) {
+        gate->Close();
+    }
+    // The loss is told on a thread of the SDK's, as a camera's heartbeat monitor would.
+    for (auto& gate : after.lost) {
+        try {
+            std::thread([gate] { gate->Invoke(MV_EXCEPTION_DEV_DISCONNECT); }).detach();
+        } catch (...) {
+            std::fprintf(stderr, "camsim: no thread to report a lost device\n");
+        }
+    }
+}
+
+uint32_t Simulator::SetImageNodeNum(void* handle, unsigned int count)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    SimHandle* found = FindHandleLocked(handle);
+    if (found == nullptr) {
+        return MV_E_HANDLE;
+    }
+    if (count == 0 || count > kMaxImageNodes) {
+        return MV_E_PARAMETER;
+    }
+    SimDevice* device = nullptr;
+    const uint32_t status = OpenDeviceLocked(handle, device);
+    if (status != MV_OK) {
+        return status;
+    }
+    if (found->stream) {
+        return MV_E_CALLORDER;  // the buffers of a running session stay as they are
+    }
+    found->bufferCount = count;
+    return MV_OK;
+}
+
+uint32_t Simulator::RegisterImageCallback(void* handle, MvImageCallback callback, void* user, bool bgr)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    SimDevice* device = nullptr;
+    const uint32_t status = OpenDeviceLocked(handle, device);
+    if (status != MV_OK) {
+        return status;
+    }
+    SimHandle& found = *FindHandleLocked(handle);
+    if (found.stream) {
+        return MV_E_CALLORDER;  // changing the callback under a running delivery thread
+    }
+    // Converting to BGR needs the pixel conversion, which is not simulated: only frames that
+    // already are BGR8 can be delivered this way.
+    if (bgr && callback != nullptr && device->nodes->EnumSymbolicOf("PixelFormat") != "BGR8Packed") {
+        return MV_E_SUPPORT;
+    }
+    found.imageCallback = callback;
+    found.imageUser = user;
+    found.bgrCallback = bgr && callback != nullptr;
+    return MV_OK;
+}
+
+uint32_t Simulator::RegisterExceptionCallback(void* handle, MvExceptionCallback callback, void* user)
+{
+    std::shared_ptr<CallbackGate> gate;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SimDevice* device = nullptr;
+        const uint32_t status = OpenDeviceLocked(handle, device);
+        if (status != MV_OK) {
+            return status;
+        }
+        gate = FindHandleLocked(handle)->exceptions;
+    }
+    // Outside the mutex: unregistering waits for a callback in progress, which may call the SDK.
+    return gate->Set(callback, user) ? MV_OK : MV_E_HANDLE;
+}
+
+uint32_t Simulator::StartGrabbing(void* handle)
+{
+    Aftermath after;
+    uint32_t status = MV_OK;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SimDevice* device = nullptr;
+        status = OpenDeviceLocked(handle, device);
+        if (status != MV_OK) {
+            return status;
+        }
+        SimHandle& found = *FindHandleLocked(handle);
+        if (found.stream) {
+            return MV_E_CALLORDER;
+        }
+        NodeMap& nodes = *device->nodes;
+        Stream::Settings settings;
+        settings.width = static_cast<uint32_t>(std::clamp<int64_t>(nodes.IntValueOf("Width", 0), 0, 0xFFFF));
+        settings.height = static_cast<uint32_t>(std::clamp<int64_t>(nodes.IntValueOf("Height", 0), 0, 0xFFFF));
+        const NodeDesc* format = nodes.GetModel().Find("PixelFormat");
+        settings.pixelFormat = format != nullptr && format->kind == NodeKind::Enumeration
+                                   ? static_cast<uint32_t>(nodes.RawInt(*format))
+                                   : static_cast<uint32_t>(PixelType_Mono8);
+        if (settings.width == 0 || settings.height == 0 || !CanRender(settings.pixelFormat)) {
+            return MV_E_SUPPORT;  // a model without an image the simulator can make
+        }
+        if (found.bgrCallback && settings.pixelFormat != PixelType_BGR8_Packed) {
+            return MV_E_SUPPORT;  // the format changed since the BGR callback was registered
+        }
+        settings.bufferCount = found.bufferCount;
+        settings.callback = found.imageCallback;
+        settings.user = found.imageUser;
+        // The SDK starts the camera's acquisition, as the driver expects; a camera refusing
+        // that fails the start.
+        if (nodes.HasNode("AcquisitionStart")) {
+            status = nodes.Execute("AcquisitionStart");
+            if (status != MV_OK) {
+                return status;
+            }
+        }
+        auto stream = std::make_shared<Stream>(mutex, *device, settings);
+        if (!Stream::StartLocked(stream)) {
+            after.streams.push_back(std::move(stream));
+            nodes.StopAcquisition();
+            status = MV_E_RESOURCE;
+        } else {
+            nodes.SetStreamLocked(true);
+            nodes.StartAcquisition();
+            stream->AcquisitionStartedLocked();
+            found.stream = stream;
+            device->lastStream = std::move(stream);
+        }
+    }
+    Finish(after);
+    return status;
+}
+
+uint32_t Simulator::StopGrabbing(void* handle)
+{
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SimDevice* device = nullptr;
+        const uint32_t status = OpenDeviceLocked(handle, device);
+        if (status != MV_OK) {
+            return status;
+        }
+        SimHandle& found = *FindHandleLocked(handle);
+        if (!found.stream) {
+            return MV_E_CALLORDER;
+        }
+        StopStreamLocked(found, after);
+    }
+    Finish(after);  // returns once the callback in progress, if any, has returned
+    return MV_OK;
+}
+
+uint32_t Simulator::ExecuteCommand(void* handle, const std::string& name)
+{
+    Aftermath after;
+    uint32_t status = MV_OK;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SimDevice* device = nullptr;
+        status = OpenDeviceLocked(handle, device);
+        if (status != MV_OK) {
+            return status;
+        }
+        status = device->nodes->Execute(name);
+        if (status != MV_OK) {
+            return status;
+        }
+        Stream* stream = FindHandleLocked(handle)->stream.get();
+        if (name == "DeviceReset") {
+            UnplugLocked(*device, kResetRebootMs, after);  // the camera reboots: a short loss
+        } else if (stream == nullptr) {
+            // Nothing grabbing: the camera's state changed, no frame goes anywhere.
+        } else if (name == "AcquisitionStart") {
+            stream->AcquisitionStartedLocked();
+        } else if (name == "AcquisitionStop") {
+            stream->AcquisitionStoppedLocked();
+        } else if (name == "TriggerSoftware") {
+            stream->OfferTriggerLocked("Software", 0);
+        } else {
+            stream->WakeLocked();
+        }
+    }
+    Finish(after);
+    return status;
+}
+
+uint32_t Simulator::Unplug(uint32_t id, uint32_t replugAfterMs)
+{
+    Aftermath after;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        PollReplugLocked();
+        SimDevice* device = FindAnyDeviceLocked(id);
+        if (device == nullptr) {
+            return MV_E_PARAMETER;
+        }
+        if (!device->present) {
+            return MV_E_CALLORDER;
+        }
+        UnplugLocked(*device, replugAfterMs, after);
+    }
+    Finish(after);
+    return MV_OK;
+}
+
+uint32_t Simulator::Replug(uint32_t id)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    PollReplugLocked();
+    SimDevice* device = FindAnyDeviceLocked(id);
+    if (device == nullptr) {
+        return MV_E_PARAMETER;
+    }
+    if (device->present) {
+        return MV_E_CALLORDER;
+    }
+    ReplugLocked(*device);
+    return MV_OK;
+}
+
+uint32_t Simulator::FireLine(uint32_t id, uint32_t line)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    PollReplugLocked();
+    SimDevice* device = FindDeviceLocked(id);
+    if (device == nullptr || line > 31) {
+        return MV_E_PARAMETER;
+    }
+    if (SimHandle* opener = OpenerLocked(*device); opener != nullptr && opener->stream) {
+        opener->stream->OfferTriggerLocked("Line" + std::to_string(line), 1u << line);
+    }
+    return MV_OK;
+}
+
+uint32_t Simulator::GetStreamStats(uint32_t id, CamSimStreamStats& stats)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    SimDevice* device = FindAnyDeviceLocked(id);
+    if (device == nullptr) {
+        return MV_E_PARAMETER;
+    }
+    std::memset(&stats, 0, sizeof stats);
+    SimHandle* opener = device->present ? OpenerLocked(*device) : nullptr;
+    stats.grabbing = opener != nullptr && opener->stream ? 1u : 0u;
+    if (device->lastStream) {
+        const StreamStats& counts = device->lastStream->StatsLocked();
+        stats.bufferCount = device->lastStream->BufferCount();
+        stats.framesProduced = counts.produced;
+        stats.framesDelivered = counts.delivered;
+        stats.framesDropped = counts.dropped;
+        stats.triggersIgnored = counts.triggersIgnored;
+    }
+    return MV_OK;
+}
+
+namespace {
+
+bool ParseIp(const char* text, uint32_t& address)
+{
+    if (text == nullptr) {
+        return false;
+    }
+    unsigned parts[4];
+    char tail = 0;
+    if (std::sscanf(text, "%3u.%3u.%3u.%3u%c", &parts[0], &parts[1], &parts[2], &parts[3], &tail) != 4) {
+        return false;
+    }
+    address = 0;
+    for (unsigned part : parts) {
+        if (part > 255) {
+            return false;
+        }
+        address = (address << 8) | part;
+    }
+    return true;
+}
+
+}  // namespace
+
+uint32_t Simulator::IssueAction(const MvActionCmdInfo& info, MvActionCmdResultList& results)
+{
+    uint32_t target = 0;
+    uint32_t hostNet = 0;
+    if (!ParseIp(info.pBroadcastAddress, target) ||
+        (info.bSpecialNetEnable != 0 && !ParseIp(info.pSpecialNetIP, hostNet))) {
+        return MV_E_PARAMETER;
+    }
+    if (results.nNumResults > 0 && results.pResults == nullptr) {
+        return MV_E_PARAMETER;
+    }
+    const uint32_t capacity = results.nNumResults;
+    uint32_t written = 0;
+    bool silentCamera = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (initCount == 0) {
+            return MV_E_CALLORDER;
+        }
+        PollReplugLocked();
+        for (auto& device : devices) {
+            if (!device->present || device->desc.transport != MV_GIGE_DEVICE) {
+                continue;
+            }
+            const uint32_t ip = device->desc.ipAddress;
+            const uint32_t subnet = ip & 0xFFFFFF00u;
+            const bool reached = target == 0xFFFFFFFFu || target == ip || target == (subnet | 0xFFu);
+            const bool onInterface = info.bSpecialNetEnable == 0 || (hostNet & 0xFFFFFF00u) == subnet;
+            const bool keysMatch = info.nDeviceKey == device->actionDeviceKey &&
+                                   info.nGroupKey == device->actionGroupKey &&
+                                   (info.nGroupMask & device->actionGroupMask) != 0;
+            // A camera silently ignores an action that is not meant for it.
+            if (!reached || !onInterface || !keysMatch) {
+                continue;
+            }
+            if (device->actionAnswer == CAMSIM_ACTION_NO_ANSWER) {
+                silentCamera = true;
+                continue;
+            }
+            if (device->actionAnswer == 0) {
+                if (SimHandle* opener = OpenerLocked(*device); opener != nullptr && opener->stream) {
+                    opener->stream->OfferTriggerLocked("Action1", 0);
+                }
+            }
+            if (written < capacity) {
+                MvActionCmdResult& out = results.pResults[written++];
+                std::memset(&out, 0, sizeof out);
+                std::snprintf(out.strDeviceAddress, sizeof out.strDeviceAddress, "%u.%u.%u.%u", ip >> 24,
+                              (ip >> 16) & 0xFFu, (ip >> 8) & 0xFFu, ip & 0xFFu);
+                out.nStatus = static_cast<int32_t>(device->actionAnswer);
+            }
+        }
+    }
+    results.nNumResults = written;
+    // Waiting for an acknowledge that never comes takes the whole time-out.
+    if (silentCamera && info.nTimeOut > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(info.nTimeOut));
+    }
+    return MV_OK;
 }
 
 }  // namespace CamSim

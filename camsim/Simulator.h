@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -12,11 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "camsim/CallbackGate.h"
 #include "camsim/DeviceConfig.h"
 #include "camsim/FaultTable.h"
 #include "camsim/NodeMap.h"
 #include "camsim/Operations.h"
 #include "camsim/SimControl.h"
+#include "camsim/Stream.h"
 #include "sdk/MvSdk.h"
 
 namespace CamSim {
@@ -35,6 +38,29 @@ struct SimDevice {
     // between connections.
     std::unique_ptr<NodeMap> nodes;
     uintptr_t openedBy = 0;  // the handle that has it open, 0 when closed
+
+    // Unplugged devices keep their id, address and settings memory but are not listed and
+    // cannot be reached; connection changes at every unplugging, so a handle opened before
+    // stays dead after the camera is back.
+    bool present = true;
+    uint32_t connection = 0;
+    bool replugPending = false;
+    std::chrono::steady_clock::time_point replugAt;
+    std::chrono::steady_clock::time_point pluggedAt = std::chrono::steady_clock::now();  // device clock zero
+    uint64_t frameCounter = 0;  // frames made since plugged in
+
+    // Set through the control interface.
+    bool unthrottled = false;
+    uint32_t deliveryDelayUs = 0;
+    uint32_t openDelayMs = 0;
+    bool openedElsewhere = false;
+    std::vector<NodeMap::Refusal> refusals;
+    uint32_t actionDeviceKey = 1;
+    uint32_t actionGroupKey = 1;
+    uint32_t actionGroupMask = 1;
+    uint32_t actionAnswer = 0;
+
+    std::shared_ptr<Stream> lastStream;  // the latest grabbing session, for its counts
 };
 
 // A record handed out for a device that has gone since; handles can still be made from it.
@@ -46,6 +72,22 @@ struct RetiredRecord {
 struct SimHandle {
     uint32_t deviceId = 0;
     bool open = false;
+    uint32_t connection = 0;  // the device's connection it was opened on
+    uint32_t bufferCount = 1;
+    MvImageCallback imageCallback = nullptr;
+    void* imageUser = nullptr;
+    bool bgrCallback = false;  // registered through MV_CC_RegisterImageCallBackForBGR
+    std::shared_ptr<Stream> stream;  // while grabbing
+    std::shared_ptr<CallbackGate> exceptions = std::make_shared<CallbackGate>();
+};
+
+// What a locked section leaves to do once the mutex is released: streams to join, exception
+// callbacks to close or to tell about a lost device. Joining and calling back under the
+// mutex could deadlock with a callback calling into the SDK.
+struct Aftermath {
+    std::vector<std::shared_ptr<Stream>> streams;
+    std::vector<std::shared_ptr<CallbackGate>> closed;
+    std::vector<std::shared_ptr<CallbackGate>> lost;
 };
 
 struct ConfigOutcome {
@@ -81,10 +123,24 @@ public:
     uint32_t WithNodes(void* handle, Body&& body)
     {
         std::lock_guard<std::mutex> lock(mutex);
-        NodeMap* nodes = nullptr;
-        const uint32_t status = OpenNodesLocked(handle, nodes);
-        return status != MV_OK ? status : body(*nodes);
+        SimDevice* device = nullptr;
+        const uint32_t status = OpenDeviceLocked(handle, device);
+        if (status != MV_OK) {
+            return status;
+        }
+        const uint32_t answer = body(*device->nodes);
+        WakeStreamLocked(handle);  // the camera looks at its settings again
+        return answer;
     }
+
+    // Streaming, device loss, commands with effects beyond the node map.
+    uint32_t SetImageNodeNum(void* handle, unsigned int count);
+    uint32_t RegisterImageCallback(void* handle, MvImageCallback callback, void* user, bool bgr);
+    uint32_t RegisterExceptionCallback(void* handle, MvExceptionCallback callback, void* user);
+    uint32_t StartGrabbing(void* handle);
+    uint32_t StopGrabbing(void* handle);
+    uint32_t ExecuteCommand(void* handle, const std::string& name);
+    uint32_t IssueAction(const MvActionCmdInfo& info, MvActionCmdResultList& results);
 
     // Control side.
     void Reset();
@@ -105,19 +161,51 @@ public:
     // Gives a device another model, with power-up values, from its next opening on; null goes
     // back to the default. MV_E_PARAMETER for an unknown id, MV_E_CALLORDER while it is open.
     uint32_t SetDeviceModel(uint32_t id, std::shared_ptr<const Model> model);
+    uint32_t Unplug(uint32_t id, uint32_t replugAfterMs);
+    uint32_t Replug(uint32_t id);
+    uint32_t FireLine(uint32_t id, uint32_t line);
+    uint32_t GetStreamStats(uint32_t id, CamSimStreamStats& stats);
+    // Applies change(SimDevice&) to a present or unplugged device; MV_E_PARAMETER when unknown.
+    template <typename Change>
+    uint32_t ChangeDevice(uint32_t id, Change&& change)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        SimDevice* device = FindAnyDeviceLocked(id);
+        if (device == nullptr) {
+            return MV_E_PARAMETER;
+        }
+        const uint32_t status = change(*device);
+        if (device->nodes) {
+            device->nodes->SetRefusals(device->refusals);
+        }
+        return status;
+    }
 
 private:
     // The *Locked members expect the mutex to be held.
-    void LoadFromEnvironmentLocked();
-    void ApplyConfigLocked(const ParsedConfig& config, uint32_t source, const std::string& origin);
-    void ReplaceDevicesLocked(const std::vector<DeviceDesc>& descs);
+    void LoadFromEnvironmentLocked(Aftermath& after);
+    void ApplyConfigLocked(const ParsedConfig& config, uint32_t source, const std::string& origin, Aftermath& after);
+    void ReplaceDevicesLocked(const std::vector<DeviceDesc>& descs, Aftermath& after);
     void RetireLocked(SimDevice& device);
     uint32_t AddDeviceLocked(DeviceDesc desc);
     uint32_t FreeIpAddressLocked() const;
     uint32_t FreeUsbNumberLocked() const;
-    SimDevice* FindDeviceLocked(uint32_t id);
+    SimDevice* FindDeviceLocked(uint32_t id);     // present devices only
+    SimDevice* FindAnyDeviceLocked(uint32_t id);  // unplugged ones too
     SimHandle* FindHandleLocked(void* handle);
-    uint32_t OpenNodesLocked(void* handle, NodeMap*& nodes);
+    // The device of an opened handle whose connection is still alive.
+    uint32_t OpenDeviceLocked(void* handle, SimDevice*& device);
+    SimHandle* OpenerLocked(const SimDevice& device);
+    void WakeStreamLocked(void* handle);
+    // Ends the opener's connection: its stream stops, the device is released, and (notify)
+    // its exception callback hears of it once the mutex is released.
+    void DisconnectLocked(SimDevice& device, bool notify, Aftermath& after);
+    void UnplugLocked(SimDevice& device, uint32_t replugAfterMs, Aftermath& after);
+    void ReplugLocked(SimDevice& device);
+    void PollReplugLocked();  // brings back devices whose time has come
+    void StopStreamLocked(SimHandle& handle, Aftermath& after);
+    // Joins, closes and notifies; the mutex must not be held.
+    static void Finish(Aftermath& after);
 
     std::mutex mutex;
     unsigned initCount = 0;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "SimTestSupport.h"
+#include "StreamSupport.h"
 
 namespace SimTest {
 namespace {
@@ -389,13 +389,19 @@ TEST_F(NodeMap, UserSetsSaveAndLoadSettings)
     ASSERT_EQ(Code(MV_CC_SetCommandValue(mono, "UserSetLoad")), MV_OK);
     EXPECT_EQ(Int(mono, "Width").nCurValue, 1280);
 
-    // A reset goes back to power-up values but keeps the camera's identity.
+    // A reset reboots the camera: the connection is lost, and once it is back it has its
+    // power-up values and its identity.
+    const unsigned int id = Device(0).id;
     ASSERT_EQ(Code(MV_CC_SetIntValueEx(mono, "Width", 400)), MV_OK);
     ASSERT_EQ(Code(MV_CC_SetCommandValue(mono, "DeviceReset")), MV_OK);
-    EXPECT_EQ(Int(mono, "Width").nCurValue, 1280);
+    EXPECT_EQ(Code(MV_CC_SetIntValueEx(mono, "Width", 640)), MV_E_BUSY);
+    ASSERT_TRUE(WaitUntilListed(id));
+    void* again = OpenHandle(0);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(Int(again, "Width").nCurValue, 1280);
     MvXmlFeatureString serial{};
     const MvXmlNode node = NodeRecord(IFT_IString, "DeviceSerialNumber");
-    ASSERT_EQ(Code(MV_XML_GetNodeFeature(mono, &node, &serial)), MV_OK);
+    ASSERT_EQ(Code(MV_XML_GetNodeFeature(again, &node, &serial)), MV_OK);
     EXPECT_EQ(Text(serial.strValue), "S1000001");
 }
 

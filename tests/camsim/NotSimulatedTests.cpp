@@ -27,23 +27,11 @@ std::vector<Case> HandleCases()
     convert.pDstBuffer = pixels;
     static MvCcmParamEx ccm{};
     auto p = [](bool with, auto* pointer) { return with ? pointer : nullptr; };
-    auto name = [](bool with) { return with ? "Width" : nullptr; };
     return {
-        {"MV_CC_RegisterExceptionCallBack", false,
-         [](void* h, bool) { return MV_CC_RegisterExceptionCallBack(h, nullptr, nullptr); }},
-        {"MV_CC_RegisterImageCallBackEx", false,
-         [](void* h, bool) { return MV_CC_RegisterImageCallBackEx(h, nullptr, nullptr); }},
-        {"MV_CC_RegisterImageCallBackForBGR", false,
-         [](void* h, bool) { return MV_CC_RegisterImageCallBackForBGR(h, nullptr, nullptr); }},
-        {"MV_CC_SetImageNodeNum", false, [](void* h, bool) { return MV_CC_SetImageNodeNum(h, 3); }},
-        {"MV_CC_StartGrabbing", false, [](void* h, bool) { return MV_CC_StartGrabbing(h); }},
-        {"MV_CC_StopGrabbing", false, [](void* h, bool) { return MV_CC_StopGrabbing(h); }},
         {"MV_CC_ConvertPixelTypeEx", true, [=](void* h, bool w) { return MV_CC_ConvertPixelTypeEx(h, p(w, &convert)); }},
         {"MV_CC_SetBayerCvtQuality", false, [](void* h, bool) { return MV_CC_SetBayerCvtQuality(h, 1); }},
         {"MV_CC_SetBayerGammaValue", false, [](void* h, bool) { return MV_CC_SetBayerGammaValue(h, 0.7f); }},
         {"MV_CC_SetBayerCCMParamEx", true, [=](void* h, bool w) { return MV_CC_SetBayerCCMParamEx(h, p(w, &ccm)); }},
-        {"MV_CC_FeatureSave", true, [=](void* h, bool w) { return MV_CC_FeatureSave(h, name(w)); }},
-        {"MV_CC_FeatureLoad", true, [=](void* h, bool w) { return MV_CC_FeatureLoad(h, name(w)); }},
     };
 }
 
@@ -73,23 +61,10 @@ TEST_F(NotSimulated, ValueChecksBeyondNullPointers)
 {
     void* handle = CreateHandle(0);
     ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(Code(MV_CC_SetImageNodeNum(handle, 0)), MV_E_PARAMETER);
     EXPECT_EQ(Code(MV_CC_SetBayerGammaValue(handle, 0.0f)), MV_E_PARAMETER);
     EXPECT_EQ(Code(MV_CC_SetBayerGammaValue(handle, std::numeric_limits<float>::quiet_NaN())), MV_E_PARAMETER);
     MvPixelConvertParamEx convert{};
     EXPECT_EQ(Code(MV_CC_ConvertPixelTypeEx(handle, &convert)), MV_E_PARAMETER);
-}
-
-TEST_F(NotSimulated, ActionCommands)
-{
-    MvActionCmdInfo info{};
-    MvActionCmdResultList results{};
-    EXPECT_EQ(Code(MV_GIGE_IssueActionCommand(nullptr, &results)), MV_E_PARAMETER);
-    EXPECT_EQ(Code(MV_GIGE_IssueActionCommand(&info, nullptr)), MV_E_PARAMETER);
-    EXPECT_EQ(Code(MV_GIGE_IssueActionCommand(&info, &results)), MV_E_PARAMETER);  // no broadcast address
-    info.pBroadcastAddress = "255.255.255.255";
-    EXPECT_EQ(Code(MV_GIGE_IssueActionCommand(&info, &results)), MV_E_SUPPORT);
-    EXPECT_EQ(CamSim_GetCallCount("MV_GIGE_IssueActionCommand"), 4u);
 }
 
 }  // namespace
