@@ -99,6 +99,8 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
         .Description("Format of the pixels provided by the device.");
     b.Enumeration("TestPattern", {{"Off", 0}, {"GreyHorizontalRamp", 1}, {"GreyVerticalRamp", 2}}, "Off")
         .Visibility(V_Guru);
+    b.Enumeration("ImageCompressionMode", {{"Off", 0}, {"HB", 1}}, "Off").Visibility(V_Expert).LockedWhileAcquiring();
+    b.Enumeration("HighBandwidthMode", {{"Off", 0}, {"On", 1}}, "Off").Visibility(V_Guru).LockedWhileAcquiring();
 
     b.Category("AcquisitionControl").Description("Image acquisition and triggering.");
     b.Enumeration("AcquisitionMode", {{"SingleFrame", 0}, {"MultiFrame", 1}, {"Continuous", 2}}, "Continuous")
@@ -123,20 +125,77 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     b.Command("TriggerSoftware").AvailableWhen("TriggerMode", "On").AvailableWhen("TriggerSource", "Software");
     b.Enumeration("TriggerActivation", {{"RisingEdge", 0}, {"FallingEdge", 1}}, "RisingEdge").Visibility(V_Expert);
     b.Float("TriggerDelay", 0.0, 16000000.0, 0.0).Unit("us").Visibility(V_Expert);
+    b.Enumeration("SensorShutterMode", {{"Global", 0}, {"Rolling", 1}, {"GlobalReset", 2}}, "Global")
+        .Visibility(V_Expert)
+        .LockedWhileAcquiring();
+    // HDR sequences of four exposures. The two models differ as real ones do: the colour camera
+    // spells HDRShutter and has HDRGain, the mono one spells HDRShuter and has no gain.
+    b.Boolean("HDREnable", false).Visibility(V_Expert).Description("Cycles through the HDR settings frame by frame.");
+    b.Integer("HDRSelector", 0, 3, 1, 0).Visibility(V_Expert).WritableWhen("HDREnable", "true");
+    b.Integer(colour ? "HDRShutter" : "HDRShuter", 15, 1000000, 1, 10000)
+        .Unit("us")
+        .Visibility(V_Expert)
+        .SelectedBy("HDRSelector")
+        .WritableWhen("HDREnable", "true");
+    if (colour) {
+        b.Float("HDRGain", 0.0, 24.0, 0.0)
+            .Unit("dB")
+            .Visibility(V_Expert)
+            .SelectedBy("HDRSelector")
+            .WritableWhen("HDREnable", "true");
+    }
 
     b.Category("AnalogControl").Description("Gain, black level, gamma and colour balance.");
     b.Enumeration("GainAuto", kOffOnceContinuous, "Off");
     b.Float("Gain", 0.0, colour ? 24.0 : 17.0, 0.0).Unit("dB").WritableWhen("GainAuto", "Off");
+    b.Float("AutoGainLowerLimit", 0.0, colour ? 24.0 : 17.0, 0.0).Unit("dB").Visibility(V_Expert);
+    b.Float("AutoGainUpperLimit", 0.0, colour ? 24.0 : 17.0, colour ? 24.0 : 17.0).Unit("dB").Visibility(V_Expert);
     b.Float("BlackLevel", 0.0, 255.0, 30.0).Visibility(V_Expert);
     b.Boolean("GammaEnable", false).Visibility(V_Expert);
-    b.Float("Gamma", 0.25, 4.0, 1.0).Visibility(V_Expert).WritableWhen("GammaEnable", "true");
+    b.Enumeration("GammaSelector", {{"User", 1}, {"sRGB", 2}}, "User").Visibility(V_Expert)
+        .WritableWhen("GammaEnable", "true");
+    b.Float("Gamma", 0.25, 4.0, 1.0).Visibility(V_Expert).WritableWhen("GammaEnable", "true")
+        .WritableWhen("GammaSelector", "User");
     if (colour) {
         b.Enumeration("BalanceWhiteAuto", kOffOnceContinuous, "Off");
         b.Enumeration("BalanceRatioSelector", {{"Red", 0}, {"Green", 1}, {"Blue", 2}}, "Red");
         b.Float("BalanceRatio", 0.0, 15.998, 1.0)
             .SelectedBy("BalanceRatioSelector")
             .WritableWhen("BalanceWhiteAuto", "Off");
+        b.Enumeration("BalanceColorTemperatureMode", {{"Off", 0}, {"Tungsten", 1}, {"Daylight", 2}, {"Fluorescent", 3}},
+                      "Off")
+            .Visibility(V_Expert)
+            .WritableWhen("BalanceWhiteAuto", "Off");
+        b.Boolean("HueEnable", false).Visibility(V_Expert);
+        b.Integer("Hue", 0, 359, 1, 0).Unit("deg").Visibility(V_Expert).WritableWhen("HueEnable", "true");
+        b.Boolean("SaturationEnable", false).Visibility(V_Expert);
+        b.Integer("Saturation", 0, 255, 1, 128).Visibility(V_Expert).WritableWhen("SaturationEnable", "true");
+
+        b.Category("ColorTransformationControl").Visibility(V_Expert).Description("Colour correction matrix.");
+        b.Enumeration("ColorTransformationSelector", {{"RGBtoRGB", 0}}, "RGBtoRGB").Visibility(V_Expert);
+        b.Boolean("ColorTransformationEnable", false).Visibility(V_Expert);
+        b.Enumeration("ColorTransformationValueSelector",
+                      {{"Gain00", 0}, {"Gain01", 1}, {"Gain02", 2}, {"Gain10", 3}, {"Gain11", 4}, {"Gain12", 5},
+                       {"Gain20", 6}, {"Gain21", 7}, {"Gain22", 8}},
+                      "Gain00")
+            .Visibility(V_Expert);
+        b.Float("ColorTransformationValue", -4.0, 4.0, 1.0)
+            .Visibility(V_Expert)
+            .SelectedBy("ColorTransformationValueSelector")
+            .WritableWhen("ColorTransformationEnable", "true");
     }
+
+    // A selector category: every node after LineSelector holds one value per line.
+    b.Category("DigitalIOControl").Description("Input and output lines.");
+    b.Enumeration("LineSelector", {{"Line0", 0}, {"Line1", 1}, {"Line2", 2}}, "Line0");
+    b.Enumeration("LineMode", {{"Input", 0}, {"Output", 1}}, "Input").SelectedBy("LineSelector");
+    b.Boolean("LineInverter", false).SelectedBy("LineSelector");
+    b.Float("LineDebouncerTime", 0.0, 1000000.0, 0.0).Unit("us").Visibility(V_Expert).SelectedBy("LineSelector");
+    b.Enumeration("LineSource", {{"Off", 0}, {"ExposureActive", 1}, {"UserOutput0", 2}}, "Off")
+        .Visibility(V_Expert)
+        .SelectedBy("LineSelector")
+        .WritableWhen("LineMode", "Output");
+    b.Boolean("LineStatus", false).Access(AM_RO).SelectedBy("LineSelector");
 
     b.Category("UserSetControl").Description("Saving and loading the camera's settings.");
     b.Enumeration("UserSetSelector", kUserSets, "Default");
@@ -158,6 +217,17 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
         b.Integer("GevCurrentIPAddress", 0, 0xFFFFFFFFll, 1, 0).Access(AM_RO).IpAddress();
         b.Integer("GevCurrentSubnetMask", 0, 0xFFFFFFFFll, 1, 0xFFFFFF00ll).Access(AM_RO).IpAddress();
         b.Integer("GevCurrentDefaultGateway", 0, 0xFFFFFFFFll, 1, 0).Access(AM_RO).IpAddress();
+        b.Integer("GevPersistentIPAddress", 0, 0xFFFFFFFFll, 1, 0).IpAddress().Visibility(V_Guru);
+        b.Integer("GevPersistentSubnetMask", 0, 0xFFFFFFFFll, 1, 0xFFFFFF00ll).IpAddress().Visibility(V_Guru);
+        b.Integer("GevPersistentDefaultGateway", 0, 0xFFFFFFFFll, 1, 0).IpAddress().Visibility(V_Guru);
+        b.Integer("GevMACAddress", 0, 0xFFFFFFFFFFFFll, 1, 0).Access(AM_RO).Hexadecimal().Visibility(V_Expert);
+        b.Integer("GevSCPD", 0, 1000000, 1, 0).Unit("ns").Visibility(V_Expert)
+            .Description("Delay between stream packets.");
+        b.Boolean("GevGVCPHeartbeatDisable", false).Visibility(V_Guru);
+        b.Integer("GevMCDA", 0, 0xFFFFFFFFll, 1, 0).IpAddress().Visibility(V_Guru);
+        b.Integer("GevMCPHostPort", 0, 65535, 1, 0).Visibility(V_Guru);
+        b.Integer("GevMCSP", 0, 65535, 1, 0).Visibility(V_Guru);
+        b.Integer("GevSCDA", 0, 0xFFFFFFFFll, 1, 0).IpAddress().Visibility(V_Guru);
     } else {
         b.SubCategory("USB3Vision").Visibility(V_Expert);
         b.Integer("DeviceLinkSpeed", 0, 625000000, 1, 400000000).Access(AM_RO).Unit("Bps");

@@ -46,4 +46,9 @@ bool ValidateDesc(const DeviceDesc& desc, std::string& reason);
 // The pair of cameras used when nothing is configured.
 std::vector<DeviceDesc> DefaultDevices();
 
+// The same serial number always gives the same MAC address, as a real camera would: these
+// are its low 32 bits; the high 16 bits are kMacHigh.
+uint32_t MacLow(const std::string& serial);
+constexpr uint32_t kMacHigh = 0x024Fu;  // locally administered
+
 }  // namespace CamSim

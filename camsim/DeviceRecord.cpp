@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* kManufacturer = "Ornic Sim";
 constexpr uint32_t kSubnetMask = 0xFFFFFF00u;
-constexpr uint32_t kMacHigh = 0x024Fu;  // locally administered, first two bytes
 
 // Record fields are fixed-size and need no terminator when the text fills them.
 template <std::size_t N>
@@ -18,6 +17,8 @@ void CopyField(char (&field)[N], const std::string& text)
     std::memset(field, 0, N);
     std::memcpy(field, text.data(), std::min(N, text.size()));
 }
+
+}  // namespace
 
 // The same serial number always gives the same MAC address, as a real camera would.
 uint32_t MacLow(const std::string& serial)
@@ -29,7 +30,6 @@ uint32_t MacLow(const std::string& serial)
     return 0x52000000u | (hash & 0x00FFFFFFu);
 }
 
-}  // namespace
 
 std::unique_ptr<MvDeviceInfo> BuildDeviceRecord(const SimDevice& device)
 {

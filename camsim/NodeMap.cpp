@@ -65,9 +65,15 @@ NodeMap::NodeMap(std::shared_ptr<const Model> nodeModel, const DeviceDesc& desc)
     identity("DeviceSerialNumber", desc.serial);
     identity("DeviceUserID", desc.userName);
     identity("DeviceVersion", desc.version);
-    if (const NodeDesc* ip = model->Find("GevCurrentIPAddress"); ip != nullptr && ip->kind == NodeKind::Integer) {
-        defaults[model->IndexOf(*ip)][0].i = std::clamp<int64_t>(desc.ipAddress, ip->intMin, ip->intMax);
-    }
+    auto identityInt = [&](const char* name, int64_t value) {
+        const NodeDesc* node = model->Find(name);
+        if (node != nullptr && node->kind == NodeKind::Integer) {
+            defaults[model->IndexOf(*node)][0].i = std::clamp<int64_t>(value, node->intMin, node->intMax);
+        }
+    };
+    identityInt("GevCurrentIPAddress", desc.ipAddress);
+    identityInt("GevPersistentIPAddress", desc.ipAddress);
+    identityInt("GevMACAddress", (static_cast<int64_t>(kMacHigh) << 32) | MacLow(desc.serial));
     LoadDefaults();
 }
 
@@ -657,10 +663,19 @@ std::string NodeMap::FeatureText() const
             text += node.name + " = " + ValueText(node, Read(node)) + "\n";
             continue;
         }
-        for (const EnumEntryDesc& entry : selector->entries) {
-            const auto found = values[index].find(entry.value);
+        // One line per selector position: an enumeration's entries by name, an integer's values.
+        std::vector<std::pair<int64_t, std::string>> positions;
+        if (selector->kind == NodeKind::Integer) {
+            for (int64_t v = selector->intMin; v <= selector->intMax; v += std::max<int64_t>(selector->intInc, 1)) {
+                positions.emplace_back(v, std::to_string(v));
+            }
+        } else {
+            for (const EnumEntryDesc& entry : selector->entries) positions.emplace_back(entry.value, entry.symbolic);
+        }
+        for (const auto& position : positions) {
+            const auto found = values[index].find(position.first);
             const Value& value = found != values[index].end() ? found->second : defaults[index].at(0);
-            text += node.name + "[" + entry.symbolic + "] = " + ValueText(node, value) + "\n";
+            text += node.name + "[" + position.second + "] = " + ValueText(node, value) + "\n";
         }
     }
     return text;
@@ -693,12 +708,23 @@ uint32_t NodeMap::ApplyFeatureLine(const std::string& line)
     int64_t selectedBefore = 0;
     if (!entryName.empty()) {
         selector = node->selector.empty() ? nullptr : model->Find(node->selector);
-        const EnumEntryDesc* entry = selector != nullptr ? selector->FindEntry(entryName) : nullptr;
-        if (entry == nullptr) {
-            return MV_E_GC_ARGUMENT;
+        int64_t position = 0;
+        if (selector != nullptr && selector->kind == NodeKind::Integer) {
+            char* positionEnd = nullptr;
+            position = std::strtoll(entryName.c_str(), &positionEnd, 10);
+            if (positionEnd == entryName.c_str() || *positionEnd != '\0' || position < selector->intMin ||
+                position > selector->intMax) {
+                return MV_E_GC_ARGUMENT;
+            }
+        } else {
+            const EnumEntryDesc* entry = selector != nullptr ? selector->FindEntry(entryName) : nullptr;
+            if (entry == nullptr) {
+                return MV_E_GC_ARGUMENT;
+            }
+            position = entry->value;
         }
         selectedBefore = RawInt(*selector);
-        Write(*selector).i = entry->value;
+        Write(*selector).i = position;
     }
     uint32_t status = MV_E_PARAMETER;
     char* end = nullptr;

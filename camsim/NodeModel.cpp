@@ -385,9 +385,12 @@ std::shared_ptr<const Model> ModelBuilder::Build(std::string& problem) const
         }
         if (!node.selector.empty()) {
             const NodeDesc* selector = model->Find(node.selector);
-            if (selector == nullptr || selector->kind != NodeKind::Enumeration || node.kind == NodeKind::Category ||
-                node.kind == NodeKind::Command || selector == &node) {
-                problem = node.name + ": selector '" + node.selector + "' is not an enumeration";
+            const bool selectorKind = selector != nullptr && (selector->kind == NodeKind::Enumeration ||
+                                                              (selector->kind == NodeKind::Integer &&
+                                                               selector->intMax - selector->intMin <= 255));
+            if (!selectorKind || node.kind == NodeKind::Category || node.kind == NodeKind::Command ||
+                selector == &node) {
+                problem = node.name + ": selector '" + node.selector + "' is not an enumeration or a small integer";
                 return nullptr;
             }
         }

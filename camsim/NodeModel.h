@@ -82,7 +82,7 @@ struct NodeDesc {
     int64_t length = 0;
 
     std::vector<std::string> children;  // categories, in order
-    std::string selector;               // an enumeration that selects one of several values
+    std::string selector;               // an enumeration or small integer that selects one of several values
     std::vector<AccessCondition> conditions;
     bool lockedWhileAcquiring = false;  // read-only (commands: unavailable) during acquisition
 

@@ -373,6 +373,73 @@ TEST_F(NodeMap, SelectorsKeepOneValuePerEntry)
     EXPECT_EQ(EnumSymbolic(mono, "EventNotification"), "Off");
 }
 
+TEST_F(NodeMap, ModelsDifferInTheirHdrNodesAndKeepOneValuePerSelectorPosition)
+{
+    const auto monoNodes = Walk(mono);
+    const auto colourNodes = Walk(colour);
+    // The colour camera spells HDRShutter and has HDRGain; the mono one spells HDRShuter, no gain.
+    EXPECT_EQ(colourNodes.count("HDRShutter"), 1u);
+    EXPECT_EQ(colourNodes.count("HDRGain"), 1u);
+    EXPECT_EQ(colourNodes.count("HDRShuter"), 0u);
+    EXPECT_EQ(monoNodes.count("HDRShuter"), 1u);
+    EXPECT_EQ(monoNodes.count("HDRShutter"), 0u);
+    EXPECT_EQ(monoNodes.count("HDRGain"), 0u);
+    EXPECT_EQ(colourNodes.at("HDRSelector").node.enType, static_cast<uint32_t>(IFT_IInteger));
+    EXPECT_EQ(colourNodes.at("ColorTransformationValue").parent, "ColorTransformationControl");
+    EXPECT_EQ(monoNodes.count("ColorTransformationControl"), 0u);
+    EXPECT_EQ(monoNodes.at("LineSelector").parent, "DigitalIOControl");
+
+    // HDR settings only take writes while HDR is on.
+    EXPECT_EQ(Access(colour, "HDRSelector"), static_cast<uint32_t>(AM_RO));
+    EXPECT_EQ(Code(MV_CC_SetIntValueEx(colour, "HDRShutter", 500)), MV_E_GC_ACCESS);
+    ASSERT_EQ(Code(MV_CC_SetBoolValue(colour, "HDREnable", 1)), MV_OK);
+    EXPECT_EQ(Access(colour, "HDRSelector"), static_cast<uint32_t>(AM_RW));
+
+    // An integer selector keeps one value per position, like an enumeration does.
+    for (int64_t index = 0; index < 4; ++index) {
+        ASSERT_EQ(Code(MV_CC_SetIntValueEx(colour, "HDRSelector", index)), MV_OK);
+        ASSERT_EQ(Code(MV_CC_SetIntValueEx(colour, "HDRShutter", 1000 + index * 100)), MV_OK);
+        ASSERT_EQ(Code(MV_CC_SetFloatValue(colour, "HDRGain", static_cast<float>(index))), MV_OK);
+    }
+    ASSERT_EQ(Code(MV_CC_SetIntValueEx(colour, "HDRSelector", 2)), MV_OK);
+    EXPECT_EQ(Int(colour, "HDRShutter").nCurValue, 1200);
+    MvFloatValue gain{};
+    ASSERT_EQ(Code(MV_CC_GetFloatValue(colour, "HDRGain", &gain)), MV_OK);
+    EXPECT_FLOAT_EQ(gain.fCurValue, 2.0f);
+
+    // ... and a feature file carries every position back.
+    const std::string path = ::testing::TempDir() + "camsim_hdr_features.txt";
+    ASSERT_EQ(Code(MV_CC_FeatureSave(colour, path.c_str())), MV_OK);
+    ASSERT_EQ(Code(MV_CC_SetIntValueEx(colour, "HDRSelector", 3)), MV_OK);
+    ASSERT_EQ(Code(MV_CC_SetIntValueEx(colour, "HDRShutter", 15)), MV_OK);
+    ASSERT_EQ(Code(MV_CC_FeatureLoad(colour, path.c_str())), MV_OK);
+    std::remove(path.c_str());
+    ASSERT_EQ(Code(MV_CC_SetIntValueEx(colour, "HDRSelector", 3)), MV_OK);
+    EXPECT_EQ(Int(colour, "HDRShutter").nCurValue, 1300);
+
+    // Lines: the selector comes first and every later node of the category follows it.
+    ASSERT_EQ(Code(MV_CC_SetEnumValueByString(mono, "LineSelector", "Line1")), MV_OK);
+    ASSERT_EQ(Code(MV_CC_SetEnumValueByString(mono, "LineMode", "Output")), MV_OK);
+    EXPECT_EQ(Access(mono, "LineSource"), static_cast<uint32_t>(AM_RW));
+    ASSERT_EQ(Code(MV_CC_SetEnumValueByString(mono, "LineSelector", "Line0")), MV_OK);
+    EXPECT_EQ(EnumSymbolic(mono, "LineMode"), "Input");
+    EXPECT_EQ(Access(mono, "LineSource"), static_cast<uint32_t>(AM_RO));
+}
+
+TEST_F(NodeMap, IdentityNodesMatchTheDeviceRecord)
+{
+    MvDeviceInfoList list{};
+    ASSERT_EQ(Code(MV_CC_EnumDevices(MV_GIGE_DEVICE, &list)), MV_OK);
+    ASSERT_GE(list.nDeviceNum, 1u);
+    const MvDeviceInfo& record = *list.pDeviceInfo[0];
+    const int64_t mac = (static_cast<int64_t>(record.nMacAddrHigh) << 32) | record.nMacAddrLow;
+    EXPECT_EQ(Int(mono, "GevMACAddress").nCurValue, mac);
+    EXPECT_EQ(Int(mono, "GevCurrentIPAddress").nCurValue,
+              static_cast<int64_t>(record.SpecialInfo.stGigEInfo.nCurrentIp));
+    EXPECT_EQ(Int(mono, "GevPersistentIPAddress").nCurValue,
+              static_cast<int64_t>(record.SpecialInfo.stGigEInfo.nCurrentIp));
+}
+
 TEST_F(NodeMap, UserSetsSaveAndLoadSettings)
 {
     // The factory set cannot be overwritten.
