@@ -161,6 +161,56 @@ bool NodeMap::LockedNow(const NodeDesc& node) const
     return (acquiring || streamLocked) && node.lockedWhileAcquiring;
 }
 
+void NodeMap::StepAutoFunctions()
+{
+    struct AutoFunction {
+        const char* mode;
+        const char* value;
+        double targetShare;  // where in the value's range the camera settles
+    };
+    static const AutoFunction functions[] = {
+        {"GainAuto", "Gain", 0.25}, {"ExposureAuto", "ExposureTime", 0.001}, {"BalanceWhiteAuto", "BalanceRatio", 0.0}};
+    // Per colour channel: the ratios a white scene under daylight asks for.
+    static const double balanceTargets[] = {1.45, 1.0, 1.8};
+    for (const AutoFunction& function : functions) {
+        const NodeDesc* mode = model->Find(function.mode);
+        const NodeDesc* value = model->Find(function.value);
+        if (mode == nullptr || value == nullptr || mode->kind != NodeKind::Enumeration ||
+            value->kind != NodeKind::Float) {
+            continue;
+        }
+        const EnumEntryDesc* current = mode->FindEntry(RawInt(*mode));
+        if (current == nullptr || (current->symbolic != "Continuous" && current->symbolic != "Once")) {
+            continue;
+        }
+        const bool once = current->symbolic == "Once";
+        const double range = value->floatMax - value->floatMin;
+        auto settle = [&](Value& slot, double target) {
+            const double step = range / 50.0;
+            const double distance = target - slot.f;
+            slot.f = once || std::fabs(distance) <= step ? target : slot.f + (distance > 0 ? step : -step);
+        };
+        Values& slots = values[model->IndexOf(*value)];
+        const NodeDesc* selector = value->selector.empty() ? nullptr : model->Find(value->selector);
+        if (selector != nullptr && selector->kind == NodeKind::Enumeration) {
+            for (std::size_t i = 0; i < selector->entries.size(); ++i) {
+                const int64_t key = selector->entries[i].value;
+                auto inserted = slots.emplace(key, defaults[model->IndexOf(*value)].at(0)).first;
+                const double target = i < 3 ? balanceTargets[i] : 1.0;
+                settle(inserted->second, std::clamp(target, value->floatMin, value->floatMax));
+            }
+        } else {
+            Value& slot = Write(*value);
+            settle(slot, value->floatMin + range * function.targetShare);
+        }
+        if (once) {
+            if (const EnumEntryDesc* off = mode->FindEntry(std::string("Off"))) {
+                Write(*mode).i = off->value;
+            }
+        }
+    }
+}
+
 void NodeMap::PowerUp()
 {
     const NodeDesc* choice = model->Find("UserSetDefault");

@@ -48,6 +48,10 @@ public:
     // Power-up values, then the user set chosen by UserSetDefault; user sets and
     // UserSetDefault itself survive (they are the camera's non-volatile memory).
     void PowerUp();
+    // One frame's worth of the camera's automatic functions: "Continuous" moves Gain,
+    // ExposureTime and the balance ratios a step towards the camera's own choice, "Once" sets
+    // them there and turns itself Off.
+    void StepAutoFunctions();
 
     // Writes of a node with a given value (its text: decimal integer, float, true/false,
     // an entry's symbolic name, the string itself; "*" for any value) answer `status`.

@@ -161,6 +161,7 @@ void Stream::EmitLocked(std::unique_lock<std::mutex>& lock, uint32_t inputLines,
     const uint32_t number = frameNumber++;
     ++stats.produced;
     ++device.frameCounter;
+    device.nodes->StepAutoFunctions();
     MvFrameOutInfoEx info;
     FillInfoLocked(info, number, inputLines);
     if (triggered) {

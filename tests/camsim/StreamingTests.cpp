@@ -416,3 +416,48 @@ TEST_F(Streaming, TwoCamerasStreamOnThreadsOfTheirOwn)
 
 }  // namespace
 }  // namespace SimTest
+
+namespace SimTest {
+namespace {
+
+float FloatOf(void* handle, const char* name)
+{
+    MvFloatValue value{};
+    EXPECT_EQ(Code(MV_CC_GetFloatValue(handle, name, &value)), MV_OK) << name;
+    return value.fCurValue;
+}
+
+}  // namespace
+
+TEST_F(Streaming, AutomaticFunctionsMoveTheirValuesWhileFramesFlow)
+{
+    FrameCollector frames;
+    frames.keepData = false;
+    Register(colour, frames);
+    ASSERT_EQ(Code(MV_CC_SetFloatValue(colour, "Gain", 0.0f)), MV_OK);
+    ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "GainAuto", "Continuous")), MV_OK);
+    ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceWhiteAuto", "Once")), MV_OK);
+    EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "Gain", 1.0f)), MV_E_GC_ACCESS);  // the camera owns it
+    ASSERT_EQ(Code(MV_CC_StartGrabbing(colour)), MV_OK);
+    ASSERT_TRUE(frames.WaitFor(3));
+    ASSERT_EQ(Code(MV_CC_StopGrabbing(colour)), MV_OK);
+
+    // Continuous moves the gain step by step and stays on.
+    const float gain = FloatOf(colour, "Gain");
+    EXPECT_GT(gain, 0.0f);
+    EXPECT_LE(gain, 6.0f);
+    MvEnumValue mode{};
+    ASSERT_EQ(Code(MV_CC_GetEnumValue(colour, "GainAuto", &mode)), MV_OK);
+    EXPECT_EQ(mode.nCurValue, 2u);  // Continuous
+
+    // Once sets every ratio at the first frame and turns itself off.
+    ASSERT_EQ(Code(MV_CC_GetEnumValue(colour, "BalanceWhiteAuto", &mode)), MV_OK);
+    EXPECT_EQ(mode.nCurValue, 0u);  // Off
+    ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Blue")), MV_OK);
+    EXPECT_FLOAT_EQ(FloatOf(colour, "BalanceRatio"), 1.8f);
+    ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Red")), MV_OK);
+    EXPECT_FLOAT_EQ(FloatOf(colour, "BalanceRatio"), 1.45f);
+    EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "BalanceRatio", 1.2f)), MV_OK);  // manual again
+}
+
+}  // namespace SimTest
