@@ -1,5 +1,7 @@
 #include "camsim/Simulator.h"
 
+#include "convert/Converter.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -750,15 +752,30 @@ uint32_t Simulator::RegisterImageCallback(void* handle, MvImageCallback callback
     if (found.stream) {
         return MV_E_CALLORDER;  // changing the callback under a running delivery thread
     }
-    // Converting to BGR needs the pixel conversion, which is not simulated: only frames that
-    // already are BGR8 can be delivered this way.
-    if (bgr && callback != nullptr && device->nodes->EnumSymbolicOf("PixelFormat") != "BGR8Packed") {
-        return MV_E_SUPPORT;
-    }
     found.imageCallback = callback;
     found.imageUser = user;
     found.bgrCallback = bgr && callback != nullptr;
     return MV_OK;
+}
+
+std::shared_ptr<Convert::Converter> Simulator::ConverterLocked(SimHandle& handle)
+{
+    if (!handle.converter) {
+        handle.converter = std::make_shared<Convert::Converter>();
+    }
+    return handle.converter;
+}
+
+std::shared_ptr<Convert::Converter> Simulator::ConverterFor(void* handle, uint32_t& status)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    SimHandle* found = FindHandleLocked(handle);
+    if (found == nullptr) {
+        status = MV_E_HANDLE;
+        return nullptr;
+    }
+    status = MV_OK;
+    return ConverterLocked(*found);
 }
 
 uint32_t Simulator::RegisterExceptionCallback(void* handle, MvExceptionCallback callback, void* user)
@@ -804,7 +821,10 @@ uint32_t Simulator::StartGrabbing(void* handle)
             return MV_E_SUPPORT;  // a model without an image the simulator can make
         }
         if (found.bgrCallback && settings.pixelFormat != PixelType_BGR8_Packed) {
-            return MV_E_SUPPORT;  // the format changed since the BGR callback was registered
+            if (!Convert::Converter::IsSupported(settings.pixelFormat, PixelType_BGR8_Packed)) {
+                return MV_E_SUPPORT;  // a format the conversion cannot turn into BGR8
+            }
+            settings.toBgr = ConverterLocked(found);
         }
         settings.bufferCount = found.bufferCount;
         settings.callback = found.imageCallback;

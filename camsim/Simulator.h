@@ -22,6 +22,10 @@
 #include "camsim/Stream.h"
 #include "sdk/MvSdk.h"
 
+namespace Convert {
+class Converter;
+}
+
 namespace CamSim {
 
 constexpr uint32_t kDefaultSdkVersion = 0x04050100u;  // 4.5.1.0, one byte per field
@@ -77,6 +81,8 @@ struct SimHandle {
     MvImageCallback imageCallback = nullptr;
     void* imageUser = nullptr;
     bool bgrCallback = false;  // registered through MV_CC_RegisterImageCallBackForBGR
+    // The handle's pixel conversion and Bayer settings (MV_CC_ConvertPixelTypeEx, the BGR callback).
+    std::shared_ptr<Convert::Converter> converter;
     std::shared_ptr<Stream> stream;  // while grabbing
     std::shared_ptr<CallbackGate> exceptions = std::make_shared<CallbackGate>();
 };
@@ -136,6 +142,9 @@ public:
     // Streaming, device loss, commands with effects beyond the node map.
     uint32_t SetImageNodeNum(void* handle, unsigned int count);
     uint32_t RegisterImageCallback(void* handle, MvImageCallback callback, void* user, bool bgr);
+    // The handle's converter, or null with the status of an unusable handle. The conversion
+    // itself runs without the simulator's mutex.
+    std::shared_ptr<Convert::Converter> ConverterFor(void* handle, uint32_t& status);
     uint32_t RegisterExceptionCallback(void* handle, MvExceptionCallback callback, void* user);
     uint32_t StartGrabbing(void* handle);
     uint32_t StopGrabbing(void* handle);
@@ -192,6 +201,7 @@ private:
     uint32_t FreeUsbNumberLocked() const;
     SimDevice* FindDeviceLocked(uint32_t id);     // present devices only
     SimDevice* FindAnyDeviceLocked(uint32_t id);  // unplugged ones too
+    std::shared_ptr<Convert::Converter> ConverterLocked(SimHandle& handle);
     SimHandle* FindHandleLocked(void* handle);
     // The device of an opened handle whose connection is still alive.
     uint32_t OpenDeviceLocked(void* handle, SimDevice*& device);

@@ -1,5 +1,7 @@
 #include "camsim/Stream.h"
 
+#include "convert/Converter.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -287,12 +289,43 @@ void Stream::Deliver()
         Slot* slot = slots[index].get();
         MvFrameOutInfoEx info = slot->info;
         lock.unlock();
-        settings.callback(slot->data.data(), &info, settings.user);
+        unsigned char* data = slot->data.data();
+        bool deliver = true;
+        if (settings.toBgr) {
+            deliver = ConvertToBgr(*slot, info);  // a frame the conversion refuses is dropped
+            data = bgrFrame.data();
+        }
+        if (deliver) {
+            settings.callback(data, &info, settings.user);
+        }
         lock.lock();
         freeSlots.push_back(index);
-        ++stats.delivered;
+        ++(deliver ? stats.delivered : stats.dropped);
         wake.notify_all();
     }
+}
+
+bool Stream::ConvertToBgr(Slot& slot, MvFrameOutInfoEx& info)
+{
+    const size_t size = static_cast<size_t>(settings.width) * settings.height * 3;
+    if (bgrFrame.size() < size) {
+        bgrFrame.resize(size);  // once per session: the geometry is fixed while grabbing
+    }
+    MvPixelConvertParamEx request{};
+    request.nWidth = settings.width;
+    request.nHeight = settings.height;
+    request.enSrcPixelType = info.enPixelType;
+    request.pSrcData = slot.data.data();
+    request.nSrcDataLen = info.nFrameLen;
+    request.enDstPixelType = PixelType_BGR8_Packed;
+    request.pDstBuffer = bgrFrame.data();
+    request.nDstBufferSize = static_cast<uint32_t>(bgrFrame.size());
+    if (settings.toBgr->Convert(request) != 0) {
+        return false;
+    }
+    info.enPixelType = PixelType_BGR8_Packed;
+    info.nFrameLen = request.nDstLen;
+    return true;
 }
 
 }  // namespace CamSim

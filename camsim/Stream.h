@@ -21,6 +21,10 @@
 
 #include "sdk/MvSdk.h"
 
+namespace Convert {
+class Converter;
+}
+
 namespace CamSim {
 
 struct SimDevice;
@@ -42,6 +46,9 @@ public:
         uint32_t bufferCount = 1;
         MvImageCallback callback = nullptr;  // null: frames are made and thrown away
         void* user = nullptr;
+        // Set for a callback registered for BGR frames while the camera delivers another
+        // format: each frame is converted with the handle's settings before it is handed over.
+        std::shared_ptr<Convert::Converter> toBgr;
     };
 
     Stream(std::mutex& simulatorMutex, SimDevice& device, const Settings& settings);
@@ -88,11 +95,14 @@ private:
     // Makes one frame now; the lock is released while its bytes are written.
     void EmitLocked(std::unique_lock<std::mutex>& lock, uint32_t inputLines, bool triggered);
     void FillInfoLocked(MvFrameOutInfoEx& info, uint32_t frameNumber, uint32_t inputLines) const;
+    // Converts a frame for a BGR callback into bgrFrame (delivery thread, without the mutex).
+    bool ConvertToBgr(Slot& slot, MvFrameOutInfoEx& info);
     Clock::duration FramePeriodLocked() const;
 
     std::mutex& mutex;
     SimDevice& device;
     const Settings settings;
+    std::vector<uint8_t> bgrFrame;  // the delivery thread's converted frame, sized once
     std::condition_variable wake;  // used with the simulator mutex
     bool stop = false;
 

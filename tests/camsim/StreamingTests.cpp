@@ -364,24 +364,22 @@ TEST_F(Streaming, StartingWithoutACallbackMakesFramesForNobody)
     EXPECT_EQ(stats.framesDropped, 0u);
 }
 
-TEST_F(Streaming, BgrCallbackOnlyForFramesThatAreBgrAlready)
+TEST_F(Streaming, BgrCallbackPassesBgrFramesAndIsReplacedByThePlainOne)
 {
     FrameCollector frames;
-    EXPECT_EQ(Code(MV_CC_RegisterImageCallBackForBGR(mono, &FrameCollector::OnFrame, &frames)), MV_E_SUPPORT);
-    EXPECT_EQ(Code(MV_CC_RegisterImageCallBackForBGR(colour, &FrameCollector::OnFrame, &frames)), MV_E_SUPPORT);
     ASSERT_EQ(SetEnum(colour, "PixelFormat", "BGR8Packed"), MV_OK);
     ASSERT_EQ(Code(MV_CC_RegisterImageCallBackForBGR(colour, &FrameCollector::OnFrame, &frames)), MV_OK);
     ASSERT_EQ(Code(MV_CC_StartGrabbing(colour)), MV_OK);
     ASSERT_TRUE(frames.WaitFor(1));
     ASSERT_EQ(Code(MV_CC_StopGrabbing(colour)), MV_OK);
     EXPECT_EQ(frames.Frames()[0].info.enPixelType, static_cast<uint32_t>(PixelType_BGR8_Packed));
-    // The format moved away from BGR8 since: the frames would need converting.
+    // Registering the plain callback replaces it: Bayer frames then arrive as they are.
     ASSERT_EQ(SetEnum(colour, "PixelFormat", "BayerRG8"), MV_OK);
-    EXPECT_EQ(Code(MV_CC_StartGrabbing(colour)), MV_E_SUPPORT);
-    // Registering the plain callback replaces it.
     ASSERT_EQ(Code(MV_CC_RegisterImageCallBackEx(colour, &FrameCollector::OnFrame, &frames)), MV_OK);
     ASSERT_EQ(Code(MV_CC_StartGrabbing(colour)), MV_OK);
+    ASSERT_TRUE(frames.WaitFor(frames.Count() + 1));
     ASSERT_EQ(Code(MV_CC_StopGrabbing(colour)), MV_OK);
+    EXPECT_EQ(frames.Frames().back().info.enPixelType, static_cast<uint32_t>(PixelType_BayerRG8));
 }
 
 TEST_F(Streaming, TwoCamerasStreamOnThreadsOfTheirOwn)
