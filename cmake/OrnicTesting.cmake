@@ -35,8 +35,11 @@ function(ornic_add_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
   if(CMAKE_CROSSCOMPILING_EMULATOR)
+    # One wine test at a time: parallel wine processes have been seen to stall a run.
     set_tests_properties(${name} PROPERTIES
       FIXTURES_REQUIRED wineprefix
-      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+      RUN_SERIAL TRUE
+      TIMEOUT 300)
   endif()
 endfunction()

@@ -1,5 +1,6 @@
 #include "util/Logger.h"
 
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -62,7 +63,7 @@ bool Logger::IsEnabled(int level) {
 Logger::ElementPtr Logger::Acquire() {
     if (!running.load() || closing.load()) return NewElement();
     {
-        std::lock_guard<std::mutex> lock(queueLock);
+        std::lock_guard<std::timed_mutex> lock(queueLock);
         if (!pool.empty()) {
             ElementPtr element = std::move(pool.back());
             pool.pop_back();
@@ -88,7 +89,7 @@ void Logger::Post(ElementPtr element) {
         return;
     }
     {
-        std::lock_guard<std::mutex> lock(queueLock);
+        std::lock_guard<std::timed_mutex> lock(queueLock);
         queue.push_back(std::move(element));
     }
     if (wakeEvent) wakeEvent->Set();
@@ -97,7 +98,8 @@ void Logger::Post(ElementPtr element) {
 void Logger::Print(int level, const char* text) {
     DebugInterface* dbg = _dbgInterface.load(std::memory_order_acquire);
     if (dbg == nullptr) {
-        std::lock_guard<std::mutex> lock(printLock);
+        std::unique_lock<std::timed_mutex> lock;
+        if (!LockForPrint(lock)) return;
         Platform::DebugOutput("Logger::Print: _dbgInterface==null, no init?\n");
         Platform::DebugOutput(text != nullptr ? text : "");
         return;
@@ -112,11 +114,13 @@ void Logger::Print(int level, const char* text) {
         }
     };
     if (text == nullptr || text[0] == '\0') {
-        std::lock_guard<std::mutex> lock(printLock);
+        std::unique_lock<std::timed_mutex> lock;
+        if (!LockForPrint(lock)) return;
         writeToView("Logger::Print: string==null\n");
         return;
     }
-    std::lock_guard<std::mutex> lock(printLock);
+    std::unique_lock<std::timed_mutex> lock;
+    if (!LockForPrint(lock)) return;
     // An element can hold several lines joined during a burst. They are written together while
     // they fit the line buffer; beyond that they go out in further writes of whole lines
     // instead of being cut off. A single line longer than the buffer is cut (and then has no
@@ -155,7 +159,7 @@ bool Logger::Init(DebugInterface* dbg, int count) {
     try {
         Print(2, "Logger: init starting");
         {
-            std::lock_guard<std::mutex> lock(queueLock);
+            std::lock_guard<std::timed_mutex> lock(queueLock);
             pool.clear();
             queue.clear();
             for (int i = 0; i < count; ++i) pool.push_back(NewElement());
@@ -186,6 +190,15 @@ bool Logger::Init(DebugInterface* dbg, int count) {
     }
 }
 
+bool Logger::LockForPrint(std::unique_lock<std::timed_mutex>& lock) {
+    lock = std::unique_lock<std::timed_mutex>(printLock, std::defer_lock);
+    if (!closing.load()) {
+        lock.lock();
+        return true;
+    }
+    return lock.try_lock_for(std::chrono::milliseconds(200));
+}
+
 int Logger::ThreadMain(void* arg) {
     if (arg == nullptr) return -1;
     return static_cast<Logger*>(arg)->Run();
@@ -197,7 +210,7 @@ int Logger::Run() {
     while (!closing.load()) {
         bool queueEmpty;
         {
-            std::lock_guard<std::mutex> lock(queueLock);
+            std::lock_guard<std::timed_mutex> lock(queueLock);
             queueEmpty = queue.empty();
         }
         if (closing.load()) break;
@@ -210,7 +223,7 @@ int Logger::Run() {
         if (closing.load()) break;
         ElementPtr element;
         {
-            std::lock_guard<std::mutex> lock(queueLock);
+            std::lock_guard<std::timed_mutex> lock(queueLock);
             if (queue.empty()) continue;
             element = std::move(queue.front());
             queue.pop_front();
@@ -218,7 +231,7 @@ int Logger::Run() {
         Print(element->level, element->text.c_str());
         element->text.clear();  // keeps the reserved capacity for the next message
         {
-            std::lock_guard<std::mutex> lock(queueLock);
+            std::lock_guard<std::timed_mutex> lock(queueLock);
             pool.push_back(std::move(element));
         }
     }
@@ -239,9 +252,11 @@ void Logger::Shutdown() {
     // Elements still queued when the thread stopped are written here rather than lost.
     std::deque<ElementPtr> unwritten;
     {
-        std::lock_guard<std::mutex> lock(queueLock);
-        unwritten.swap(queue);
-        pool.clear();
+        std::unique_lock<std::timed_mutex> lock(queueLock, std::defer_lock);
+        if (lock.try_lock_for(std::chrono::milliseconds(200))) {
+            unwritten.swap(queue);
+            pool.clear();
+        }
     }
     for (const ElementPtr& element : unwritten) Print(element->level, element->text.c_str());
     unwritten.clear();
@@ -252,12 +267,12 @@ void Logger::Shutdown() {
 }
 
 size_t Logger::PoolSize() {
-    std::lock_guard<std::mutex> lock(queueLock);
+    std::lock_guard<std::timed_mutex> lock(queueLock);
     return pool.size();
 }
 
 size_t Logger::QueueSize() {
-    std::lock_guard<std::mutex> lock(queueLock);
+    std::lock_guard<std::timed_mutex> lock(queueLock);
     return queue.size();
 }
 
