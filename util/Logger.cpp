@@ -248,18 +248,15 @@ void Logger::Shutdown() {
         thread.reset();
     }
     // The event stays allocated: a Post that checked `closing` just before it was set may still
-    // be about to signal it.
-    // Elements still queued when the thread stopped are written here rather than lost.
-    std::deque<ElementPtr> unwritten;
+    // be about to signal it. Elements still queued are dropped, not written: at process exit
+    // the host's procedure may wait on a lock of a thread the system has already ended.
     {
         std::unique_lock<std::timed_mutex> lock(queueLock, std::defer_lock);
         if (lock.try_lock_for(std::chrono::milliseconds(200))) {
-            unwritten.swap(queue);
+            queue.clear();
             pool.clear();
         }
     }
-    for (const ElementPtr& element : unwritten) Print(element->level, element->text.c_str());
-    unwritten.clear();
     char text[128];
     std::snprintf(text, sizeof text, "Logger: LogElements: %d current, %d total",
                   static_cast<int>(counter.current.load()), static_cast<int>(counter.peak.load()));
