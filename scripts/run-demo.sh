@@ -8,5 +8,4 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "${ORNIC_JOBS:-2}" --target ornic-host ornic camsim >/dev/null
 system_dir=build/native/demo-system
 mkdir -p "$system_dir"
-if [ $# -eq 0 ]; then set -- list; fi
 exec build/native/bin/ornic-host --system-path "$system_dir" "$@"

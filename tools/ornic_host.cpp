@@ -1,7 +1,7 @@
 // ornic-host: a stand-in for the host application. It loads the driver library at run time,
 // looks up the exports by name and drives them from the command line.
 //
-//   ornic-host [--driver FILE] [--system-path DIR] [--quiet] list
+//   ornic-host [--driver FILE] [--system-path DIR] [--quiet] [list]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,8 +20,9 @@ void ORNIC_CALL PrintDriverLine(const char* line) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: ornic-host [--driver FILE] [--system-path DIR] [--quiet] list\n"
-                 "  list   start the driver, list the cameras it found, stop it\n");
+                 "usage: ornic-host [--driver FILE] [--system-path DIR] [--quiet] [list]\n"
+                 "  list      start the driver, list the cameras it found, stop it (the default)\n"
+                 "  --quiet   do not echo the lines the driver hands to the host\n");
     return 2;
 }
 
@@ -82,11 +83,13 @@ int main(int argc, char** argv) {
         } else if (arg == "--quiet") {
             quiet = true;
         } else if (arg == "-h" || arg == "--help") {
-            return Usage();
+            Usage();
+            return 0;
         } else {
             commands.push_back(arg);
         }
     }
+    if (commands.empty()) commands.push_back("list");
     if (commands.size() != 1 || commands[0] != "list") return Usage();
 
     Driver driver;
