@@ -31,6 +31,17 @@ Logger::LogElement::~LogElement() {
 
 namespace {
 
+// Polls try_lock rather than using a timed mutex: the sanitizers follow try_lock, and the
+// path is taken only during shut-down.
+bool TryLockWithin(std::unique_lock<std::mutex>& lock, uint32_t limitMs) {
+    const uint64_t deadline = Platform::TickCountMs() + limitMs;
+    while (!lock.try_lock()) {
+        if (Platform::TickCountMs() >= deadline) return false;
+        Platform::SleepMs(1);
+    }
+    return true;
+}
+
 // Runs the logger's shut-down at process exit without freeing it (see Logger::Instance).
 struct LoggerShutdownAtExit {
     Logger* logger;
@@ -63,7 +74,7 @@ bool Logger::IsEnabled(int level) {
 Logger::ElementPtr Logger::Acquire() {
     if (!running.load() || closing.load()) return NewElement();
     {
-        std::lock_guard<std::timed_mutex> lock(queueLock);
+        std::lock_guard<std::mutex> lock(queueLock);
         if (!pool.empty()) {
             ElementPtr element = std::move(pool.back());
             pool.pop_back();
@@ -89,7 +100,7 @@ void Logger::Post(ElementPtr element) {
         return;
     }
     {
-        std::lock_guard<std::timed_mutex> lock(queueLock);
+        std::lock_guard<std::mutex> lock(queueLock);
         queue.push_back(std::move(element));
     }
     if (wakeEvent) wakeEvent->Set();
@@ -98,7 +109,7 @@ void Logger::Post(ElementPtr element) {
 void Logger::Print(int level, const char* text) {
     DebugInterface* dbg = _dbgInterface.load(std::memory_order_acquire);
     if (dbg == nullptr) {
-        std::unique_lock<std::timed_mutex> lock;
+        std::unique_lock<std::mutex> lock;
         if (!LockForPrint(lock)) return;
         Platform::DebugOutput("Logger::Print: _dbgInterface==null, no init?\n");
         Platform::DebugOutput(text != nullptr ? text : "");
@@ -114,12 +125,12 @@ void Logger::Print(int level, const char* text) {
         }
     };
     if (text == nullptr || text[0] == '\0') {
-        std::unique_lock<std::timed_mutex> lock;
+        std::unique_lock<std::mutex> lock;
         if (!LockForPrint(lock)) return;
         writeToView("Logger::Print: string==null\n");
         return;
     }
-    std::unique_lock<std::timed_mutex> lock;
+    std::unique_lock<std::mutex> lock;
     if (!LockForPrint(lock)) return;
     // An element can hold several lines joined during a burst. They are written together while
     // they fit the line buffer; beyond that they go out in further writes of whole lines
@@ -159,7 +170,7 @@ bool Logger::Init(DebugInterface* dbg, int count) {
     try {
         Print(2, "Logger: init starting");
         {
-            std::lock_guard<std::timed_mutex> lock(queueLock);
+            std::lock_guard<std::mutex> lock(queueLock);
             pool.clear();
             queue.clear();
             for (int i = 0; i < count; ++i) pool.push_back(NewElement());
@@ -190,13 +201,13 @@ bool Logger::Init(DebugInterface* dbg, int count) {
     }
 }
 
-bool Logger::LockForPrint(std::unique_lock<std::timed_mutex>& lock) {
-    lock = std::unique_lock<std::timed_mutex>(printLock, std::defer_lock);
+bool Logger::LockForPrint(std::unique_lock<std::mutex>& lock) {
+    lock = std::unique_lock<std::mutex>(printLock, std::defer_lock);
     if (!closing.load()) {
         lock.lock();
         return true;
     }
-    return lock.try_lock_for(std::chrono::milliseconds(200));
+    return TryLockWithin(lock, 200);
 }
 
 int Logger::ThreadMain(void* arg) {
@@ -210,7 +221,7 @@ int Logger::Run() {
     while (!closing.load()) {
         bool queueEmpty;
         {
-            std::lock_guard<std::timed_mutex> lock(queueLock);
+            std::lock_guard<std::mutex> lock(queueLock);
             queueEmpty = queue.empty();
         }
         if (closing.load()) break;
@@ -223,7 +234,7 @@ int Logger::Run() {
         if (closing.load()) break;
         ElementPtr element;
         {
-            std::lock_guard<std::timed_mutex> lock(queueLock);
+            std::lock_guard<std::mutex> lock(queueLock);
             if (queue.empty()) continue;
             element = std::move(queue.front());
             queue.pop_front();
@@ -231,7 +242,7 @@ int Logger::Run() {
         Print(element->level, element->text.c_str());
         element->text.clear();  // keeps the reserved capacity for the next message
         {
-            std::lock_guard<std::timed_mutex> lock(queueLock);
+            std::lock_guard<std::mutex> lock(queueLock);
             pool.push_back(std::move(element));
         }
     }
@@ -251,8 +262,8 @@ void Logger::Shutdown() {
     // be about to signal it. Elements still queued are dropped, not written: at process exit
     // the host's procedure may wait on a lock of a thread the system has already ended.
     {
-        std::unique_lock<std::timed_mutex> lock(queueLock, std::defer_lock);
-        if (lock.try_lock_for(std::chrono::milliseconds(200))) {
+        std::unique_lock<std::mutex> lock(queueLock, std::defer_lock);
+        if (TryLockWithin(lock, 200)) {
             queue.clear();
             pool.clear();
         }
@@ -264,12 +275,12 @@ void Logger::Shutdown() {
 }
 
 size_t Logger::PoolSize() {
-    std::lock_guard<std::timed_mutex> lock(queueLock);
+    std::lock_guard<std::mutex> lock(queueLock);
     return pool.size();
 }
 
 size_t Logger::QueueSize() {
-    std::lock_guard<std::timed_mutex> lock(queueLock);
+    std::lock_guard<std::mutex> lock(queueLock);
     return queue.size();
 }
 

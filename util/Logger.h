@@ -82,12 +82,13 @@ private:
     int Run();
     ElementPtr NewElement();
     // Takes printLock; after shut-down has begun it gives up after a while instead.
-    bool LockForPrint(std::unique_lock<std::timed_mutex>& lock);
+    bool LockForPrint(std::unique_lock<std::mutex>& lock);
 
-    // Timed, so that shut-down at process exit never waits for ever on a lock whose holder
-    // the system has already killed (Windows ends every other thread before that point).
-    std::timed_mutex queueLock;
-    std::timed_mutex printLock;
+    // After shut-down has begun these are taken with a time limit (TryLockWithin), so that
+    // process exit never waits for ever on a lock whose holder the system has already ended
+    // (Windows ends every other thread before that point).
+    std::mutex queueLock;
+    std::mutex printLock;
     std::unique_ptr<Platform::Thread> thread;
     std::unique_ptr<Platform::Event> wakeEvent;
     std::deque<ElementPtr> pool;
