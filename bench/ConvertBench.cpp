@@ -7,6 +7,7 @@
 // runs the PSNR of the result against the scene the mosaic was made from.
 #include "convert/Converter.h"
 #include "convert/PixelFormats.h"
+#include "tests/convert/TestScene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,26 +39,7 @@ struct Size {
 // Index 0 and 1: camera frames (cold); index 2: a frame that stays in the caches (hot).
 const Size kSizes[] = {{2448, 2048}, {1280, 1024}, {320, 256}};
 
-// Smooth colour scene with fine detail and one soft-edged disc, BGR8.
-Bytes Scene(int w, int h) {
-    Bytes img(static_cast<size_t>(w) * h * 3);
-    const double cx = w * 0.6, cy = h * 0.4, radius = std::min(w, h) * 0.3;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            double l = 0.45 + 0.25 * std::sin(x * 0.3 + y * 0.2) * std::cos(y * 0.25);
-            double cr = 0.12 * std::sin(x * 0.03 + 1.0), cb = 0.12 * std::cos(y * 0.04 + x * 0.01);
-            const double d = std::hypot(x - cx, y - cy) - radius;
-            const double inside = d < -1 ? 1.0 : (d > 1 ? 0.0 : (1 - d) / 2);
-            l += 0.2 * inside;
-            cr -= 0.15 * inside;
-            cb += 0.1 * inside;
-            const double bgr[3] = {l + cb, l, l + cr};
-            for (int k = 0; k < 3; ++k)
-                img[(static_cast<size_t>(y) * w + x) * 3 + k] =
-                    static_cast<uint8_t>(std::lround(std::clamp(bgr[k], 0.0, 1.0) * 255));
-        }
-    return img;
-}
+using ConvertTest::Scene;
 
 // RG pattern: R at (0,0).
 Bytes MosaicRG(const Bytes& bgr, int w, int h) {

@@ -1,6 +1,7 @@
 // Demosaicing: reconstruction quality against a known scene, exactness on flat fields and
 // borders, the packed and deep layouts, and gamma / colour-correction settings.
 #include "ConvertTestSupport.h"
+#include "TestScene.h"
 
 #include <algorithm>
 #include <string>
@@ -27,26 +28,7 @@ const Order kOrders[] = {
             P::BayerBG10p, P::BayerBG12p}, {0, 1, 1, 2}},
 };
 
-// A smooth colour scene with one soft-edged disc, as BGR8.
-Bytes Scene(int w, int h) {
-    Bytes img(static_cast<size_t>(w) * h * 3);
-    const double cx = w * 0.6, cy = h * 0.4, radius = std::min(w, h) * 0.3;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            double l = 0.45 + 0.25 * std::sin(x * 0.3 + y * 0.2) * std::cos(y * 0.25);
-            double cr = 0.12 * std::sin(x * 0.03 + 1.0), cb = 0.12 * std::cos(y * 0.04 + x * 0.01);
-            const double d = std::hypot(x - cx, y - cy) - radius;
-            const double inside = d < -1 ? 1.0 : (d > 1 ? 0.0 : (1 - d) / 2);
-            l += 0.2 * inside;
-            cr -= 0.15 * inside;
-            cb += 0.1 * inside;
-            const double bgr[3] = {l + cb, l, l + cr};
-            for (int k = 0; k < 3; ++k)
-                img[(static_cast<size_t>(y) * w + x) * 3 + k] =
-                    static_cast<uint8_t>(std::lround(std::clamp(bgr[k], 0.0, 1.0) * 255));
-        }
-    return img;
-}
+using ConvertTest::Scene;
 
 std::vector<uint16_t> Mosaic(const Bytes& bgr, int w, int h, const Order& o, int bits) {
     std::vector<uint16_t> raw(static_cast<size_t>(w) * h);
