@@ -159,7 +159,8 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     if (colour) {
         b.Enumeration("BalanceWhiteAuto", kOffOnceContinuous, "Off");
         b.Enumeration("BalanceRatioSelector", {{"Red", 0}, {"Green", 1}, {"Blue", 2}}, "Red");
-        b.Float("BalanceRatio", 0.0, 15.998, 1.0)
+        // An integer, as on the real cameras of this family: 1024 is a gain of 1.0.
+        b.Integer("BalanceRatio", 1, 16383, 1, 1024)
             .SelectedBy("BalanceRatioSelector")
             .WritableWhen("BalanceWhiteAuto", "Off");
         b.Enumeration("BalanceColorTemperatureMode", {{"Off", 0}, {"Tungsten", 1}, {"Daylight", 2}, {"Fluorescent", 3}},
@@ -173,6 +174,8 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
 
         b.Category("ColorTransformationControl").Visibility(V_Expert).Description("Colour correction matrix.");
         b.Enumeration("ColorTransformationSelector", {{"RGBtoRGB", 0}}, "RGBtoRGB").Visibility(V_Expert);
+        // Inverted on this camera family: true turns the hue/saturation path on, false the
+        // colour matrix, so the matrix takes values while the enable is false.
         b.Boolean("ColorTransformationEnable", false).Visibility(V_Expert);
         b.Enumeration("ColorTransformationValueSelector",
                       {{"Gain00", 0}, {"Gain01", 1}, {"Gain02", 2}, {"Gain10", 3}, {"Gain11", 4}, {"Gain12", 5},
@@ -182,7 +185,7 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
         b.Float("ColorTransformationValue", -4.0, 4.0, 1.0)
             .Visibility(V_Expert)
             .SelectedBy("ColorTransformationValueSelector")
-            .WritableWhen("ColorTransformationEnable", "true");
+            .WritableWhen("ColorTransformationEnable", "false");
     }
 
     // A selector category: every node after LineSelector holds one value per line.
@@ -211,7 +214,7 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     b.Category("TransportLayerControl");
     b.Integer("PayloadSize", 0, 0x7FFFFFFF, 1, 0).Access(AM_RO).Description("Bytes of one image's data.");
     if (gige) {
-        b.SubCategory("GigEVision").Visibility(V_Expert);
+        // Flat, as cameras of this family list them: the driver skips nested categories.
         b.Integer("GevSCPSPacketSize", 576, 9000, 4, 1500).Visibility(V_Expert).Unit("B");
         b.Integer("GevHeartbeatTimeout", 500, 600000, 1, 3000).Visibility(V_Guru);
         b.Integer("GevCurrentIPAddress", 0, 0xFFFFFFFFll, 1, 0).Access(AM_RO).IpAddress();
@@ -229,7 +232,6 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
         b.Integer("GevMCSP", 0, 65535, 1, 0).Visibility(V_Guru);
         b.Integer("GevSCDA", 0, 0xFFFFFFFFll, 1, 0).IpAddress().Visibility(V_Guru);
     } else {
-        b.SubCategory("USB3Vision").Visibility(V_Expert);
         b.Integer("DeviceLinkSpeed", 0, 625000000, 1, 400000000).Access(AM_RO).Unit("Bps");
     }
 

@@ -65,14 +65,17 @@ const char* VisibilityName(uint32_t visibility)
     }
 }
 
-const char* AccessName(uint32_t access)
+// A mode no schema names (a broken description) is written as it is, number and all.
+std::string AccessName(uint32_t access)
 {
     switch (access) {
     case AM_NI: return "NI";
     case AM_NA: return "NA";
     case AM_WO: return "WO";
     case AM_RO: return "RO";
-    default: return "RW";
+    case AM_RW: return "RW";
+    case AM_Undefined: return "Undefined";
+    default: return std::to_string(access);
     }
 }
 

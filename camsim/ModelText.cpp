@@ -82,6 +82,16 @@ bool Real(const std::string& word, double& value)
     return *end == '\0';
 }
 
+// A raw access mode in decimal, as a broken camera description may hold; Build checks the range.
+bool RawAccess(const std::string& word, uint32_t& value)
+{
+    if (word.empty() || word.size() > 9 || word.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    value = static_cast<uint32_t>(std::strtoul(word.c_str(), nullptr, 10));
+    return true;
+}
+
 bool Choice(const std::string& word, const std::map<std::string, uint32_t>& choices, uint32_t& value)
 {
     const auto found = choices.find(Keyword(word));
@@ -116,6 +126,12 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
     } else if (key == "end") {
         b.EndCategory();
         return true;
+    } else if (key == "reference") {
+        if (!need(1)) {
+            return false;
+        }
+        b.Reference(w[1]);
+        return true;  // not a node: the modifiers below still go to the node above
     } else if (key == "integer") {
         if (!need(5) || !Integer(w[2], i[0]) || !Integer(w[3], i[1]) || !Integer(w[4], i[2]) || !Integer(w[5], i[3])) {
             reason = reason.empty() ? "integer NAME MIN MAX INC VALUE expected" : reason;
@@ -176,7 +192,7 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
         static const std::map<std::string, uint32_t> visibilities = {
             {"beginner", V_Beginner}, {"expert", V_Expert}, {"guru", V_Guru}, {"invisible", V_Invisible}};
         static const std::map<std::string, uint32_t> accesses = {
-            {"ni", AM_NI}, {"na", AM_NA}, {"wo", AM_WO}, {"ro", AM_RO}, {"rw", AM_RW}};
+            {"ni", AM_NI}, {"na", AM_NA}, {"wo", AM_WO}, {"ro", AM_RO}, {"rw", AM_RW}, {"undefined", AM_Undefined}};
         uint32_t choice = 0;
         if (key == "display" || key == "description" || key == "tooltip" || key == "unit") {
             const std::string text = Rest(line, 1);
@@ -185,7 +201,7 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
                                                                       : b.Unit(text);
         } else if (key == "visibility" && need(1) && Choice(w[1], visibilities, choice)) {
             b.Visibility(choice);
-        } else if (key == "access" && need(1) && Choice(w[1], accesses, choice)) {
+        } else if (key == "access" && need(1) && (Choice(w[1], accesses, choice) || RawAccess(w[1], choice))) {
             b.Access(choice);
         } else if (key == "increment" && need(1) && Real(w[1], f[0])) {
             b.Increment(f[0]);

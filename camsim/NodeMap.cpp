@@ -135,7 +135,8 @@ bool NodeMap::ConditionMet(const AccessCondition& condition) const
 uint32_t NodeMap::AccessOf(const NodeDesc& node) const
 {
     uint32_t access = node.access;
-    if (access == AM_NI || access == AM_NA) {
+    // Not implemented, not available or a mode no rule knows: nothing to cut down.
+    if (access != AM_WO && access != AM_RO && access != AM_RW) {
         return access;
     }
     auto restrict = [&access](uint32_t to) {
@@ -172,11 +173,13 @@ void NodeMap::StepAutoFunctions()
         {"GainAuto", "Gain", 0.25}, {"ExposureAuto", "ExposureTime", 0.001}, {"BalanceWhiteAuto", "BalanceRatio", 0.0}};
     // Per colour channel: the ratios a white scene under daylight asks for.
     static const double balanceTargets[] = {1.45, 1.0, 1.8};
+    // An integer ratio counts in 1/1024ths, as on the cameras that have one.
+    constexpr double kIntegerRatioUnit = 1024.0;
     for (const AutoFunction& function : functions) {
         const NodeDesc* mode = model->Find(function.mode);
         const NodeDesc* value = model->Find(function.value);
         if (mode == nullptr || value == nullptr || mode->kind != NodeKind::Enumeration ||
-            value->kind != NodeKind::Float) {
+            (value->kind != NodeKind::Float && value->kind != NodeKind::Integer)) {
             continue;
         }
         const EnumEntryDesc* current = mode->FindEntry(RawInt(*mode));
@@ -184,11 +187,34 @@ void NodeMap::StepAutoFunctions()
             continue;
         }
         const bool once = current->symbolic == "Once";
-        const double range = value->floatMax - value->floatMin;
+        const bool integer = value->kind == NodeKind::Integer;
+        const double min = integer ? static_cast<double>(value->intMin) : value->floatMin;
+        const double max = integer ? static_cast<double>(value->intMax) : value->floatMax;
+        const double range = max - min;
+        constexpr double kExactInDouble = 9007199254740992.0;  // 2^53
+        if (integer && (std::fabs(min) > kExactInDouble || std::fabs(max) > kExactInDouble)) {
+            continue;  // beyond the integers a double holds exactly
+        }
+        // Integers land on their grid; a step shorter than the increment would never arrive.
+        const double inc = integer ? static_cast<double>(value->intInc) : 0.0;
+        const double top = integer ? min + std::floor(range / inc) * inc : max;
+        auto onGrid = [&](double x) { return std::clamp(min + std::round((x - min) / inc) * inc, min, top); };
         auto settle = [&](Value& slot, double target) {
-            const double step = range / 50.0;
-            const double distance = target - slot.f;
-            slot.f = once || std::fabs(distance) <= step ? target : slot.f + (distance > 0 ? step : -step);
+            target = std::clamp(target, min, max);
+            double step = range / 50.0;
+            double now = slot.f;
+            if (integer) {
+                target = onGrid(target);
+                step = std::max(step, inc);
+                now = static_cast<double>(slot.i);
+            }
+            const double distance = target - now;
+            const double next = once || std::fabs(distance) <= step ? target : now + (distance > 0 ? step : -step);
+            if (integer) {
+                slot.i = static_cast<int64_t>(onGrid(next));
+            } else {
+                slot.f = next;
+            }
         };
         Values& slots = values[model->IndexOf(*value)];
         const NodeDesc* selector = value->selector.empty() ? nullptr : model->Find(value->selector);
@@ -196,12 +222,12 @@ void NodeMap::StepAutoFunctions()
             for (std::size_t i = 0; i < selector->entries.size(); ++i) {
                 const int64_t key = selector->entries[i].value;
                 auto inserted = slots.emplace(key, defaults[model->IndexOf(*value)].at(0)).first;
-                const double target = i < 3 ? balanceTargets[i] : 1.0;
-                settle(inserted->second, std::clamp(target, value->floatMin, value->floatMax));
+                const double ratio = i < 3 ? balanceTargets[i] : 1.0;
+                settle(inserted->second, integer ? std::round(ratio * kIntegerRatioUnit) : ratio);
             }
         } else {
             Value& slot = Write(*value);
-            settle(slot, value->floatMin + range * function.targetShare);
+            settle(slot, min + range * function.targetShare);
         }
         if (once) {
             if (const EnumEntryDesc* off = mode->FindEntry(std::string("Off"))) {

@@ -1,5 +1,8 @@
 #include "camsim/NodeModel.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace CamSim {
 
 namespace {
@@ -82,7 +85,8 @@ std::string CheckNode(const NodeDesc& node)
     case NodeKind::Command:
         break;
     }
-    if (node.access > AM_RW || node.visibility > V_Invisible) {
+    // Access modes past AM_RW stand for a camera's broken description and are kept as given.
+    if (node.access > 255 || node.visibility > V_Invisible) {
         return where + "bad access mode or visibility";
     }
     return {};
@@ -249,6 +253,18 @@ ModelBuilder& ModelBuilder::Register(const std::string& name, int64_t address, i
     return Add(node);
 }
 
+ModelBuilder& ModelBuilder::Reference(const std::string& name)
+{
+    // Checked in Build: the node may not be defined yet.
+    for (NodeDesc& existing : nodes) {
+        if (existing.name == categoryStack.back()) {
+            existing.children.push_back(name);
+            break;
+        }
+    }
+    return *this;
+}
+
 ModelBuilder& ModelBuilder::Display(const std::string& displayName)
 {
     Last().displayName = displayName;
@@ -371,6 +387,19 @@ std::shared_ptr<const Model> ModelBuilder::Build(std::string& problem) const
         }
     }
     for (const NodeDesc& node : nodes) {
+        for (std::size_t i = 0; i < node.children.size(); ++i) {
+            const std::string& name = node.children[i];
+            const NodeDesc* child = model->Find(name);
+            if (child == nullptr || (child->parent != node.name && child->kind == NodeKind::Category)) {
+                problem = node.name + ": reference to '" + name + "', which is no feature";
+                return nullptr;
+            }
+            if (std::find(node.children.begin(), node.children.begin() + static_cast<std::ptrdiff_t>(i), name) !=
+                node.children.begin() + static_cast<std::ptrdiff_t>(i)) {
+                problem = node.name + ": '" + name + "' listed twice";
+                return nullptr;
+            }
+        }
         for (const AccessCondition& condition : node.conditions) {
             const NodeDesc* other = model->Find(condition.node);
             const bool usable = other != nullptr &&

@@ -15,8 +15,9 @@
 //       .Build(problem);
 //
 // Category() starts a category under Root, SubCategory() one under the current category; the
-// features that follow go into it. The modifiers (Display, Visibility, Access, ...) apply to
-// the node added last.
+// features that follow go into it. Reference() lists a node defined elsewhere in the current
+// category as well. The modifiers (Display, Visibility, Access, ...) apply to the node added
+// last.
 #pragma once
 
 #include <cstdint>
@@ -59,8 +60,10 @@ struct NodeDesc {
     std::string description;
     std::string toolTip;
     uint32_t visibility = V_Beginner;
+    // AM_NI..AM_RW, or AM_Undefined and any raw value up to 255 from a broken description:
+    // those are reported as they are and refuse reads and writes.
     uint32_t access = AM_RW;
-    std::string parent;  // the category that lists it; empty for Root
+    std::string parent;  // the category it is defined in; empty for Root
 
     int64_t intMin = 0;
     int64_t intMax = 0;
@@ -81,7 +84,7 @@ struct NodeDesc {
     int64_t address = 0;  // registers
     int64_t length = 0;
 
-    std::vector<std::string> children;  // categories, in order
+    std::vector<std::string> children;  // categories, in order; references included
     std::string selector;               // an enumeration or small integer that selects one of several values
     std::vector<AccessCondition> conditions;
     bool lockedWhileAcquiring = false;  // read-only (commands: unavailable) during acquisition
@@ -123,13 +126,17 @@ public:
     ModelBuilder& Enumeration(const std::string& name, const std::vector<EnumEntryDesc>& entries,
                               const std::string& value);
     ModelBuilder& Register(const std::string& name, int64_t address, int64_t length);
+    // Lists a feature (not a category) defined before or after this call in the current
+    // category too; it stays defined where it is. Not a node: modifiers that follow still
+    // apply to the node added before.
+    ModelBuilder& Reference(const std::string& name);
 
     // Modifiers of the node added last.
     ModelBuilder& Display(const std::string& displayName);
     ModelBuilder& Description(const std::string& description);  // also the tool tip, unless set
     ModelBuilder& ToolTip(const std::string& toolTip);
     ModelBuilder& Visibility(uint32_t visibility);
-    ModelBuilder& Access(uint32_t access);
+    ModelBuilder& Access(uint32_t access);  // AM_* or a raw value up to 255
     ModelBuilder& Unit(const std::string& unit);
     ModelBuilder& Increment(double increment);  // floats
     ModelBuilder& Hexadecimal();
@@ -141,7 +148,8 @@ public:
     ModelBuilder& LockedWhileAcquiring();
 
     // The finished model, or null with the first problem found (duplicate or over-long
-    // names, a default outside its range, a condition on an unknown node, ...).
+    // names, a default outside its range, a condition on an unknown node, a reference to
+    // an unknown node, ...).
     std::shared_ptr<const Model> Build(std::string& problem) const;
 
 private:

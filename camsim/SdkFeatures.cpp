@@ -3,7 +3,7 @@
 //   # Ornic camsim feature file
 //   @model SIM-GM130
 //   Width = 1280
-//   BalanceRatio[Red] = 1.5
+//   BalanceRatio[Red] = 1536
 //
 // The @model line names the DeviceModelName the file was saved from; loading into another
 // model is refused before anything changes.

@@ -245,7 +245,11 @@ MV_SDK_API int MV_SDK_CALL MV_XML_GetNodeAccessMode(void* handle, const char* na
         if (found == nullptr) {
             return MV_E_GC_PROPERTY;
         }
-        *mode = static_cast<MvXmlAccessMode>(map.AccessOf(*found));
+        // A raw mode past the enumeration's named values is handed over as its bytes: a cast
+        // would give an out-of-range enumeration value.
+        static_assert(sizeof(MvXmlAccessMode) == sizeof(uint32_t), "access mode is a 32-bit field");
+        const uint32_t access = map.AccessOf(*found);
+        std::memcpy(mode, &access, sizeof access);
         return MV_OK;
     });
 }

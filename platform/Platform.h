@@ -66,6 +66,11 @@ void DebugOutput(const char* text);
 bool FileExists(const std::string& path);
 // Copies only when the target does not exist yet.
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
+// True when the file is gone, also when there was none.
+bool RemoveFile(const std::string& path);
+// Moves `from` over `to` in one step: a reader sees the old file or the new one, never a mix,
+// and a crash leaves one of the two.
+bool ReplaceFileAtomically(const std::string& from, const std::string& to);
 
 char PathSeparator();
 bool IsPathSeparator(char c);  // both '/' and '\\' are accepted from the host

@@ -18,6 +18,14 @@ bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
     return a.size() < b.size();
 }
 
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
 AllParametersList::AllParametersList() : ownFlags(FlagGeneral | FlagHidden | FlagNonCamera) {
     CreateParameter<ParamString>("lib_Favourites", "General", "", ownFlags);
     CreateParameter<ParamString>("lib_CollapsedSec", "General", "", ownFlags);

@@ -19,6 +19,9 @@ struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const;
 };
 
+// Equal without regard to (ASCII) case.
+bool EqualsNoCase(const std::string& a, const std::string& b);
+
 class AllParametersList {
 public:
     using ParamPtr = std::shared_ptr<Param>;

@@ -100,6 +100,22 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
     return ok;
 }
 
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool ReplaceFileAtomically(const std::string& from, const std::string& to)
+{
+    // The contents first, then the name: after a crash the name points at a complete file.
+    {
+        Fd file(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+        if (file.get() < 0 || (::fsync(file.get()) != 0 && errno != EINVAL))
+            return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Paths. Both separators are accepted everywhere (the host may hand over either); new paths
 // are made with '/'.

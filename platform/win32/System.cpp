@@ -27,6 +27,16 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
     return ::CopyFileA(from.c_str(), to.c_str(), TRUE) != FALSE;
 }
 
+bool RemoveFile(const std::string& path)
+{
+    return ::DeleteFileA(path.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool ReplaceFileAtomically(const std::string& from, const std::string& to)
+{
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Paths. Both separators are accepted everywhere; new paths are made with '\\'.
 

@@ -1,6 +1,7 @@
 // A test can give a camera exactly the nodes it needs; malformed models are refused with a
 // reason instead of producing a camera that breaks the SDK's records.
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -123,6 +124,79 @@ TEST_F(CustomModel, ModifiersReachTheNodeRecords)
     EXPECT_EQ(Code(MV_CC_SetCommandValue(handle, "Go")), MV_OK);
 }
 
+// A camera whose description holds access modes no rule knows: the SDK reports them as they
+// are, whatever the conditions and the acquisition say, and refuses every read and write.
+TEST_F(CustomModel, UnusualAccessModesAreReportedAsTheyAreAndRefuseReadsAndWrites)
+{
+    ASSERT_EQ(Code(CamSim_SetDeviceModel(Device(0).id, "category C; enumeration Mode Off Off=0 On=1\n"
+                                                       "integer Odd 0 10 1 5; access undefined; locked-while-acquiring\n"
+                                                       "boolean Flag false; access 6; available-when Mode On\n"
+                                                       "enumeration Choice A A=1 B=2; access 255\n"
+                                                       "command Go; access 9; locked-while-acquiring\n"
+                                                       "command AcquisitionStart\n")),
+              MV_OK);
+    void* handle = OpenHandle(0);
+    ASSERT_NE(handle, nullptr);
+    auto mode = [&](const char* name) {  // as raw bytes: it need not be one of the enumeration's names
+        MvXmlAccessMode access = AM_NI;
+        EXPECT_EQ(Code(MV_XML_GetNodeAccessMode(handle, name, &access)), MV_OK) << name;
+        uint32_t raw = 0;
+        std::memcpy(&raw, &access, sizeof raw);
+        return raw;
+    };
+    // Mode is Off, which would make Flag NA, and the acquisition would lock Odd and Go.
+    ASSERT_EQ(Code(MV_CC_SetCommandValue(handle, "AcquisitionStart")), MV_OK);
+    EXPECT_EQ(mode("Odd"), static_cast<uint32_t>(AM_Undefined));
+    EXPECT_EQ(mode("Flag"), 6u);
+    EXPECT_EQ(mode("Choice"), 255u);
+    EXPECT_EQ(mode("Go"), 9u);
+    MvXmlFeatureInteger odd{};
+    MvXmlNode record{};
+    record.enType = IFT_IInteger;
+    std::snprintf(record.strName, sizeof record.strName, "Odd");
+    ASSERT_EQ(Code(MV_XML_GetNodeFeature(handle, &record, &odd)), MV_OK);
+    EXPECT_EQ(odd.base.enAccessMode, static_cast<uint32_t>(AM_Undefined));
+
+    MvIntValueEx value{};
+    EXPECT_EQ(Code(MV_CC_GetIntValueEx(handle, "Odd", &value)), MV_E_GC_ACCESS);
+    EXPECT_EQ(Code(MV_CC_SetIntValueEx(handle, "Odd", 6)), MV_E_GC_ACCESS);
+    EXPECT_EQ(Code(MV_CC_SetBoolValue(handle, "Flag", 1)), MV_E_GC_ACCESS);
+    EXPECT_EQ(Code(MV_CC_SetEnumValueByString(handle, "Choice", "B")), MV_E_GC_ACCESS);
+    EXPECT_EQ(Code(MV_CC_SetCommandValue(handle, "Go")), MV_E_GC_ACCESS);
+}
+
+// A node listed under a second category is in both lists and stays one node.
+TEST_F(CustomModel, AReferenceListsANodeUnderASecondCategory)
+{
+    ASSERT_EQ(Code(CamSim_SetDeviceModel(Device(0).id, "category Acquisition; float Exposure 15 1000 100\n"
+                                                       "reference Gain; unit us  # Gain comes later; us is Exposure's\n"
+                                                       "category Analog; float Gain 0 12 0; reference Exposure\n")),
+              MV_OK);
+    void* handle = OpenHandle(0);
+    ASSERT_NE(handle, nullptr);
+    auto children = [&](const char* category) {
+        MvXmlNode node{};
+        node.enType = IFT_ICategory;
+        std::snprintf(node.strName, sizeof node.strName, "%s", category);
+        auto list = std::make_unique<MvXmlNodeList>();
+        EXPECT_EQ(Code(MV_XML_GetChildren(handle, &node, list.get())), MV_OK);
+        std::string names;
+        for (uint32_t i = 0; i < list->nNodeNum; ++i) {
+            names += Text(list->stNodes[i].strName) + " ";
+        }
+        return names;
+    };
+    EXPECT_EQ(children("Root"), "Acquisition Analog ");
+    EXPECT_EQ(children("Acquisition"), "Exposure Gain ");
+    EXPECT_EQ(children("Analog"), "Gain Exposure ");
+    MvXmlFeatureFloat exposure{};
+    MvXmlNode record{};
+    record.enType = IFT_IFloat;
+    std::snprintf(record.strName, sizeof record.strName, "Exposure");
+    ASSERT_EQ(Code(MV_XML_GetNodeFeature(handle, &record, &exposure)), MV_OK);
+    EXPECT_EQ(Text(exposure.strUnit), "us");
+}
+
 TEST_F(CustomModel, MalformedModelsAreRefused)
 {
     const unsigned int id = Device(0).id;
@@ -151,6 +225,12 @@ TEST_F(CustomModel, MalformedModelsAreRefused)
         "category C; string S 64 x",                              // longer than the string record holds
         "category C; boolean Bad-Name true",                      // not a node name
         "category C; boolean B true; visibility loud",            // unknown visibility
+        "category C; boolean B true; access 256",                 // no access mode fits a byte
+        "category C; boolean B true; access 0x6",                 // raw modes are decimal
+        "category C; reference Missing",                          // reference to no node
+        "category C; subcategory S; category D; reference S",     // reference to a category
+        "category C; boolean B true; category D; reference B; reference B",  // listed twice
+        "category C; boolean B true; reference B",                // already listed there
         tooManyChildren,
         tooManyEntries,
     };

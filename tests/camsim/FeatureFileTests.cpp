@@ -40,7 +40,7 @@ TEST_F(FeatureFiles, SavedValuesLoadIntoAnotherCameraOfTheModel)
     ASSERT_EQ(Code(MV_CC_SetFloatValue(source, "AcquisitionFrameRate", 12.5f)), MV_OK);
     ASSERT_EQ(SetEnum(source, "PixelFormat", "BayerRG12Packed"), MV_OK);
     ASSERT_EQ(SetEnum(source, "BalanceRatioSelector", "Blue"), MV_OK);
-    ASSERT_EQ(Code(MV_CC_SetFloatValue(source, "BalanceRatio", 2.25f)), MV_OK);
+    ASSERT_EQ(Code(MV_CC_SetIntValueEx(source, "BalanceRatio", 2304)), MV_OK);  // 2.25 in 1/1024ths
     ASSERT_EQ(SetEnum(source, "BalanceRatioSelector", "Green"), MV_OK);
     ASSERT_EQ(Code(MV_CC_SetStringValue(source, "DeviceUserID", " left cam ")), MV_OK);
     ASSERT_EQ(SetEnum(source, "UserSetDefault", "UserSet1"), MV_OK);
@@ -51,7 +51,7 @@ TEST_F(FeatureFiles, SavedValuesLoadIntoAnotherCameraOfTheModel)
     const std::string text = Read(path);
     EXPECT_NE(text.find("@model SIM-C\n"), std::string::npos);
     EXPECT_NE(text.find("Width = 800\n"), std::string::npos);
-    EXPECT_NE(text.find("BalanceRatio[Blue] = 2.25\n"), std::string::npos);
+    EXPECT_NE(text.find("BalanceRatio[Blue] = 2304\n"), std::string::npos);
     EXPECT_NE(text.find("PixelFormat = BayerRG12Packed\n"), std::string::npos);
     EXPECT_EQ(text.find("PayloadSize"), std::string::npos);  // read-only
     EXPECT_EQ(text.find("DeviceSerialNumber"), std::string::npos);
@@ -64,7 +64,7 @@ TEST_F(FeatureFiles, SavedValuesLoadIntoAnotherCameraOfTheModel)
     EXPECT_EQ(IntOf(target, "BinningHorizontal"), 1);
     EXPECT_FLOAT_EQ(FloatOf(target, "AcquisitionFrameRate"), 12.5f);
     ASSERT_EQ(SetEnum(target, "BalanceRatioSelector", "Blue"), MV_OK);
-    EXPECT_FLOAT_EQ(FloatOf(target, "BalanceRatio"), 2.25f);
+    EXPECT_EQ(IntOf(target, "BalanceRatio"), 2304);
     MvEnumValue value{};
     ASSERT_EQ(Code(MV_CC_GetEnumValue(target, "UserSetDefault", &value)), MV_OK);
     EXPECT_EQ(value.nCurValue, 1u);

@@ -100,8 +100,8 @@ TEST_F(NodeMap, TreeFromTheRootHasTheStandardCategoriesAndEveryNodeHasItsRecord)
         {"PixelFormat", "ImageFormatControl"}, {"ExposureTime", "AcquisitionControl"},
         {"TriggerSoftware", "AcquisitionControl"}, {"Gain", "AnalogControl"},
         {"UserSetSave", "UserSetControl"}, {"EventNotification", "EventControl"},
-        {"PayloadSize", "TransportLayerControl"}, {"GigEVision", "TransportLayerControl"},
-        {"GevCurrentIPAddress", "GigEVision"}, {"SimDiagnosticsRegister", "SimulatorInternal"},
+        {"PayloadSize", "TransportLayerControl"},
+        {"GevCurrentIPAddress", "TransportLayerControl"}, {"SimDiagnosticsRegister", "SimulatorInternal"},
     };
     for (const auto& [name, parent] : expectedParents) {
         const auto found = nodes.find(name);
@@ -228,8 +228,9 @@ TEST_F(NodeMap, TypedAccessAnswersTheCamerasErrors)
     EXPECT_EQ(Int(colour, "Width").nCurValue, 2448);  // the other camera is untouched
 
     // Floats: range, non-numbers; the limits read back through the float record are accepted.
-    ASSERT_EQ(Code(MV_CC_GetFloatValue(colour, "BalanceRatio", &floatValue)), MV_OK);
-    EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "BalanceRatio", floatValue.fMax)), MV_OK);
+    ASSERT_EQ(Code(MV_CC_SetBoolValue(colour, "AcquisitionFrameRateEnable", 1)), MV_OK);
+    ASSERT_EQ(Code(MV_CC_GetFloatValue(colour, "AcquisitionFrameRate", &floatValue)), MV_OK);
+    EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "AcquisitionFrameRate", floatValue.fMin)), MV_OK);  // 0.1
     EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "ExposureTime", 5.0f)), MV_E_GC_RANGE);
     EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "ExposureTime", NAN)), MV_E_GC_RANGE);
     EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "ExposureTime", 20000.0f)), MV_OK);
@@ -352,25 +353,37 @@ TEST_F(NodeMap, ImageSizeFollowsBinningAndPayloadFollowsFormat)
 TEST_F(NodeMap, SelectorsKeepOneValuePerEntry)
 {
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Red")), MV_OK);
-    ASSERT_EQ(Code(MV_CC_SetFloatValue(colour, "BalanceRatio", 1.75f)), MV_OK);
+    // The ratio is an integer in 1/1024ths.
+    const MvIntValueEx limits = Int(colour, "BalanceRatio");
+    EXPECT_EQ(limits.nMin, 1);
+    EXPECT_EQ(limits.nMax, 16383);
+    EXPECT_EQ(limits.nCurValue, 1024);
+    MvFloatValue floatRatio{};
+    EXPECT_EQ(Code(MV_CC_GetFloatValue(colour, "BalanceRatio", &floatRatio)), MV_E_SUPPORT);
+    ASSERT_EQ(Code(MV_CC_SetIntValueEx(colour, "BalanceRatio", 1792)), MV_OK);
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Blue")), MV_OK);
-    MvFloatValue ratio{};
-    ASSERT_EQ(Code(MV_CC_GetFloatValue(colour, "BalanceRatio", &ratio)), MV_OK);
-    EXPECT_FLOAT_EQ(ratio.fCurValue, 1.0f);  // untouched entry: the default
-    ASSERT_EQ(Code(MV_CC_SetFloatValue(colour, "BalanceRatio", 2.5f)), MV_OK);
+    EXPECT_EQ(Int(colour, "BalanceRatio").nCurValue, 1024);  // untouched entry: the default
+    ASSERT_EQ(Code(MV_CC_SetIntValueEx(colour, "BalanceRatio", 2560)), MV_OK);
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Red")), MV_OK);
-    ASSERT_EQ(Code(MV_CC_GetFloatValue(colour, "BalanceRatio", &ratio)), MV_OK);
-    EXPECT_FLOAT_EQ(ratio.fCurValue, 1.75f);
+    EXPECT_EQ(Int(colour, "BalanceRatio").nCurValue, 1792);
+    EXPECT_EQ(Code(MV_CC_SetIntValueEx(colour, "BalanceRatio", 0)), MV_E_GC_RANGE);
 
     // Automatic white balance owns every ratio.
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceWhiteAuto", "Continuous")), MV_OK);
-    EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "BalanceRatio", 1.0f)), MV_E_GC_ACCESS);
+    EXPECT_EQ(Code(MV_CC_SetIntValueEx(colour, "BalanceRatio", 1024)), MV_E_GC_ACCESS);
 
     // Enumerations can be selected too.
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(mono, "EventSelector", "FrameStart")), MV_OK);
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(mono, "EventNotification", "On")), MV_OK);
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(mono, "EventSelector", "ExposureEnd")), MV_OK);
     EXPECT_EQ(EnumSymbolic(mono, "EventNotification"), "Off");
+
+    // The colour matrix takes values while its enable is false: on this camera family true
+    // switches to the hue/saturation path instead.
+    EXPECT_EQ(Access(colour, "ColorTransformationValue"), static_cast<uint32_t>(AM_RW));
+    ASSERT_EQ(Code(MV_CC_SetFloatValue(colour, "ColorTransformationValue", -0.5f)), MV_OK);
+    ASSERT_EQ(Code(MV_CC_SetBoolValue(colour, "ColorTransformationEnable", 1)), MV_OK);
+    EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "ColorTransformationValue", 0.5f)), MV_E_GC_ACCESS);
 }
 
 TEST_F(NodeMap, ModelsDifferInTheirHdrNodesAndKeepOneValuePerSelectorPosition)
@@ -491,8 +504,8 @@ TEST_F(Models, EveryTransportAndKindHasAModel)
         MvIntValueEx packetSize{};
         EXPECT_EQ(Code(MV_CC_GetIntValueEx(handle, "GevSCPSPacketSize", &packetSize)),
                   i < 5 ? MV_OK : MV_E_GC_PROPERTY);
-        MvFloatValue ratio{};
-        EXPECT_EQ(Code(MV_CC_GetFloatValue(handle, "BalanceRatio", &ratio)),
+        MvIntValueEx ratio{};
+        EXPECT_EQ(Code(MV_CC_GetIntValueEx(handle, "BalanceRatio", &ratio)),
                   i == 0 || i == 5 ? MV_E_GC_PROPERTY : MV_OK);
     }
 }

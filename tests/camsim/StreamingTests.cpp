@@ -452,10 +452,41 @@ TEST_F(Streaming, AutomaticFunctionsMoveTheirValuesWhileFramesFlow)
     ASSERT_EQ(Code(MV_CC_GetEnumValue(colour, "BalanceWhiteAuto", &mode)), MV_OK);
     EXPECT_EQ(mode.nCurValue, 0u);  // Off
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Blue")), MV_OK);
-    EXPECT_FLOAT_EQ(FloatOf(colour, "BalanceRatio"), 1.8f);
+    EXPECT_EQ(IntOf(colour, "BalanceRatio"), 1843);  // 1.8 in 1/1024ths
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Red")), MV_OK);
-    EXPECT_FLOAT_EQ(FloatOf(colour, "BalanceRatio"), 1.45f);
-    EXPECT_EQ(Code(MV_CC_SetFloatValue(colour, "BalanceRatio", 1.2f)), MV_OK);  // manual again
+    EXPECT_EQ(IntOf(colour, "BalanceRatio"), 1485);  // 1.45
+    EXPECT_EQ(Code(MV_CC_SetIntValueEx(colour, "BalanceRatio", 1229)), MV_OK);  // manual again
+}
+
+// One software trigger, one frame, one step: an integer ratio moves a fiftieth of its range
+// (16382 / 50, rounded onto the grid) per frame and stops at its target.
+TEST_F(Streaming, ContinuousWhiteBalanceStepsIntegerRatiosFrameByFrame)
+{
+    FrameCollector frames;
+    frames.keepData = false;
+    Register(colour, frames);
+    ASSERT_EQ(SetEnum(colour, "TriggerMode", "On"), MV_OK);
+    ASSERT_EQ(SetEnum(colour, "TriggerSource", "Software"), MV_OK);
+    ASSERT_EQ(SetEnum(colour, "BalanceWhiteAuto", "Continuous"), MV_OK);
+    ASSERT_EQ(Code(MV_CC_StartGrabbing(colour)), MV_OK);
+    auto ratio = [&](const char* channel) {
+        EXPECT_EQ(SetEnum(colour, "BalanceRatioSelector", channel), MV_OK);
+        return IntOf(colour, "BalanceRatio");
+    };
+    const int64_t expected[][3] = {// red, green, blue after each frame
+                                   {1352, 1024, 1352},
+                                   {1485, 1024, 1680},
+                                   {1485, 1024, 1843}};
+    for (std::size_t frame = 0; frame < 3; ++frame) {
+        SCOPED_TRACE(frame);
+        ASSERT_EQ(Code(MV_CC_SetCommandValue(colour, "TriggerSoftware")), MV_OK);
+        ASSERT_TRUE(frames.WaitFor(frame + 1));
+        EXPECT_EQ(ratio("Red"), expected[frame][0]);
+        EXPECT_EQ(ratio("Green"), expected[frame][1]);
+        EXPECT_EQ(ratio("Blue"), expected[frame][2]);
+    }
+    EXPECT_EQ(Code(MV_CC_SetIntValueEx(colour, "BalanceRatio", 1024)), MV_E_GC_ACCESS);
+    ASSERT_EQ(Code(MV_CC_StopGrabbing(colour)), MV_OK);
 }
 
 }  // namespace SimTest
