@@ -1,7 +1,233 @@
+// Opening and closing the camera, and the SDK's device-exception callback.
 #include "camera/Camera.h"
 
+#include <cstdio>
+#include <exception>
+
+#include "camera/PixelTypes.h"
+#include "platform/Platform.h"
+#include "util/Globals.h"
 #include "util/Logger.h"
 
-Camera::Camera(const DeviceEntry& entry) : deviceInfo(entry) {}
+using Util_2_1::EqualsNoCase;
 
-Camera::~Camera() { ORNIC_LOG_Info(port, "Camera::~Camera", "Camera dtor"); }
+Camera::Camera(const DeviceEntry& entry)
+    : imgBuffer(*this),
+      parameters(*this),
+      deviceInfo(entry),
+      controlThread(*this),
+      grab(*this),
+      acquisition(*this),
+      pixelFormat(*this),
+      imageCompressionModeNode("ImageCompressionMode", *this),
+      highBandwidthModeNode("HighBandwidthMode", *this),
+      pixelFormatNode("PixelFormat", *this),
+      balanceWhiteAutoNode("BalanceWhiteAuto", *this),
+      payloadSizeNode("PayloadSize", *this)
+{
+}
+
+Camera::~Camera()
+{
+    ORNIC_LOG_Info(Port(), "Camera::~Camera", "Camera dtor");
+    try {
+        // The thread first: a reconnect in progress could otherwise open the camera again
+        // after it was closed here. Closing then waits for the SDK's callbacks to end.
+        controlThread.Destroy();
+        if (isOpen.load()) DoClose(false);
+    } catch (...) {
+        // A destructor must not throw; DoClose logs its own failures.
+    }
+}
+
+bool Camera::TarvikOpen(int newPort, ImageSize& size)
+{
+    const char* const tag = "Camera::TarvikOpen";
+    if (isOpen.load()) {
+        ORNIC_LOG_ERR(Port(), tag, "Camera " << ConfigName() << " is already open on port #" << Port());
+        return false;
+    }
+    size = ImageSize{};
+    SetPort(newPort);
+    ORNIC_LOG_Info(Port(), tag, "TarvikOpen - send signal");
+    controlThread.PostOpen();
+    for (int i = 0; i < 12; ++i) {
+        if (isOpen.load()) {
+            size = imageSize;
+            return true;
+        }
+        Platform::SleepMs(500);
+    }
+    return false;
+}
+
+bool Camera::DoOpen(bool reopen)
+{
+    try {
+        return OpenSequence(reopen);
+    } catch (const std::exception& e) {
+        ORNIC_LOG_ERR(Port(), "Camera::DoOpen", "Exception: " << e.what());
+    } catch (...) {
+        ORNIC_LOG_ERR(Port(), "Camera::DoOpen", "Undefined Exception ");
+    }
+    return false;
+}
+
+bool Camera::OpenSequence(bool reopen)
+{
+    const int logPort = Port();
+    const char* const tag = "Camera::DoOpen";
+    if (logPort < 0) {
+        ORNIC_LOG_ERR(logPort, tag, "Port unassigned for camera: " << ConfigName());
+        return false;
+    }
+    if (isOpen.load()) {
+        ORNIC_LOG_INFO(logPort, tag, ConfigName() << " is already open");
+        return true;
+    }
+    if (reopen) {
+        ORNIC_LOG_Info(logPort, tag, "Re-opening camera " << ConfigName());
+    } else {
+        ORNIC_LOG_INFO(logPort, tag, "Opening camera " << ConfigName());
+    }
+    std::lock_guard<std::mutex> lock(openLock);
+
+    // A handle left by an earlier failed open is dropped first: the SDK would otherwise keep
+    // one handle per failed attempt for as long as the camera stays unreachable.
+    if (void* stale = handle.exchange(nullptr)) MV_CC_DestroyHandle(stale);
+    void* created = nullptr;
+    MvStatus status(MV_CC_CreateHandleWithoutLog(&created, deviceInfo.sdkDevice));
+    if (!status.Ok()) {
+        ORNIC_LOG_ERR(logPort, tag, "CreateHandle failed " << status);
+        handle.store(nullptr);
+        return false;
+    }
+    handle.store(created);
+    status = MV_CC_OpenDevice(created, 1, 0);
+    if (!status.Ok()) {
+        if (!reopen) ORNIC_LOG_ERR(logPort, tag, "Camera open failed " << status);
+        return false;
+    }
+    int32_t bits = 0;
+    if (!pixelFormat.GetPixelSizeForTarvik(bits)) {
+        ORNIC_LOG_ERR(logPort, tag, "Camera open: could not determine pixel size");
+        return false;
+    }
+    pixelFormat.SetBits(bits);
+    if (!reopen) {
+        if (!parameters.InitParameters()) {
+            ORNIC_LOG_ERR(logPort, tag, "Camera open: could not initialize parameters");
+            return false;
+        }
+        ORNIC_LOG_INFO(logPort, tag, "Using ini file: " << Globals::Instance().ActiveIniFile());
+        if (parameters.RestoreFromActiveIni()) {
+            parameters.MarkAllModified();
+            parameters.ApplyParameters();
+        }
+        parameters.UpdateParameters();
+        if (!pixelFormat.GetPixelSizeForTarvik(bits)) {
+            ORNIC_LOG_ERR(logPort, tag, "Camera open: could not determine(2) pixel size");
+            return false;
+        }
+        pixelFormat.SetBits(bits);
+    }
+    if (const auto force = parameters.Find("ForceColorMode")) {
+        if (EqualsNoCase(force->GetTextString(), "mono")) pixelFormat.SetBits(8);
+        if (EqualsNoCase(force->GetTextString(), "color")) pixelFormat.SetBits(24);
+    }
+    ApplyBayerConversionParameters();
+
+    const auto width = parameters.Find("Width");
+    const auto height = parameters.Find("Height");
+    if (width == nullptr || height == nullptr) {
+        ORNIC_LOG_ERR(logPort, tag, "Camera open: Could not obtain image width/height from camera");
+        return false;
+    }
+    imageSize = ImageSize{width->GetInt(), height->GetInt()};
+    imgBuffer.InitBuffer(imageSize.width, imageSize.height);
+
+    std::string compression;
+    pixelFormat.SetCompressionActive(imageCompressionModeNode.ReadSymbolic(compression).Ok() &&
+                                     !EqualsNoCase(compression, "Off"));
+    uint32_t code = 0;
+    const bool formatRead = pixelFormatNode.ReadEnum(code).Ok();
+    if (!pixelFormat.CompressionActive() && pixelFormat.Bits() == 8 && formatRead && code == kPixelMono8) {
+        ORNIC_LOG_Info(logPort, tag, "Use standard callback");
+        (void)MV_CC_RegisterImageCallBackEx(created, &Camera::ImageCB, this);
+    } else {
+        ORNIC_LOG_Info(logPort, tag, "Use BGR callback");
+        (void)MV_CC_RegisterImageCallBackForBGR(created, &Camera::ImageCB, this);
+    }
+
+    int buffers = parameters.GetCameraBufferCount();
+    if (buffers < 3) buffers = 3;
+    status = MV_CC_SetImageNodeNum(created, static_cast<unsigned>(buffers));
+    if (!status.Ok()) {
+        ORNIC_LOG_ERR(logPort, tag, "MV_CC_SetImageNodeNum failed, bufCount= " << buffers << status);
+        return false;
+    }
+    status = MV_CC_RegisterExceptionCallBack(created, &Camera::ExceptionCallBack, this);
+    if (!status.Ok()) ORNIC_LOG_ERR(logPort, tag, "MV_CC_RegisterExceptionCallBack failed " << status);
+
+    isOpen.store(true);
+    if (!grab.Start()) return false;
+    char wh[48];
+    std::snprintf(wh, sizeof wh, " /wh=(%d,%d)", imageSize.width, imageSize.height);
+    ORNIC_LOG_INFO(logPort, tag, "Camera Open: " << ConfigName() << wh);
+    return true;
+}
+
+void Camera::DoClose(bool quiet)
+{
+    const char* const tag = "Camera::DoClose";
+    try {
+        std::lock_guard<std::mutex> lock(openLock);
+        if (!isOpen.load()) {
+            ORNIC_LOG_WARN(Port(), tag, "camera already closed");
+            return;
+        }
+        ORNIC_LOG_Info(Port(), tag, "Closing");
+        grab.Stop(quiet);
+        isOpen.store(false);
+        if (void* h = handle.exchange(nullptr)) {
+            MvStatus status(MV_CC_CloseDevice(h));
+            if (!status.Ok()) ORNIC_LOG_ERR(Port(), tag, "CameraClose: MV_CC_CloseDevice failed " << status);
+            status = MV_CC_DestroyHandle(h);
+            if (!status.Ok()) ORNIC_LOG_ERR(Port(), tag, "CameraClose: MV_CC_DestroyHandle failed " << status);
+        }
+    } catch (const std::exception& e) {
+        ORNIC_LOG_ERR(Port(), tag, "Exception: " << e.what());
+    } catch (...) {
+        ORNIC_LOG_ERR(Port(), tag, "Undefined Exception ");
+    }
+}
+
+void MV_SDK_CALL Camera::ExceptionCallBack(unsigned int messageType, void* user)
+{
+    try {
+        if (messageType == MV_EXCEPTION_DEV_DISCONNECT) {
+            if (user == nullptr) {
+                ORNIC_LOG_ERR(Util_2_1::GlobalLogPort(), "Camera::ExceptionCallBack",
+                              "ExceptionCallBack: camera object not provided");
+                return;
+            }
+            static_cast<Camera*>(user)->controlThread.PostDeviceLost();
+            return;
+        }
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%x", messageType);
+        const int logPort = user != nullptr ? static_cast<Camera*>(user)->Port() : Util_2_1::GlobalLogPort();
+        ORNIC_LOG_ERR(logPort, "Camera::ExceptionCallBack", "Unknown exception" << text);
+    } catch (...) {
+        // Nothing may be thrown into the SDK's thread.
+    }
+}
+
+bool Camera::PauseGrabbing()
+{
+    if (!grab.IsGrabbing()) return false;
+    grab.Stop(false);
+    return true;
+}
+
+void Camera::ResumeGrabbing() { grab.Start(); }

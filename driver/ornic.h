@@ -34,12 +34,43 @@ ORNIC_EXPORT int ORNIC_CALL getCVLNoOfSupportedCameras(void);
    finalize; null while no camera list exists or no camera was found. */
 ORNIC_EXPORT const char** ORNIC_CALL getCVLCameraConfigNames(void);
 
+/* ---- ports and grabs ---------------------------------------------------------------- */
+/* Filled by openCVLPort: the image the port delivers, in pixels. */
+typedef struct OrnicImageSize {
+    int width;
+    int height;
+} OrnicImageSize;
+/* Called on the SDK's image thread when a frame is ready; read its rows with getCVLGrabRow
+   before returning. grabber is always 0. */
+typedef void(ORNIC_CALL* OrnicCompleteCallback)(int grabber, int port);
+
+/* Binds the camera to port 0-19 and opens it (blocks up to about 6 s); 1 opened. */
+ORNIC_EXPORT int ORNIC_CALL openCVLPort(int grabber, int port, const char* cameraName, OrnicImageSize* size);
+/* Unbinds the port at once; the camera closes in the background. 1 when a camera was bound. */
+ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int grabber, int port);
+/* Requests a frame (single-frame mode) or makes sure frames flow (continuous mode). */
+ORNIC_EXPORT int ORNIC_CALL doCVLGrab(int grabber, int port);
+/* Copies columns first..last (inclusive) of a row of the frame in hand; only inside the
+   completion callback. 8-bit grey or 24-bit BGR pixels. */
+ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int grabber, int port, void* dest, int row, int firstColumn,
+                                          int lastColumn);
+ORNIC_EXPORT int ORNIC_CALL setCompleteCallback(int grabber, int port, OrnicCompleteCallback cb);
+ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int grabber, int port, void* cb);
+/* The modal configuration dialog for a camera, owned by the parent window. */
+ORNIC_EXPORT int ORNIC_CALL configureCamera(void* parent, const char* cameraName);
+
 /* Pointer types for hosts that look the functions up at run time. */
 typedef int(ORNIC_CALL* OrnicSetSystemPathFn)(const char*);
 typedef void(ORNIC_CALL* OrnicSetDebugMsgProcFn)(OrnicDebugMsgProc);
 typedef int(ORNIC_CALL* OrnicInitializeFn)(const char*, OrnicDebugMsgProc);
 typedef int(ORNIC_CALL* OrnicNoArgIntFn)(void);
 typedef const char**(ORNIC_CALL* OrnicConfigNamesFn)(void);
+typedef int(ORNIC_CALL* OrnicOpenPortFn)(int, int, const char*, OrnicImageSize*);
+typedef int(ORNIC_CALL* OrnicPortFn)(int, int);
+typedef int(ORNIC_CALL* OrnicGrabRowFn)(int, int, void*, int, int, int);
+typedef int(ORNIC_CALL* OrnicSetCompleteCallbackFn)(int, int, OrnicCompleteCallback);
+typedef int(ORNIC_CALL* OrnicSetCmdCallbackFn)(int, int, void*);
+typedef int(ORNIC_CALL* OrnicConfigureCameraFn)(void*, const char*);
 
 #ifdef __cplusplus
 }

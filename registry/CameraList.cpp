@@ -1,6 +1,7 @@
 #include "registry/CameraList.h"
 
 #include <cctype>
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -170,6 +171,43 @@ bool CameraList::SetPortBinding(int port, Camera* camera) {
         ORNIC_LOG_WARN(kLogPort, tag, "SetPortBinding twice setting/resetting _ports");
     }
     entry.store(camera);
+    return true;
+}
+
+bool CameraList::OpenCamera(const char* name, int port, ImageSize& size) {
+    const char* tag = "CameraList::OpenCamera";
+    Camera* camera = GetByName(name);
+    if (camera == nullptr) return false;
+    if (!IsValidPort(port)) {
+        ORNIC_LOG_ERR(kLogPort, tag, "Port #" << port << " out of range (0, " << kPortCount);
+        return false;
+    }
+    if (camera->IsOpen()) {
+        ORNIC_LOG_INFO(kLogPort, tag, "Camera " << camera->ConfigName() << " already open");
+        return true;
+    }
+    if (!camera->TarvikOpen(port, size)) return false;
+    if (!SetPortBinding(port, camera)) return false;
+    char wh[48];
+    std::snprintf(wh, sizeof wh, " /wh=(%d,%d)", size.width, size.height);
+    ORNIC_LOG_Info(kLogPort, tag, "Camera " << camera->ConfigName() << " OPENED on port " << port << wh);
+    return true;
+}
+
+bool CameraList::CloseCamera(int port) {
+    Camera* camera = CameraOnPort(port);
+    if (camera != nullptr) {
+        camera->SignalClose();
+        return SetPortBinding(port, nullptr);
+    }
+    ORNIC_LOG_ERR(kLogPort, "CameraList::CloseCamera", "Camera Close ignored - no camera on port " << port);
+    return false;
+}
+
+bool CameraList::SignalGrabOnPort(int port) {
+    Camera* camera = CameraOnPort(port);
+    if (camera == nullptr) return false;
+    camera->SignalGrab();
     return true;
 }
 

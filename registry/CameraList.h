@@ -11,6 +11,7 @@
 #include "sdk/MvSdk.h"
 
 class Camera;
+struct ImageSize;
 
 class CameraList {
 public:
@@ -41,6 +42,12 @@ public:
     static bool IsValidPort(int port) { return port >= 0 && port < kPortCount; }
     Camera* CameraOnPort(int port) const;
     bool SetPortBinding(int port, Camera* camera);
+
+    // The host's port calls. OpenCamera blocks up to about 6 s while the camera opens; an
+    // already open camera succeeds without binding the port or touching `size`.
+    bool OpenCamera(const char* name, int port, ImageSize& size);
+    bool CloseCamera(int port);
+    bool SignalGrabOnPort(int port);
 
 private:
     CameraList();

@@ -1,0 +1,49 @@
+// The image the host reads row by row: its geometry, the camera's own memory for converted
+// frames, and the active image (the frame being handed over right now, converted or the
+// SDK's own memory).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "sdk/MvSdk.h"
+
+class Camera;
+
+class ImgBuffer {
+public:
+    explicit ImgBuffer(Camera& camera) : camera(camera) {}
+    ~ImgBuffer() { Release(); }
+    ImgBuffer(const ImgBuffer&) = delete;
+    ImgBuffer& operator=(const ImgBuffer&) = delete;
+
+    // Sets the geometry and makes sure the memory holds a frame; throws std::runtime_error
+    // with a log-line text when the size is impossible or memory cannot be had.
+    void InitBuffer(int newWidth, int newHeight);
+    void Release();
+
+    // Row `line` of the active image, or null (logged) when there is none.
+    const uint8_t* GetLine(int line) const;
+    void SetActiveImage(const uint8_t* bytes, int32_t length, const MvFrameOutInfoEx& info);
+    void ClearActiveImage();
+
+    uint8_t* Data() { return data; }
+    int32_t Capacity() const { return capacity; }
+    int32_t Stride() const { return stride; }
+    int32_t Width() const { return width; }
+    int32_t Height() const { return height; }
+    const MvFrameOutInfoEx& FrameInfo() const { return frameInfo; }
+
+private:
+    uint8_t* data = nullptr;
+    int32_t capacity = 0;
+    // Set and read on the SDK's callback thread; atomic so that a host reading outside its
+    // callback gets "no image" rather than a torn pointer.
+    std::atomic<const uint8_t*> activeImage{nullptr};
+    std::atomic<int32_t> activeLength{0};
+    MvFrameOutInfoEx frameInfo{};
+    int32_t stride = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    Camera& camera;
+};
