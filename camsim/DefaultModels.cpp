@@ -93,7 +93,7 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     b.Integer("BinningVertical", 1, 4, 1, 1).Visibility(V_Expert).LockedWhileAcquiring();
     b.Integer("DecimationHorizontal", 1, 2, 1, 1).Visibility(V_Guru).LockedWhileAcquiring();
     b.Integer("DecimationVertical", 1, 2, 1, 1).Visibility(V_Guru).LockedWhileAcquiring();
-    b.Enumeration("PixelFormat", formats, formats.front().symbolic)
+    b.Enumeration("PixelFormat", formats, colour ? formats[1].symbolic : formats.front().symbolic)
         .LockedWhileAcquiring()
         .Display("Pixel Format")
         .Description("Format of the pixels provided by the device.");

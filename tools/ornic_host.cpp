@@ -1,98 +1,123 @@
 // ornic-host: a stand-in for the host application. It loads the driver library at run time,
-// looks up the exports by name and drives them from the command line.
-//
-//   ornic-host [--driver FILE] [--system-path DIR] [--quiet] [list]
+// looks up the exports by name and drives them from the command line (see --help).
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "driver/ornic.h"
 #include "platform/Platform.h"
+#include "tools/DriverApi.h"
+#include "tools/GrabCommand.h"
+#include "tools/HostOptions.h"
 
 namespace {
 
+std::mutex logMutex;
+FILE* logFile = nullptr;  // null: standard error
 bool quiet = false;
 
+// The host's debug procedure; the driver calls it on its logger thread.
 void ORNIC_CALL PrintDriverLine(const char* line) {
-    if (!quiet) std::fprintf(stderr, "[driver] %s", line);
-}
-
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: ornic-host [--driver FILE] [--system-path DIR] [--quiet] [list]\n"
-                 "  list      start the driver, list the cameras it found, stop it (the default)\n"
-                 "  --quiet   do not echo the lines the driver hands to the host\n");
-    return 2;
-}
-
-struct Driver {
-    Platform::Library library;
-    OrnicInitializeFn initialize = nullptr;
-    OrnicNoArgIntFn finalize = nullptr;
-    OrnicNoArgIntFn maxGrabbers = nullptr;
-    OrnicNoArgIntFn maxPorts = nullptr;
-    OrnicNoArgIntFn cameraCount = nullptr;
-    OrnicConfigNamesFn configNames = nullptr;
-
-    bool Load(const std::string& file) {
-        if (!library.Load(file)) {
-            std::fprintf(stderr, "cannot load %s: %s\n", file.c_str(), library.LastError().c_str());
-            return false;
-        }
-        initialize = reinterpret_cast<OrnicInitializeFn>(library.Symbol("initialize"));
-        finalize = reinterpret_cast<OrnicNoArgIntFn>(library.Symbol("finalize"));
-        maxGrabbers = reinterpret_cast<OrnicNoArgIntFn>(library.Symbol("getCVLMaxNoOfGrabbers"));
-        maxPorts = reinterpret_cast<OrnicNoArgIntFn>(library.Symbol("getCVLMaxNoOfPorts"));
-        cameraCount = reinterpret_cast<OrnicNoArgIntFn>(library.Symbol("getCVLNoOfSupportedCameras"));
-        configNames = reinterpret_cast<OrnicConfigNamesFn>(library.Symbol("getCVLCameraConfigNames"));
-        if (!initialize || !finalize || !maxGrabbers || !maxPorts || !cameraCount || !configNames) {
-            std::fprintf(stderr, "%s lacks one of the driver's exports\n", file.c_str());
-            return false;
-        }
-        return true;
+    if (quiet || line == nullptr) return;
+    std::lock_guard<std::mutex> lock(logMutex);
+    if (logFile != nullptr) {
+        std::fputs(line, logFile);
+        std::fflush(logFile);
+    } else {
+        std::fprintf(stderr, "[driver] %s", line);
     }
-};
+}
 
-int ListCameras(Driver& driver, const std::string& systemPath) {
+// A directory of our own under the system's temporary folder, so runs never share an ini file.
+std::string MakeTempSystemPath() {
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) return {};
+    std::random_device random;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const std::filesystem::path dir = base / ("ornic-host-" + std::to_string(random()));
+        if (std::filesystem::create_directory(dir, ec) && !ec) return dir.string();
+    }
+    return {};
+}
+
+// The driver reads its debug-view level as logDebugView in [General] of ornic.ini in the
+// system path, once, during initialize.
+bool WriteLogLevel(const std::string& systemPath, int level) {
+    const std::string ini = Platform::JoinPath(systemPath, "ornic.ini");
+    return Platform::WriteIniString("General", "logDebugView", std::to_string(level).c_str(), ini.c_str());
+}
+
+int Run(OrnicHost::DriverApi& driver, const OrnicHost::Options& options, const std::string& systemPath) {
+    driver.setSystemPath(systemPath.c_str());
+    driver.setDebugMsgProc(&PrintDriverLine);
     if (driver.initialize(systemPath.c_str(), &PrintDriverLine) != 1) {
         std::fprintf(stderr, "initialize failed\n");
+        driver.finalize();
         return 1;
     }
-    std::printf("grabbers: %d, ports per grabber: %d\n", driver.maxGrabbers(), driver.maxPorts());
-    const int count = driver.cameraCount();
-    std::printf("cameras: %d\n", count);
-    const char** names = driver.configNames();
-    for (int i = 0; names != nullptr && names[i] != nullptr; ++i) std::printf("  %s\n", names[i]);
-    driver.finalize();
-    return 0;
+    const int rc = options.command == "grab" ? OrnicHost::GrabFrames(driver, options) : OrnicHost::ListCameras(driver);
+    if (driver.finalize() != 1) {
+        std::fprintf(stderr, "finalize failed\n");
+        return 1;
+    }
+    return rc;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string driverFile = ORNIC_DRIVER_FILE;
-    std::string systemPath = ".";
-    std::vector<std::string> commands;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--driver" && i + 1 < argc) {
-            driverFile = argv[++i];
-        } else if (arg == "--system-path" && i + 1 < argc) {
-            systemPath = argv[++i];
-        } else if (arg == "--quiet") {
-            quiet = true;
-        } else if (arg == "-h" || arg == "--help") {
-            Usage();
-            return 0;
-        } else {
-            commands.push_back(arg);
+    OrnicHost::Options options;
+    options.driverFile = ORNIC_DRIVER_FILE;
+    std::string error;
+    if (!OrnicHost::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::fprintf(stderr, "ornic-host: %s\n%s", error.c_str(), OrnicHost::UsageText());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(OrnicHost::UsageText(), stdout);
+        return 0;
+    }
+    if (options.format == OrnicHost::ImageFormat::Png && !OrnicHost::PngAvailable()) {
+        std::fprintf(stderr, "ornic-host: built without libpng; use --format bmp\n");
+        return 2;
+    }
+    quiet = options.quiet;
+    if (!options.logFile.empty()) {
+        logFile = std::fopen(options.logFile.c_str(), "a");
+        if (logFile == nullptr) {
+            std::fprintf(stderr, "ornic-host: cannot open %s\n", options.logFile.c_str());
+            return 1;
         }
     }
-    if (commands.empty()) commands.push_back("list");
-    if (commands.size() != 1 || commands[0] != "list") return Usage();
 
-    Driver driver;
-    if (!driver.Load(driverFile)) return 1;
-    return ListCameras(driver, systemPath);
+    std::string systemPath = options.systemPath;
+    const bool ownSystemPath = systemPath.empty();
+    if (ownSystemPath) {
+        systemPath = MakeTempSystemPath();
+        if (systemPath.empty()) {
+            std::fprintf(stderr, "ornic-host: cannot make a temporary system path\n");
+            return 1;
+        }
+    }
+    int rc = 1;
+    if (options.logLevel >= 0 && !WriteLogLevel(systemPath, options.logLevel)) {
+        std::fprintf(stderr, "ornic-host: cannot write the log level into %s\n", systemPath.c_str());
+    } else {
+        OrnicHost::DriverApi driver;
+        if (driver.Load(options.driverFile)) rc = Run(driver, options, systemPath);
+    }
+    if (ownSystemPath) {
+        std::error_code ec;
+        std::filesystem::remove_all(systemPath, ec);
+    }
+    if (logFile != nullptr) {
+        // The driver has stopped its logger in finalize; nothing writes to the file any more.
+        std::lock_guard<std::mutex> lock(logMutex);
+        std::fclose(logFile);
+        logFile = nullptr;
+    }
+    return rc;
 }

@@ -25,5 +25,12 @@ bool DriverLibrary::LoadAll(std::string& error) {
     ok = Bind(getCVLMaxNoOfPorts, "getCVLMaxNoOfPorts", error) && ok;
     ok = Bind(getCVLNoOfSupportedCameras, "getCVLNoOfSupportedCameras", error) && ok;
     ok = Bind(getCVLCameraConfigNames, "getCVLCameraConfigNames", error) && ok;
+    ok = Bind(openCVLPort, "openCVLPort", error) && ok;
+    ok = Bind(closeCVLPort, "closeCVLPort", error) && ok;
+    ok = Bind(doCVLGrab, "doCVLGrab", error) && ok;
+    ok = Bind(getCVLGrabRow, "getCVLGrabRow", error) && ok;
+    ok = Bind(setCompleteCallback, "setCompleteCallback", error) && ok;
+    ok = Bind(setCmdCallback, "setCmdCallback", error) && ok;
+    ok = Bind(configureCamera, "configureCamera", error) && ok;
     return ok;
 }

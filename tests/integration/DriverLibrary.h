@@ -17,6 +17,13 @@ struct DriverLibrary {
     OrnicNoArgIntFn getCVLMaxNoOfPorts = nullptr;
     OrnicNoArgIntFn getCVLNoOfSupportedCameras = nullptr;
     OrnicConfigNamesFn getCVLCameraConfigNames = nullptr;
+    OrnicOpenPortFn openCVLPort = nullptr;
+    OrnicPortFn closeCVLPort = nullptr;
+    OrnicPortFn doCVLGrab = nullptr;
+    OrnicGrabRowFn getCVLGrabRow = nullptr;
+    OrnicSetCompleteCallbackFn setCompleteCallback = nullptr;
+    OrnicSetCmdCallbackFn setCmdCallback = nullptr;
+    OrnicConfigureCameraFn configureCamera = nullptr;
 
     // Loaded once per test program and kept: the driver's logger and settings live until the
     // process ends, as they do in the host.

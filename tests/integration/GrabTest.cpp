@@ -1,0 +1,358 @@
+// The main use through the exports, as the host drives them: open a port, grab, read the
+// rows inside the completion callback, lose and regain the camera, close.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DriverLibrary.h"
+#include "camsim/SimControl.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* const kMonoName = "SIM-GM130 (S1000001)";
+const char* const kColourName = "SIM-UC500 (S2000001)";
+
+// What the host's completion callback saw. One per test; the callback reads every row.
+struct HostSide {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int frames = 0;
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 1;
+    int badRows = 0;
+    int badPixels = 0;
+    std::vector<uint8_t> frame;  // the last frame read
+    // Checks inside the callback, while the frame is in hand.
+    int outOfRangeRefusals = 0;
+    int offsetReadsWrong = 0;
+};
+
+HostSide* host = nullptr;
+
+void ORNIC_CALL OnFrame(int grabber, int port)
+{
+    DriverLibrary& d = DriverLibrary::Get();
+    HostSide& h = *host;
+    const size_t rowBytes = static_cast<size_t>(h.width) * static_cast<size_t>(h.bytesPerPixel);
+    std::vector<uint8_t> image(rowBytes * static_cast<size_t>(h.height));
+    int bad = 0;
+    for (int row = 0; row < h.height; ++row) {
+        if (d.getCVLGrabRow(grabber, port, image.data() + rowBytes * static_cast<size_t>(row), row, 0, h.width - 1) != 1) {
+            ++bad;
+        }
+    }
+    // A part of a row starts at its first column; ranges outside the image are refused.
+    uint8_t part[30] = {};
+    if (d.getCVLGrabRow(grabber, port, part, 3, 10, 19) != 1 ||
+        std::memcmp(part, image.data() + rowBytes * 3 + 10 * static_cast<size_t>(h.bytesPerPixel),
+                    10 * static_cast<size_t>(h.bytesPerPixel)) != 0) {
+        ++h.offsetReadsWrong;
+    }
+    uint8_t scratch[16] = {};
+    if (d.getCVLGrabRow(grabber, port, scratch, 0, 5, 4) == 0) ++h.outOfRangeRefusals;
+    std::vector<uint8_t> wide(rowBytes + 16);
+    if (d.getCVLGrabRow(grabber, port, wide.data(), 0, 0, h.width) == 0) ++h.outOfRangeRefusals;
+    if (d.getCVLGrabRow(grabber, port, scratch, h.height, 0, 1) == 0) ++h.outOfRangeRefusals;
+
+    std::lock_guard<std::mutex> lock(h.mutex);
+    h.badRows += bad;
+    h.frame.swap(image);
+    ++h.frames;
+    h.changed.notify_all();
+}
+
+class GrabTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string error;
+        ASSERT_TRUE(DriverLibrary::Get().LoadAll(error)) << error;
+    }
+
+    void SetUp() override
+    {
+        CamSim_Reset();
+        ASSERT_EQ(CamSim_LoadConfig("gige:SIM-GM130:S1000001:mono:ip=10.0.0.7; usb:SIM-UC500:S2000001:bayer_rg",
+                                    nullptr),
+                  0);
+        DriverLibrary::Lines().Clear();
+        host = &side;
+    }
+    void TearDown() override
+    {
+        if (started) {
+            for (int port : openedPorts) d.closeCVLPort(0, port);
+            EXPECT_EQ(d.finalize(), 1);
+        }
+        host = nullptr;
+        CamSim_Reset();
+    }
+
+    // Starts the driver with the given ini text in its system path.
+    void Start(const std::string& ini = std::string())
+    {
+        if (!ini.empty()) dir.Write("ornic.ini", ini);
+        ASSERT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
+        started = true;
+    }
+
+    // Opens the camera on the port with the host's callback; fails the test otherwise.
+    void Open(int port, const char* name, int bytesPerPixel)
+    {
+        OrnicImageSize size{-1, -1};
+        ASSERT_EQ(d.openCVLPort(0, port, name, &size), 1) << name;
+        openedPorts.push_back(port);
+        side.width = size.width;
+        side.height = size.height;
+        side.bytesPerPixel = bytesPerPixel;
+        ASSERT_EQ(d.setCompleteCallback(0, port, &OnFrame), 1);
+    }
+
+    int Frames()
+    {
+        std::lock_guard<std::mutex> lock(side.mutex);
+        return side.frames;
+    }
+    bool WaitFrames(int count, std::chrono::milliseconds limit = 5s)
+    {
+        std::unique_lock<std::mutex> lock(side.mutex);
+        return side.changed.wait_for(lock, limit, [&] { return side.frames >= count; });
+    }
+    static unsigned int DeviceId(unsigned int index)
+    {
+        CamSimDeviceState state{};
+        EXPECT_EQ(CamSim_GetDevice(index, &state), 0);
+        return state.id;
+    }
+
+    DriverLibrary& d = DriverLibrary::Get();
+    LineCollector& lines = DriverLibrary::Lines();
+    TempDir dir;
+    HostSide side;
+    bool started = false;
+    std::vector<int> openedPorts;
+};
+
+}  // namespace
+
+TEST_F(GrabTest, SingleFrameModeDeliversOneFramePerRequestWithTheMonoPattern)
+{
+    Start();
+    Open(0, kMonoName, 1);
+    EXPECT_EQ(side.width, 1280);
+    EXPECT_EQ(side.height, 1024);
+    // The camera runs freely, but without a request nothing reaches the host.
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Frames(), 0);
+    for (int request = 1; request <= 3; ++request) {
+        ASSERT_EQ(d.doCVLGrab(0, 0), 1);
+        ASSERT_TRUE(WaitFrames(request)) << "request " << request;
+    }
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Frames(), 3);
+
+    std::lock_guard<std::mutex> lock(side.mutex);
+    EXPECT_EQ(side.badRows, 0);
+    EXPECT_EQ(side.offsetReadsWrong, 0);
+    EXPECT_EQ(side.outOfRangeRefusals, 3 * 3);
+    // Diagonal ramp; the first four pixels of row 0 carry the frame number.
+    int wrong = 0;
+    for (int y = 0; y < side.height; ++y) {
+        for (int x = (y == 0 ? 4 : 0); x < side.width; ++x) {
+            if (side.frame[static_cast<size_t>(y) * 1280 + static_cast<size_t>(x)] != static_cast<uint8_t>(x + y)) ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(GrabTest, ColourCameraDeliversBgrBars)
+{
+    Start();
+    Open(0, kColourName, 3);
+    EXPECT_EQ(side.width, 2448);
+    ASSERT_EQ(d.doCVLGrab(0, 0), 1);
+    ASSERT_TRUE(WaitFrames(1));
+    std::lock_guard<std::mutex> lock(side.mutex);
+    EXPECT_EQ(side.badRows, 0);
+    EXPECT_EQ(side.offsetReadsWrong, 0);
+    // White, yellow, cyan, green, magenta, red, blue, black, as B, G, R; bar centres only,
+    // where demosaicing has nothing to blur.
+    const uint8_t bars[8][3] = {{255, 255, 255}, {0, 255, 255}, {255, 255, 0}, {0, 255, 0},
+                                {255, 0, 255},   {0, 0, 255},   {255, 0, 0},   {0, 0, 0}};
+    const int barWidth = side.width / 8;
+    for (int bar = 0; bar < 8; ++bar) {
+        for (int y : {10, 500, side.height - 10}) {
+            const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(side.width) +
+                               static_cast<size_t>(bar * barWidth + barWidth / 2)) * 3;
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_NEAR(side.frame[at + static_cast<size_t>(c)], bars[bar][c], 2) << "bar " << bar << " y " << y;
+            }
+        }
+    }
+}
+
+TEST_F(GrabTest, SoftwareTriggerAndSingleFrameAcquisitionComeFromStoredSettings)
+{
+    Start(std::string("[Port.0.0]\n$Camera=") + kMonoName +
+          "\nTriggerMode=On\nTriggerSource=Software\n"
+          "[Port.0.1]\n$Camera=" + kColourName + "\nAcquisitionMode=SingleFrame\nPixelFormat=BayerRG8\n");
+    Open(0, kMonoName, 1);
+    // A triggered camera makes no frames by itself; each request fires one trigger.
+    std::this_thread::sleep_for(300ms);
+    CamSimStreamStats stats{};
+    ASSERT_EQ(CamSim_GetStreamStats(DeviceId(0), &stats), 0);
+    EXPECT_EQ(stats.framesProduced, 0u);
+    for (int request = 1; request <= 2; ++request) {
+        ASSERT_EQ(d.doCVLGrab(0, 0), 1);
+        ASSERT_TRUE(WaitFrames(request));
+    }
+    ASSERT_EQ(CamSim_GetStreamStats(DeviceId(0), &stats), 0);
+    EXPECT_EQ(stats.framesProduced, 2u);
+    EXPECT_EQ(d.closeCVLPort(0, 0), 1);
+
+    // Single-frame acquisition: each request starts one acquisition of one frame.
+    {
+        std::lock_guard<std::mutex> lock(side.mutex);
+        side.frames = 0;
+    }
+    Open(1, kColourName, 3);
+    for (int request = 1; request <= 2; ++request) {
+        ASSERT_EQ(d.doCVLGrab(0, 1), 1);
+        ASSERT_TRUE(WaitFrames(request));
+    }
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Frames(), 2);
+    ASSERT_EQ(CamSim_GetStreamStats(DeviceId(1), &stats), 0);
+    EXPECT_LE(stats.framesProduced, 3u);  // the open's own acquisition may have made one
+}
+
+TEST_F(GrabTest, LostCameraIsClosedQuietlyReconnectedAndDeliversAgain)
+{
+    Start("[General]\nReconnectOnLoss=1\nReconnectTryCount=0\nReconnectWaitSeconds=1\n"
+          "[Port.0.0]\n$Camera=" + std::string(kMonoName) + "\n");
+    Open(0, kMonoName, 1);
+    ASSERT_EQ(d.doCVLGrab(0, 0), 1);
+    ASSERT_TRUE(WaitFrames(1));
+    ASSERT_EQ(CamSim_Unplug(DeviceId(0), 1500), 0);
+    EXPECT_TRUE(lines.WaitFor("#0: ERR: Camera disconnect\n"));
+    EXPECT_TRUE(lines.WaitFor("Will try to reconnect indefinitely for each 1.000000s"));
+    EXPECT_TRUE(lines.WaitFor("#0: IMP: Camera reconnect\n", 1, 15s));
+    ASSERT_EQ(d.doCVLGrab(0, 0), 1);
+    EXPECT_TRUE(WaitFrames(2));
+    // Quiet: the loss produced no failed-stop or close errors.
+    EXPECT_EQ(lines.Count("MV_CC_StopGrabbing failed"), 0u);
+    EXPECT_EQ(lines.Count("CameraClose: MV_CC_CloseDevice failed"), 0u);
+}
+
+TEST_F(GrabTest, ReconnectGivesUpWhenTheTriesRunOut)
+{
+    // General settings come with the port's own section of this camera.
+    Start("[General]\nReconnectOnLoss=1\nReconnectTryCount=2\nReconnectWaitSeconds=1\n"
+          "[Port.0.0]\n$Camera=" + std::string(kMonoName) + "\n");
+    Open(0, kMonoName, 1);
+    const unsigned int id = DeviceId(0);
+    ASSERT_EQ(CamSim_Unplug(id, 0), 0);
+    EXPECT_TRUE(lines.WaitFor("Will try to reconnect 2 times for each 1.000000s"));
+    EXPECT_TRUE(lines.WaitFor("No longer attempting camera reconnect", 1, 15s));
+    EXPECT_EQ(lines.Count("Attempting reopen"), 2u);
+    ASSERT_EQ(CamSim_Replug(id), 0);
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(lines.Count("Attempting reopen"), 2u);
+    EXPECT_EQ(d.doCVLGrab(0, 0), 1);  // still bound, but closed: no frame
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Frames(), 0);
+}
+
+TEST_F(GrabTest, NoReconnectWhenSwitchedOff)
+{
+    Start("[General]\nReconnectOnLoss=0\n[Port.0.0]\n$Camera=" + std::string(kMonoName) + "\n");
+    Open(0, kMonoName, 1);
+    ASSERT_EQ(CamSim_Unplug(DeviceId(0), 200), 0);
+    EXPECT_TRUE(lines.WaitFor("#0: ERR: Camera disconnect\n"));
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(lines.Count("Attempting reopen"), 0u);
+}
+
+TEST_F(GrabTest, OpenThatTakesTooLongFails)
+{
+    Start();
+    ASSERT_EQ(CamSim_SetOpenDelay(DeviceId(0), 7500), 0);
+    OrnicImageSize size{-1, -1};
+    EXPECT_EQ(d.openCVLPort(0, 0, kMonoName, &size), 0);
+    EXPECT_EQ(size.width, 0);
+    EXPECT_EQ(size.height, 0);
+    EXPECT_EQ(d.doCVLGrab(0, 0), 0);  // nothing bound
+}
+
+TEST_F(GrabTest, OpeningAnOpenCameraNeitherFailsNorBindsTheSecondPort)
+{
+    Start();
+    Open(0, kMonoName, 1);
+    OrnicImageSize size{-1, -1};
+    EXPECT_EQ(d.openCVLPort(0, 1, kMonoName, &size), 1);
+    EXPECT_EQ(size.width, 0);
+    EXPECT_EQ(size.height, 0);
+    EXPECT_EQ(d.doCVLGrab(0, 1), 0);
+    EXPECT_TRUE(lines.WaitFor("Camera SIM-GM130 (S1000001) already open"));
+}
+
+TEST_F(GrabTest, BadPortsAndNamesAreRefused)
+{
+    Start();
+    OrnicImageSize size{-1, -1};
+    EXPECT_EQ(d.openCVLPort(0, 20, kMonoName, &size), 0);
+    EXPECT_EQ(d.openCVLPort(0, -1, kMonoName, &size), 0);
+    EXPECT_TRUE(lines.WaitFor("Port #20 out of range (0, 20"));
+    EXPECT_EQ(d.openCVLPort(0, 0, "undefined", &size), 0);
+    EXPECT_EQ(d.openCVLPort(0, 0, "", &size), 0);
+    EXPECT_EQ(d.openCVLPort(0, 0, nullptr, &size), 0);
+    EXPECT_EQ(d.openCVLPort(0, 0, "No Such Camera", &size), 0);
+    EXPECT_EQ(d.openCVLPort(0, 0, kMonoName, nullptr), 0);
+    EXPECT_EQ(size.width, 0);
+    EXPECT_TRUE(lines.WaitFor("undefined camera: undefined"));
+    for (int port : {-1, 5, 20, 1000}) {
+        EXPECT_EQ(d.doCVLGrab(0, port), 0) << port;
+        uint8_t row[8];
+        EXPECT_EQ(d.getCVLGrabRow(0, port, row, 0, 0, 1), 0) << port;
+        EXPECT_EQ(d.setCompleteCallback(0, port, &OnFrame), 0) << port;
+        EXPECT_EQ(d.setCmdCallback(0, port, nullptr), 0) << port;
+        EXPECT_EQ(d.closeCVLPort(0, port), 0) << port;
+    }
+    EXPECT_TRUE(lines.WaitFor("Camera Close ignored - no camera on port 1000"));
+    // The dialog does not exist yet: refused, and said so.
+    EXPECT_EQ(d.configureCamera(nullptr, kMonoName), 0);
+    EXPECT_TRUE(lines.WaitFor("configuration dialog is not available"));
+}
+
+TEST_F(GrabTest, RowsOutsideACallbackAreRefused)
+{
+    Start();
+    Open(0, kMonoName, 1);
+    uint8_t row[1280];
+    EXPECT_EQ(d.getCVLGrabRow(0, 0, row, 0, 0, 1279), 0);
+    EXPECT_TRUE(lines.WaitFor("getCVLGrabRow returns null for row0, SIM-GM130 (S1000001)"));
+}
+
+TEST(GrabWithoutDriver, PortCallsBeforeInitializeFailCleanly)
+{
+    std::string error;
+    ASSERT_TRUE(DriverLibrary::Get().LoadAll(error)) << error;
+    DriverLibrary& d = DriverLibrary::Get();
+    OrnicImageSize size{-1, -1};
+    EXPECT_EQ(d.openCVLPort(0, 0, kMonoName, &size), 0);
+    EXPECT_EQ(size.width, 0);
+    EXPECT_EQ(d.doCVLGrab(0, 0), 0);
+    EXPECT_EQ(d.closeCVLPort(0, 0), 0);
+    EXPECT_EQ(d.setCompleteCallback(0, 0, nullptr), 0);
+}
