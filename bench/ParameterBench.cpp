@@ -135,6 +135,19 @@ void BM_ApplyRestoredParameters(benchmark::State& state)
     Report(state, calls, model.Count());
 }
 
+// A full save of the model into an ini file that already holds it (the usual case).
+void BM_SaveToFile(benchmark::State& state)
+{
+    Camera camera;
+    CameraParameters model(camera);
+    model.InitParameters();
+    const std::string ini = std::string(P_tmpdir) + "/ornic-parameter-bench-save.ini";
+    std::remove(ini.c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(model.SaveToFile(ini.c_str(), 0, false));
+    std::remove(ini.c_str());
+    Report(state, 0, model.Count());
+}
+
 // The simulator's cost of one node-map call, the kind the model makes most.
 void BM_SdkNodeCall(benchmark::State& state)
 {
@@ -149,6 +162,7 @@ void BM_SdkNodeCall(benchmark::State& state)
 BENCHMARK(BM_InitParameters)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateParameters)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyRestoredParameters)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveToFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SdkNodeCall)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
