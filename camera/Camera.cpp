@@ -35,6 +35,8 @@ Camera::~Camera()
         // after it was closed here. Closing then waits for the SDK's callbacks to end.
         controlThread.Destroy();
         if (isOpen.load()) DoClose(false);
+        // A handle a failed open left behind.
+        if (void* stale = handle.exchange(nullptr)) MV_CC_DestroyHandle(stale);
     } catch (...) {
         // A destructor must not throw; DoClose logs its own failures.
     }

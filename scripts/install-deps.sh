@@ -2,7 +2,7 @@
 # Installs what a fresh Debian machine lacks to build and test every target.
 set -euo pipefail
 packages=(
-  cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
+  cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64
 )

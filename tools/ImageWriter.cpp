@@ -147,8 +147,8 @@ std::string SanitiseFileName(const std::string& name) {
         pendingGap = false;
         out += c;
     }
-    // Dots only at the start would make a hidden or relative name ("..").
-    while (!out.empty() && out[0] == '.') out.erase(0, 1);
+    // Leading dots would make a hidden or relative name ("..").
+    while (!out.empty() && (out[0] == '.' || out[0] == '_')) out.erase(0, 1);
     return out.empty() ? "camera" : out;
 }
 

@@ -55,7 +55,6 @@ int Run(OrnicHost::DriverApi& driver, const OrnicHost::Options& options, const s
     driver.setDebugMsgProc(&PrintDriverLine);
     if (driver.initialize(systemPath.c_str(), &PrintDriverLine) != 1) {
         std::fprintf(stderr, "initialize failed\n");
-        driver.finalize();
         return 1;
     }
     const int rc = options.command == "grab" ? OrnicHost::GrabFrames(driver, options) : OrnicHost::ListCameras(driver);

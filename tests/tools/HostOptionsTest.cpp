@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/HostOptions.h"
+
+using OrnicHost::Options;
+
+namespace {
+
+bool Parse(const std::vector<std::string>& args, Options& options, std::string& error) {
+    options = Options{};
+    error.clear();
+    return OrnicHost::ParseOptions(args, options, error);
+}
+
+}  // namespace
+
+TEST(HostOptions, DefaultsListAndGrabDefaults) {
+    Options o;
+    std::string error;
+    ASSERT_TRUE(Parse({}, o, error)) << error;
+    EXPECT_EQ(o.command, "list");
+    ASSERT_TRUE(Parse({"grab"}, o, error)) << error;
+    EXPECT_EQ(o.command, "grab");
+    EXPECT_EQ(o.frames, 5);
+    EXPECT_EQ(o.firstPort, 0);
+    EXPECT_EQ(o.timeoutMs, 5000);
+    EXPECT_EQ(o.outDir, "ornic-frames");
+    EXPECT_EQ(o.logLevel, -1);
+    EXPECT_TRUE(o.systemPath.empty());
+    EXPECT_TRUE(o.cameras.empty());
+}
+
+TEST(HostOptions, EveryOptionInBothForms) {
+    Options o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--frames", "3", "--port=4", "--camera", "A (1)", "--camera=B", "grab", "--out", "d",
+                       "--format=bmp", "--log-level", "3", "--log-file=l.txt", "--system-path", "s", "--driver",
+                       "lib.so", "--timeout-ms=250", "--quiet"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.command, "grab");
+    EXPECT_EQ(o.frames, 3);
+    EXPECT_EQ(o.firstPort, 4);
+    EXPECT_EQ(o.cameras, (std::vector<std::string>{"A (1)", "B"}));
+    EXPECT_EQ(o.outDir, "d");
+    EXPECT_EQ(o.format, OrnicHost::ImageFormat::Bmp);
+    EXPECT_EQ(o.logLevel, 3);
+    EXPECT_EQ(o.logFile, "l.txt");
+    EXPECT_EQ(o.systemPath, "s");
+    EXPECT_EQ(o.driverFile, "lib.so");
+    EXPECT_EQ(o.timeoutMs, 250);
+    EXPECT_TRUE(o.quiet);
+    ASSERT_TRUE(Parse({"--help"}, o, error));
+    EXPECT_TRUE(o.help);
+}
+
+TEST(HostOptions, MalformedNumbersAndRangesAreRefused) {
+    Options o;
+    std::string error;
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--frames", "0"},
+                                               {"--frames", "5x"},
+                                               {"--frames", ""},
+                                               {"--frames", "99999999999999999999"},
+                                               {"--log-level", "4"},
+                                               {"--log-level", "-1"},
+                                               {"--port", "-1"},
+                                               {"--timeout-ms", "0"},
+                                               {"--frames"},
+                                               {"--format", "jpg"},
+                                               {"--camera", ""},
+                                               {"--out", ""}}) {
+        EXPECT_FALSE(Parse(args, o, error)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+TEST(HostOptions, UnknownOptionsAndCommandsAreRefused) {
+    Options o;
+    std::string error;
+    EXPECT_FALSE(Parse({"--frame", "3"}, o, error));
+    EXPECT_NE(error.find("--frame"), std::string::npos);
+    EXPECT_FALSE(Parse({"snap"}, o, error));
+    EXPECT_FALSE(Parse({"list", "grab"}, o, error));
+    EXPECT_FALSE(Parse({"--quiet=yes"}, o, error));
+}
