@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <vector>
 
 #include "camera/PixelTypes.h"
 #include "platform/Platform.h"
@@ -223,6 +224,28 @@ void MV_SDK_CALL Camera::ExceptionCallBack(unsigned int messageType, void* user)
     } catch (...) {
         // Nothing may be thrown into the SDK's thread.
     }
+}
+
+void Camera::PrintXML()
+{
+    const char* const tag = "Camera::PrintXML";
+    const uint32_t size = 0x300000 + 1;
+    ORNIC_LOG_INFO(Port(), tag, "reading xml, max size=" << size);
+    std::vector<unsigned char> buffer(size);
+    unsigned int length = 0;
+    const MvStatus status(MV_XML_GetGenICamXML(SdkHandle(), buffer.data(), size, &length));
+    if (!status.Ok()) {
+        ORNIC_LOG_ERR(Port(), tag, "Could not obtain xml file " << status);
+        return;
+    }
+    const std::string path = Platform::JoinPath(Globals::Instance().SystemPath(), "parameters.xml");
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) return;
+    // The SDK counts the terminating NUL; the file holds the text only.
+    const size_t textLength = length > 0 && length <= size && buffer[length - 1] == '\0' ? length - 1 : length;
+    const size_t written = std::fwrite(buffer.data(), 1, textLength <= size ? textLength : size, file);
+    std::fclose(file);
+    ORNIC_LOG_INFO(Port(), tag, " XML written to " << path << ", size= " << static_cast<uint32_t>(written));
 }
 
 bool Camera::PauseGrabbing()

@@ -56,6 +56,8 @@ public:
     bool IsOpen() const { return isOpen.load(); }
     ImageSize GetImageSize() const { return imageSize; }
     static void MV_SDK_CALL ExceptionCallBack(unsigned int messageType, void* user);
+    // Writes the camera's GenICam description to "parameters.xml" in the system path.
+    void PrintXML();
 
     // ---- acquisition
     class Grab {

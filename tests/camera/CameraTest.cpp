@@ -239,3 +239,14 @@ TEST(PixelTypes, NamesAndTests)
     EXPECT_FALSE(IsBayerFormat(0x010C0052u));
     EXPECT_EQ(PixelBits(0x010C002Bu), 12u);
 }
+
+TEST_F(CameraTest, PrintXmlWritesTheCameraDescriptionIntoTheSystemPath)
+{
+    Camera& camera = OpenCamera(0);
+    camera.PrintXML();
+    const std::string xml = dir.Read("parameters.xml");
+    EXPECT_NE(xml.find("ExposureTime"), std::string::npos);
+    EXPECT_EQ(xml.find('\0'), std::string::npos);
+    FlushGlobalLog();
+    EXPECT_GE(GlobalLog().Count(" XML written to "), 1u);
+}
