@@ -185,6 +185,7 @@ void Camera::DoClose(bool quiet)
     const char* const tag = "Camera::DoClose";
     try {
         std::lock_guard<std::mutex> lock(openLock);
+        closePending.store(false);
         if (!isOpen.load()) {
             ORNIC_LOG_WARN(Port(), tag, "camera already closed");
             return;

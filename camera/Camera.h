@@ -54,6 +54,8 @@ public:
     bool DoOpen(bool reopen);
     void DoClose(bool quiet);
     bool IsOpen() const { return isOpen.load(); }
+    // A host close was requested and the camera has not closed yet.
+    bool ClosePending() const { return closePending.load(); }
     ImageSize GetImageSize() const { return imageSize; }
     static void MV_SDK_CALL ExceptionCallBack(unsigned int messageType, void* user);
     // Writes the camera's GenICam description to "parameters.xml" in the system path.
@@ -144,6 +146,7 @@ private:
     std::atomic<bool> frameRequested{false};
     std::atomic<bool> isOpen{false};
     std::atomic<bool> configureDialogOpen{false};
+    std::atomic<bool> closePending{false};
     Grab grab;
     Acquisition acquisition;
     PixelFormat pixelFormat;

@@ -121,6 +121,7 @@ void Camera::SignalGrab()
 void Camera::SignalClose()
 {
     ORNIC_LOG_Info(Port(), "Camera::SignalClose", "SignalClose");
+    closePending.store(true);
     controlThread.PostClose();
 }
 

@@ -7,6 +7,7 @@
 
 #include "camera/Camera.h"
 #include "camera/DeviceEntry.h"
+#include "platform/Platform.h"
 #include "sdk/MvStatus.h"
 #include "util/Logger.h"
 
@@ -182,6 +183,10 @@ bool CameraList::OpenCamera(const char* name, int port, ImageSize& size) {
         ORNIC_LOG_ERR(kLogPort, tag, "Port #" << port << " out of range (0, " << kPortCount);
         return false;
     }
+    // A host that closes a port and opens the camera again at once finds the close still
+    // under way on the control thread; wait for it, or the open would answer "already open"
+    // without binding the port.
+    for (int i = 0; i < 100 && camera->IsOpen() && camera->ClosePending(); ++i) Platform::SleepMs(50);
     if (camera->IsOpen()) {
         ORNIC_LOG_INFO(kLogPort, tag, "Camera " << camera->ConfigName() << " already open");
         return true;

@@ -307,6 +307,18 @@ TEST_F(GrabTest, OpeningAnOpenCameraNeitherFailsNorBindsTheSecondPort)
     EXPECT_TRUE(lines.WaitFor("Camera SIM-GM130 (S1000001) already open"));
 }
 
+TEST_F(GrabTest, PortClosedAndOpenedAgainAtOnceWorks)
+{
+    Start();
+    Open(0, kMonoName, 1);
+    ASSERT_EQ(d.closeCVLPort(0, 0), 1);
+    OrnicImageSize size{-1, -1};
+    ASSERT_EQ(d.openCVLPort(0, 0, kMonoName, &size), 1);
+    EXPECT_EQ(size.width, 1280);
+    ASSERT_EQ(d.doCVLGrab(0, 0), 1);
+    EXPECT_TRUE(WaitFrames(1));
+}
+
 TEST_F(GrabTest, BadPortsAndNamesAreRefused)
 {
     Start();
