@@ -256,4 +256,32 @@ bool Camera::PauseGrabbing()
     return true;
 }
 
-void Camera::ResumeGrabbing() { grab.Start(); }
+void Camera::ResumeGrabbing()
+{
+    // The write that paused grabbing may have changed the image's size or format (Width,
+    // binning, PixelFormat): the buffer follows before frames flow again, so rows are never
+    // cut at the old width.
+    try {
+        UpdateImageGeometry();
+    } catch (const std::exception& e) {
+        ORNIC_LOG_ERR(Port(), "Camera::ResumeGrabbing", "Exception: " << e.what());
+    }
+    grab.Start();
+}
+
+bool Camera::UpdateImageGeometry()
+{
+    int32_t bits = 0;
+    if (!pixelFormat.GetPixelSizeForTarvik(bits)) return false;
+    pixelFormat.SetBits(bits);
+    if (const auto force = parameters.Find("ForceColorMode")) {
+        if (EqualsNoCase(force->GetTextString(), "mono")) pixelFormat.SetBits(8);
+        if (EqualsNoCase(force->GetTextString(), "color")) pixelFormat.SetBits(24);
+    }
+    int64_t width = 0;
+    int64_t height = 0;
+    if (!MVEnum("Width", *this).ReadInt(width).Ok() || !MVEnum("Height", *this).ReadInt(height).Ok()) return false;
+    imageSize = ImageSize{static_cast<int32_t>(width), static_cast<int32_t>(height)};
+    imgBuffer.InitBuffer(imageSize.width, imageSize.height);
+    return true;
+}

@@ -130,6 +130,8 @@ public:
 
 private:
     bool OpenSequence(bool reopen);
+    // The host layout and the image buffer from the camera's current format and size.
+    bool UpdateImageGeometry();
     bool ParameterIs(const char* name, const char* text);
 
     ImgBuffer imgBuffer;

@@ -129,6 +129,14 @@ TEST_F(CameraTest, HostWriteOfANodeLockedWhileGrabbingPausesAndResumes)
     ASSERT_EQ(MV_CC_GetIntValueEx(camera.SdkHandle(), "Width", &value), MV_OK);
     EXPECT_EQ(value.nCurValue, 640);
     EXPECT_EQ(Stats(0).grabbing, 1u);
+    // The image buffer follows the new width before frames flow again.
+    EXPECT_EQ(camera.Image().Width(), 640);
+    EXPECT_EQ(camera.Image().Stride(), 640);
+    EXPECT_EQ(camera.GetImageSize().width, 640);
+    camera.SignalGrab();
+    ASSERT_TRUE(WaitCallbacks(1));
+    EXPECT_EQ(rowFailures.load(), 0);
+    EXPECT_EQ(camera.Image().FrameInfo().nWidth, 640);
 }
 
 TEST_F(CameraTest, StoredSettingsShapeTheOpen)
