@@ -133,6 +133,17 @@ bool Camera::OpenSequence(bool reopen)
             return false;
         }
         pixelFormat.SetBits(bits);
+    } else if (parameters.Count() > 0) {
+        // A camera back after a loss has its power-up settings; the kept model is what the
+        // user set, so it goes to the camera again (a triggered camera must not come back
+        // free-running).
+        parameters.MarkAllModified();
+        parameters.ApplyParameters();
+        if (!pixelFormat.GetPixelSizeForTarvik(bits)) {
+            ORNIC_LOG_ERR(logPort, tag, "Camera open: could not determine(2) pixel size");
+            return false;
+        }
+        pixelFormat.SetBits(bits);
     }
     if (const auto force = parameters.Find("ForceColorMode")) {
         if (EqualsNoCase(force->GetTextString(), "mono")) pixelFormat.SetBits(8);

@@ -255,6 +255,22 @@ TEST_F(GrabTest, LostCameraIsClosedQuietlyReconnectedAndDeliversAgain)
     EXPECT_EQ(lines.Count("CameraClose: MV_CC_CloseDevice failed"), 0u);
 }
 
+TEST_F(GrabTest, ReconnectedCameraGetsTheSettingsItHadBack)
+{
+    Start("[General]\nReconnectOnLoss=1\nReconnectWaitSeconds=1\n[Port.0.0]\n$Camera=" + std::string(kMonoName) +
+          "\nTriggerMode=On\nTriggerSource=Software\nExposureTime=1234\n");
+    Open(0, kMonoName, 1);
+    ASSERT_EQ(CamSim_Unplug(DeviceId(0), 500), 0);  // back with its power-up settings
+    ASSERT_TRUE(lines.WaitFor("#0: IMP: Camera reconnect\n", 1, 15s));
+    // Still triggered: no frame by itself, one per request.
+    std::this_thread::sleep_for(300ms);
+    CamSimStreamStats stats{};
+    ASSERT_EQ(CamSim_GetStreamStats(DeviceId(0), &stats), 0);
+    EXPECT_EQ(stats.framesProduced, 0u);
+    ASSERT_EQ(d.doCVLGrab(0, 0), 1);
+    EXPECT_TRUE(WaitFrames(1));
+}
+
 TEST_F(GrabTest, ReconnectGivesUpWhenTheTriesRunOut)
 {
     // General settings come with the port's own section of this camera.
