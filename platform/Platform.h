@@ -59,6 +59,8 @@ private:
 void SleepMs(uint32_t ms);
 uint64_t TickCountMs();  // monotonic milliseconds
 uint32_t CurrentThreadId();
+// The calling thread's last system error (GetLastError, errno).
+uint32_t LastErrorCode();
 
 // The debug-view sink: OutputDebugStringA on Windows, standard error elsewhere.
 void DebugOutput(const char* text);

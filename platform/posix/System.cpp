@@ -100,6 +100,8 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
     return ok;
 }
 
+uint32_t LastErrorCode() { return static_cast<uint32_t>(errno); }
+
 bool RemoveFile(const std::string& path)
 {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;

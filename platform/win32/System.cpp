@@ -27,6 +27,8 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
     return ::CopyFileA(from.c_str(), to.c_str(), TRUE) != FALSE;
 }
 
+uint32_t LastErrorCode() { return static_cast<uint32_t>(::GetLastError()); }
+
 bool RemoveFile(const std::string& path)
 {
     return ::DeleteFileA(path.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
