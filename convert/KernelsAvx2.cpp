@@ -53,9 +53,12 @@ struct Isa {
     static V WidenLo(V v) { return _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v)); }
     static V WidenHi(V v) { return _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)); }
     static V Min16(V a, V b) { return _mm256_min_epi16(a, b); }
-    // 16-bit lanes of a and b alternating, first and second half, in memory order.
-    static V ZipLo16(V a, V b) { return _mm256_permute2x128_si256(_mm256_unpacklo_epi16(a, b), _mm256_unpackhi_epi16(a, b), 0x20); }
-    static V ZipHi16(V a, V b) { return _mm256_permute2x128_si256(_mm256_unpacklo_epi16(a, b), _mm256_unpackhi_epi16(a, b), 0x31); }
+    // First and second half of the 16-bit lanes zero-extended to 32 bits, in memory order.
+    static V Widen32Lo(V v) { return _mm256_cvtepu16_epi32(_mm256_castsi256_si128(v)); }
+    static V Widen32Hi(V v) { return _mm256_cvtepu16_epi32(_mm256_extracti128_si256(v, 1)); }
+    static V Abs16(V v) { return _mm256_abs_epi16(v); }
+    // a where mask (whole lanes of ones) is set, else b.
+    static V Blend(V mask, V a, V b) { return _mm256_blendv_epi8(b, a, mask); }
     static V Madd(V a, V b) { return _mm256_madd_epi16(a, b); }
 
     // 32 pixels as 96 bytes, and up to 4 bytes beyond. Each 16-byte store carries 12 bytes

@@ -132,8 +132,6 @@ void SimdBayerGradient(const BayerRows& r, uint8_t* bgr) {
     ScalarKernels().BayerGradient(Advance(r, x), bgr + 3 * x);
 }
 
-inline V Abs16(V v) { return Isa::Max16(v, Isa::Sub16(Isa::Zero(), v)); }
-
 // Only red and blue sites need work: chunks start on such a site, so the even bytes of
 // every load are sites and the odd bytes green samples, and 16-bit lanes hold one site each.
 void SimdBayerEdgeGreen(const BayerRows& r, uint8_t* greenOut, int16_t* diff) {
@@ -148,9 +146,10 @@ void SimdBayerEdgeGreen(const BayerRows& r, uint8_t* greenOut, int16_t* diff) {
         diff[0] = 0;
         x = 1;
     }
+    const int first = x;
     const V low = Isa::Set16(0x00FF), zero = Isa::Zero(), three = Isa::Set16(3);
     const V two = Isa::Set16(2), four = Isa::Set16(4), top = Isa::Set16(255);
-    for (; x + N <= r.width; x += N) {
+    auto chunk = [&](int x) {
         const V a = Isa::Load(p + x), l = Isa::Load(p + x - 2), rr = Isa::Load(p + x + 2);
         const V c = Isa::And(a, low);
         const V pl = Isa::Srl16(l, 8), pr = Isa::Srl16(a, 8);
@@ -158,8 +157,8 @@ void SimdBayerEdgeGreen(const BayerRows& r, uint8_t* greenOut, int16_t* diff) {
         const V curveH = Isa::Sub16(c2, Isa::Add16(Isa::And(l, low), Isa::And(rr, low)));
         const V nc = Isa::And(Isa::Load(n + x), low), sc = Isa::And(Isa::Load(s + x), low);
         const V curveV = Isa::Sub16(c2, Isa::Add16(Isa::And(Isa::Load(nn + x), low), Isa::And(Isa::Load(ss + x), low)));
-        const V dH = Isa::Add16(Abs16(Isa::Sub16(pl, pr)), Abs16(curveH));
-        const V dV = Isa::Add16(Abs16(Isa::Sub16(nc, sc)), Abs16(curveV));
+        const V dH = Isa::Add16(Isa::Abs16(Isa::Sub16(pl, pr)), Isa::Abs16(curveH));
+        const V dV = Isa::Add16(Isa::Abs16(Isa::Sub16(nc, sc)), Isa::Abs16(curveV));
         const V gH = Isa::Add16(Isa::Sll16(Isa::Add16(pl, pr), 1), curveH);
         const V gV = Isa::Add16(Isa::Sll16(Isa::Add16(nc, sc), 1), curveV);
         const V eH = Isa::Sra16(Isa::Add16(gH, two), 2);
@@ -167,45 +166,67 @@ void SimdBayerEdgeGreen(const BayerRows& r, uint8_t* greenOut, int16_t* diff) {
         const V eB = Isa::Sra16(Isa::Add16(Isa::Add16(gH, gV), four), 3);
         const V hLess = Isa::CmpLt16(Isa::Sll16(dH, 2), Isa::Mul16(dV, three));
         const V vLess = Isa::CmpLt16(Isa::Sll16(dV, 2), Isa::Mul16(dH, three));
-        const V g = Isa::Min16(Isa::Max16(Select(hLess, eH, Select(vLess, eV, eB)), zero), top);
+        const V g = Isa::Min16(Isa::Max16(Isa::Blend(hLess, eH, Isa::Blend(vLess, eV, eB)), zero), top);
         Isa::Store(greenOut + x, Isa::Or(Isa::AndNot(low, a), g));
         const V d = Isa::Sub16(c, g);
         uint8_t* out = reinterpret_cast<uint8_t*>(diff + x);
-        Isa::Store(out, Isa::ZipLo16(d, zero));
-        Isa::Store(out + N, Isa::ZipHi16(d, zero));
+        // Sites are the low half of each 32-bit pair, greens (zero difference) the high one.
+        Isa::Store(out, Isa::Widen32Lo(d));
+        Isa::Store(out + N, Isa::Widen32Hi(d));
+    };
+    for (; x + N <= r.width; x += N) chunk(x);
+    // The rest as one more chunk that overlaps the last (it rewrites the same values): the
+    // scalar kernel costs about as much for these few pixels as a whole chunk.
+    const int last = (r.width - N) - ((r.width - N - first) & 1);
+    if (x < r.width && last >= first) {
+        chunk(last);
+        x = last + N;
     }
     ScalarKernels().BayerEdgeGreen(Advance(r, x), greenOut + x, diff + x);
 }
 
 // Colour differences are 16-bit rows in memory order: each half of the chunk is one load.
+// The differences are zero at green sites, so one formula serves every pixel:
+//   row colour   = g + d(x) + (d(x-1) + d(x+1) + 1) >> 1                (same row)
+//   other colour = g + (2 v(x) + v(x-1) + v(x+1) + 2) >> 2,  v = d above + d below
+// At a green pixel d(x), v(x-1) and v(x+1) vanish (the scalar's horizontal and vertical
+// means); at a red/blue pixel d(x-1), d(x+1) and v(x) vanish (its own sample, and the mean
+// of the four diagonal differences). That needs the rows above and below to have the other
+// parity, which only a one-row image (mirrored onto itself) lacks.
 void SimdBayerEdgeColour(const BayerRows& r, uint8_t* bgr) {
-    const uint8_t* p = r.raw[2];
+    if (r.width < N + 2 || r.diff[0] == r.diff[1]) {
+        ScalarKernels().BayerEdgeColour(r, bgr);
+        return;
+    }
     const uint8_t* gp = r.green[1];
-    const V even = EvenLanes();
-    const V green = r.greenFirst ? even : Isa::AndNot(even, Isa::Set8(-1));
     const V one = Isa::Set16(1), two = Isa::Set16(2);
-    int x = 0;
-    for (; x + N + 2 <= r.width; x += N) {
+    auto chunk = [&](int x) {
         const V g8 = Isa::Load(gp + x);
-        V outH[2], outV[2], outD[2];
+        V row[2], other[2];
         for (int half = 0; half < 2; ++half) {
             const int at = x + half * (N / 2);
-            auto d = [at](const int16_t* row, int dx) {
-                return Isa::Load(reinterpret_cast<const uint8_t*>(row + at + dx));
+            auto d = [at](const int16_t* line, int dx) {
+                return Isa::Load(reinterpret_cast<const uint8_t*>(line + at + dx));
             };
             const V g = half ? Isa::WidenHi(g8) : Isa::WidenLo(g8);
+            const V vl = Isa::Add16(d(r.diff[0], -1), d(r.diff[2], -1));
+            const V vc = Isa::Add16(d(r.diff[0], 0), d(r.diff[2], 0));
+            const V vr = Isa::Add16(d(r.diff[0], 1), d(r.diff[2], 1));
             const V h = Isa::Add16(d(r.diff[1], -1), d(r.diff[1], 1));
-            const V v = Isa::Add16(d(r.diff[0], 0), d(r.diff[2], 0));
-            const V dg = Isa::Add16(Isa::Add16(d(r.diff[0], -1), d(r.diff[0], 1)),
-                                    Isa::Add16(d(r.diff[2], -1), d(r.diff[2], 1)));
-            outH[half] = Isa::Add16(g, Isa::Sra16(Isa::Add16(h, one), 1));
-            outV[half] = Isa::Add16(g, Isa::Sra16(Isa::Add16(v, one), 1));
-            outD[half] = Isa::Add16(g, Isa::Sra16(Isa::Add16(dg, two), 2));
+            const V sumV = Isa::Add16(Isa::Add16(vl, vr), Isa::Add16(Isa::Add16(vc, vc), two));
+            row[half] = Isa::Add16(Isa::Add16(g, d(r.diff[1], 0)), Isa::Sra16(Isa::Add16(h, one), 1));
+            other[half] = Isa::Add16(g, Isa::Sra16(sumV, 2));
         }
-        const V c = Isa::Load(p + x);
-        const V h = Isa::PackOrdered(outH[0], outH[1]), v = Isa::PackOrdered(outV[0], outV[1]);
-        const V dd = Isa::PackOrdered(outD[0], outD[1]);
-        StoreColours(bgr + 3 * x, r, Select(green, h, c), g8, Select(green, v, dd));
+        StoreColours(bgr + 3 * x, r, Isa::PackOrdered(row[0], row[1]), g8, Isa::PackOrdered(other[0], other[1]));
+    };
+    int x = 0;
+    for (; x + N + 2 <= r.width; x += N) chunk(x);
+    // The rest as one more, overlapping chunk (even start keeps the lane pattern); its store
+    // reaches two pixels past the chunk, which the scalar kernel then writes.
+    if (r.width - x > 3) {
+        x = (r.width - N - 2) & ~1;
+        chunk(x);
+        x += N;
     }
     ScalarKernels().BayerEdgeColour(Advance(r, x), bgr + 3 * x);
 }

@@ -52,8 +52,10 @@ struct Isa {
     static V WidenHi(V v) { return _mm_unpackhi_epi8(v, _mm_setzero_si128()); }
     static V Min16(V a, V b) { return _mm_min_epi16(a, b); }
     // 16-bit lanes of a and b alternating, first and second half, in memory order.
-    static V ZipLo16(V a, V b) { return _mm_unpacklo_epi16(a, b); }
-    static V ZipHi16(V a, V b) { return _mm_unpackhi_epi16(a, b); }
+    static V Widen32Lo(V v) { return _mm_unpacklo_epi16(v, _mm_setzero_si128()); }
+    static V Widen32Hi(V v) { return _mm_unpackhi_epi16(v, _mm_setzero_si128()); }
+    static V Abs16(V v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+    static V Blend(V mask, V a, V b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
     static V Madd(V a, V b) { return _mm_madd_epi16(a, b); }
 
     // Four 0x00RRGGBB pixels to 12 bytes; the store writes 4 more bytes, which the caller

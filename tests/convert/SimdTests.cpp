@@ -90,6 +90,38 @@ TEST(SimdKernels, DemosaicingAndColourCorrectionMatchTheScalarReference) {
                 }
 }
 
+// The edge-directed colour kernel relies on the rows above and below having the other
+// colour pattern; very short images mirror rows onto themselves or their neighbours.
+TEST(SimdKernels, EdgeDirectedMatchesTheScalarReferenceOnShortImages) {
+    const auto levels = VectorLevels();
+    if (levels.empty()) GTEST_SKIP() << "no vector kernels on this machine";
+    uint32_t seed = 4100;
+    for (uint32_t type : {P::BayerGR8, P::BayerRG8, P::BayerGB8, P::BayerBG8})
+        for (uint32_t h : {1u, 2u, 3u, 4u})
+            for (uint32_t w : {33u, 34u, 35u, 36u, 37u, 66u, 67u, 69u, 97u, 130u, 131u}) {
+              for (int flat = 0; flat < 2; ++flat) {
+                Bytes src = RandomBytes(size_t{w} * h, seed++);
+                // Runs of one value per colour: neither direction is preferred there, so even a
+                // one-row image gets non-zero colour differences.
+                if (flat)
+                    for (size_t i = 0; i < src.size(); ++i)
+                        src[i] = static_cast<uint8_t>((i & 1 ? 50 : 100) + (i / 8 % 3) * 20);
+                Convert::Converter scalar;
+                scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
+                scalar.SetBayerQuality(2);
+                const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
+                for (auto level : levels) {
+                    Convert::Converter c;
+                    c.SetSimdLevel(level);
+                    c.SetBayerQuality(2);
+                    ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 1 + w % 5).out, want.out)
+                        << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " " << w << "x" << h
+                        << (flat ? " flat runs" : " random");
+                }
+              }
+            }
+}
+
 TEST(SimdKernels, SelectionFollowsTheProcessor) {
     Convert::Converter c;
     EXPECT_TRUE(c.SetSimdLevel(Convert::SimdLevel::Scalar));
