@@ -376,6 +376,7 @@ int Converter::ConvertLocked(MvPixelConvertParamEx& prm) {
                 rows.redRow = redEven != ((y & 1) != 0);
                 rows.greenFirst = greenEven != ((y & 1) != 0);
                 rows.ccm = colour.ccmOn ? colour.ccm : nullptr;
+                rows.slack = y + 1 < height ? 2 : 0;
                 return rows;
             };
             auto diffOf = [&](uint8_t* greenRow) {

@@ -24,6 +24,9 @@ struct BayerRows {
     bool redRow;      // row y holds red and green samples (else blue and green)
     bool greenFirst;  // pixel 0 of row y is green
     const int16_t* ccm;  // Q10 colour-correction matrix applied before storing, or null
+    // Pixels past the row's end the BGR output may overwrite: those of the next row, which
+    // is written afterwards (0 for the last row).
+    int slack;
 };
 
 struct Kernels {

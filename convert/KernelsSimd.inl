@@ -43,6 +43,24 @@ inline void Ccm16(const int16_t* m, V& b, V& g, V& r) {
     b = out[2];
 }
 
+// Runs chunk(x) along a demosaicing row at even x (the lane pattern needs it). The row's
+// end is one more chunk overlapping the previous one (it rewrites the same values): the
+// scalar kernel took up to N + 1 pixels a row and cost more than a whole chunk. A chunk's
+// BGR store reaches two pixels past it: up to r.slack of them may lie beyond the row.
+// Returns where the scalar rest (at most 3 pixels) starts.
+template <class Chunk>
+int BayerChunks(const BayerRows& r, Chunk chunk) {
+    const int end = r.width + r.slack;
+    int x = 0;
+    for (; x + N + 2 <= end; x += N) chunk(x);
+    const int last = (end - N - 2) & ~1;
+    if (x > 0 && last + N > x) {
+        chunk(last);
+        x = last + N;
+    }
+    return x < r.width ? x : r.width;
+}
+
 inline void StoreColours(uint8_t* o, const BayerRows& r, V rowColour, V green, V other) {
     V b = r.redRow ? other : rowColour;
     V red = r.redRow ? rowColour : other;
@@ -65,8 +83,7 @@ void SimdBayerBilinear(const BayerRows& r, uint8_t* bgr) {
     const uint8_t* s = r.raw[3];
     const V even = EvenLanes();
     const V green = r.greenFirst ? even : Isa::AndNot(even, Isa::Set8(-1));
-    int x = 0;
-    for (; x + N + 2 <= r.width; x += N) {
+    const int x = BayerChunks(r, [&](int x) {
         const V c = Isa::Load(p + x);
         const V h = Isa::Avg(Isa::Load(p + x - 1), Isa::Load(p + x + 1));
         const V v = Isa::Avg(Isa::Load(n + x), Isa::Load(s + x));
@@ -74,7 +91,7 @@ void SimdBayerBilinear(const BayerRows& r, uint8_t* bgr) {
         const V diag = Isa::Avg(Isa::Avg(Isa::Load(n + x - 1), Isa::Load(n + x + 1)),
                                 Isa::Avg(Isa::Load(s + x - 1), Isa::Load(s + x + 1)));
         StoreColours(bgr + 3 * x, r, Select(green, h, c), Select(green, c, cross), Select(green, v, diag));
-    }
+    });
     ScalarKernels().BayerBilinear(Advance(r, x), bgr + 3 * x);
 }
 
@@ -110,8 +127,7 @@ void SimdBayerGradient(const BayerRows& r, uint8_t* bgr) {
                              Lanes(ge, -2, 0), Lanes(ge, -2, -2), Lanes(ge, 1, -2)};
     const GradientWeights w2{Lanes(ge, 10, 12), Lanes(ge, 0, 0), Lanes(ge, 8, 0),
                              Lanes(ge, -2, 4), Lanes(ge, 1, -3), Lanes(ge, -2, -3)};
-    int x = 0;
-    for (; x + N + 2 <= r.width; x += N) {
+    const int x = BayerChunks(r, [&](int x) {
         const V c = Isa::Load(p + x), pl = Isa::Load(p + x - 1), pr = Isa::Load(p + x + 1);
         const V pll = Isa::Load(p + x - 2), prr = Isa::Load(p + x + 2);
         const V nc = Isa::Load(n + x), sc = Isa::Load(s + x), nnc = Isa::Load(nn + x), ssc = Isa::Load(ss + x);
@@ -128,7 +144,7 @@ void SimdBayerGradient(const BayerRows& r, uint8_t* bgr) {
         }
         const V a = Isa::Pack(e1[0], e1[1]), b = Isa::Pack(e2[0], e2[1]);
         StoreColours(bgr + 3 * x, r, Select(green, a, c), Select(green, c, a), b);
-    }
+    });
     ScalarKernels().BayerGradient(Advance(r, x), bgr + 3 * x);
 }
 
@@ -219,26 +235,28 @@ void SimdBayerEdgeColour(const BayerRows& r, uint8_t* bgr) {
         }
         StoreColours(bgr + 3 * x, r, Isa::PackOrdered(row[0], row[1]), g8, Isa::PackOrdered(other[0], other[1]));
     };
-    int x = 0;
-    for (; x + N + 2 <= r.width; x += N) chunk(x);
-    // The rest as one more, overlapping chunk (even start keeps the lane pattern); its store
-    // reaches two pixels past the chunk, which the scalar kernel then writes.
-    if (r.width - x > 3) {
-        x = (r.width - N - 2) & ~1;
-        chunk(x);
-        x += N;
-    }
+    const int x = BayerChunks(r, chunk);
     ScalarKernels().BayerEdgeColour(Advance(r, x), bgr + 3 * x);
 }
 
 void SimdShift16To8(const uint8_t* src, uint8_t* dst, size_t n, int shift) {
-    size_t i = 0;
-    for (; i + N <= n; i += N) {
+    auto chunk = [&](size_t i) {
         const V lo = Isa::Srl16(Isa::Load(src + 2 * i), shift);
         const V hi = Isa::Srl16(Isa::Load(src + 2 * i + N), shift);
         // shift >= 2 leaves at most 16383, so the signed-to-unsigned pack saturates exactly
         // like the reference's clamp.
         Isa::Store(dst + i, Isa::PackOrdered(lo, hi));
+    };
+    size_t i = 0;
+    for (; i + N <= n; i += N) chunk(i);
+    // The rest as one chunk overlapping the last, unless (converting in place) it would read
+    // samples already overwritten.
+    if (i < n && i > 0) {
+        const auto at = [](const uint8_t* q) { return reinterpret_cast<uintptr_t>(q); };
+        if (at(dst) >= at(src + 2 * n) || at(dst + i) <= at(src + 2 * (n - N))) {
+            chunk(n - N);
+            i = n;
+        }
     }
     ScalarKernels().Shift16To8(src + 2 * i, dst + i, n - i, shift);
 }
@@ -266,13 +284,22 @@ void SimdSwapRB(const uint8_t* src, uint8_t* dst, size_t n) {
         fromRight[k] = Isa::Load(m[1]);
         fromLeft[k] = Isa::Load(m[2]);
     }
-    for (; o + 3 * N + 2 <= bytes; o += 3 * N)
+    auto chunk = [&](size_t o) {
         for (int k = 0; k < 3; ++k) {
             const uint8_t* q = src + o + k * N;
             Isa::Store(dst + o + k * N, Isa::Or(Isa::And(Isa::Load(q), keep[k]),
                                                 Isa::Or(Isa::And(Isa::Load(q + 2), fromRight[k]),
                                                         Isa::And(Isa::Load(q - 2), fromLeft[k]))));
         }
+    };
+    for (; o + 3 * N + 2 <= bytes; o += 3 * N) chunk(o);
+    // The rest as one chunk overlapping the last, on a pixel boundary and with its +2 load
+    // inside the row: only the last pixel stays scalar.
+    if (o > 3 && o + 3 < bytes) {
+        o = bytes - 3 * N - 3;
+        chunk(o);
+        o += 3 * N;
+    }
     ScalarKernels().SwapRB(src + o, dst + o, (bytes - o) / 3);
 }
 

@@ -122,6 +122,62 @@ TEST(SimdKernels, EdgeDirectedMatchesTheScalarReferenceOnShortImages) {
             }
 }
 
+// Rows end with a vector chunk overlapping the previous one; widths here leave every
+// remainder after the last whole chunk of either vector length.
+TEST(SimdKernels, RowEndsMatchTheScalarReferenceOnShortImages) {
+    const auto levels = VectorLevels();
+    if (levels.empty()) GTEST_SKIP() << "no vector kernels on this machine";
+    MvCcmParamEx ccm{};
+    ccm.bCCMEnable = 1;
+    const int m[9] = {1500, -300, -200, -250, 1400, -150, 40, -520, 1480};
+    std::copy(m, m + 9, ccm.nCCMat);
+    ccm.nCCMScale = 1000;
+    const uint32_t widths[] = {17u, 18u, 19u, 20u, 21u, 33u, 34u, 35u, 36u, 37u, 38u, 49u, 50u, 51u,
+                               66u, 67u, 69u, 70u, 97u, 98u, 99u, 130u, 131u, 133u, 160u, 161u};
+    uint32_t seed = 5200;
+    // Fast and Equilibrium demosaicing, with and without the colour matrix.
+    for (uint32_t type : {P::BayerGR8, P::BayerRG8, P::BayerGB8, P::BayerBG8})
+        for (unsigned q = 0; q < 2; ++q)
+            for (int withCcm = 0; withCcm < 2; ++withCcm)
+                for (uint32_t h : {1u, 2u, 3u, 4u})
+                    for (uint32_t w : widths) {
+                        const Bytes src = RandomBytes(size_t{w} * h, seed++);
+                        auto configure = [&](Convert::Converter& c) {
+                            c.SetBayerQuality(q);
+                            if (withCcm) c.SetCcm(&ccm);
+                        };
+                        Convert::Converter scalar;
+                        scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
+                        configure(scalar);
+                        const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
+                        for (auto level : levels) {
+                            Convert::Converter c;
+                            c.SetSimdLevel(level);
+                            configure(c);
+                            ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 1 + w % 5).out,
+                                      want.out)
+                                << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " quality "
+                                << q << " ccm " << withCcm << " " << w << "x" << h;
+                        }
+                    }
+    // 16-bit Bayer rows (shifted to 8 bits row by row) and the red/blue swap.
+    for (uint32_t type : {P::BayerRG12, P::BayerBG16, P::RGB8, P::RGB12})
+        for (uint32_t h : {1u, 2u, 3u})
+            for (uint32_t w : widths) {
+                const Bytes src = RandomBytes(size_t{w} * h * 6, seed++);
+                Convert::Converter scalar;
+                scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
+                const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
+                ASSERT_EQ(want.status, 0);
+                for (auto level : levels) {
+                    Convert::Converter c;
+                    c.SetSimdLevel(level);
+                    ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 1 + w % 5).out, want.out)
+                        << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " " << w << "x" << h;
+                }
+            }
+}
+
 TEST(SimdKernels, SelectionFollowsTheProcessor) {
     Convert::Converter c;
     EXPECT_TRUE(c.SetSimdLevel(Convert::SimdLevel::Scalar));
