@@ -23,7 +23,6 @@ Camera::Camera(const DeviceEntry& entry)
       imageCompressionModeNode("ImageCompressionMode", *this),
       highBandwidthModeNode("HighBandwidthMode", *this),
       pixelFormatNode("PixelFormat", *this),
-      balanceWhiteAutoNode("BalanceWhiteAuto", *this),
       payloadSizeNode("PayloadSize", *this)
 {
 }
@@ -117,6 +116,9 @@ bool Camera::OpenSequence(bool reopen)
         return false;
     }
     pixelFormat.SetBits(bits);
+    // A camera back after a loss has its power-up settings; the kept model is what the user
+    // set, so it goes to the camera again (a triggered camera must not come back free-running).
+    const bool applyKeptModel = reopen && parameters.Count() > 0;
     if (!reopen) {
         if (!parameters.InitParameters()) {
             ORNIC_LOG_ERR(logPort, tag, "Camera open: could not initialize parameters");
@@ -128,27 +130,19 @@ bool Camera::OpenSequence(bool reopen)
             parameters.ApplyParameters();
         }
         parameters.UpdateParameters();
-        if (!pixelFormat.GetPixelSizeForTarvik(bits)) {
-            ORNIC_LOG_ERR(logPort, tag, "Camera open: could not determine(2) pixel size");
-            return false;
-        }
-        pixelFormat.SetBits(bits);
-    } else if (parameters.Count() > 0) {
-        // A camera back after a loss has its power-up settings; the kept model is what the
-        // user set, so it goes to the camera again (a triggered camera must not come back
-        // free-running).
+    } else if (applyKeptModel) {
         parameters.MarkAllModified();
         parameters.ApplyParameters();
+    }
+    // The stored or kept settings may have changed PixelFormat.
+    if (!reopen || applyKeptModel) {
         if (!pixelFormat.GetPixelSizeForTarvik(bits)) {
             ORNIC_LOG_ERR(logPort, tag, "Camera open: could not determine(2) pixel size");
             return false;
         }
         pixelFormat.SetBits(bits);
     }
-    if (const auto force = parameters.Find("ForceColorMode")) {
-        if (EqualsNoCase(force->GetTextString(), "mono")) pixelFormat.SetBits(8);
-        if (EqualsNoCase(force->GetTextString(), "color")) pixelFormat.SetBits(24);
-    }
+    ApplyForceColorMode();
     ApplyBayerConversionParameters();
 
     const auto width = parameters.Find("Width");
@@ -160,9 +154,7 @@ bool Camera::OpenSequence(bool reopen)
     imageSize = ImageSize{width->GetInt(), height->GetInt()};
     imgBuffer.InitBuffer(imageSize.width, imageSize.height);
 
-    std::string compression;
-    pixelFormat.SetCompressionActive(imageCompressionModeNode.ReadSymbolic(compression).Ok() &&
-                                     !EqualsNoCase(compression, "Off"));
+    pixelFormat.SetCompressionActive(parameters.IsCompressionOn());
     uint32_t code = 0;
     const bool formatRead = pixelFormatNode.ReadEnum(code).Ok();
     if (!pixelFormat.CompressionActive() && pixelFormat.Bits() == 8 && formatRead && code == kPixelMono8) {
@@ -280,15 +272,20 @@ void Camera::ResumeGrabbing()
     grab.Start();
 }
 
+void Camera::ApplyForceColorMode()
+{
+    if (const auto force = parameters.Find("ForceColorMode")) {
+        if (EqualsNoCase(force->GetTextString(), "mono")) pixelFormat.SetBits(8);
+        if (EqualsNoCase(force->GetTextString(), "color")) pixelFormat.SetBits(24);
+    }
+}
+
 bool Camera::UpdateImageGeometry()
 {
     int32_t bits = 0;
     if (!pixelFormat.GetPixelSizeForTarvik(bits)) return false;
     pixelFormat.SetBits(bits);
-    if (const auto force = parameters.Find("ForceColorMode")) {
-        if (EqualsNoCase(force->GetTextString(), "mono")) pixelFormat.SetBits(8);
-        if (EqualsNoCase(force->GetTextString(), "color")) pixelFormat.SetBits(24);
-    }
+    ApplyForceColorMode();
     int64_t width = 0;
     int64_t height = 0;
     if (!MVEnum("Width", *this).ReadInt(width).Ok() || !MVEnum("Height", *this).ReadInt(height).Ok()) return false;

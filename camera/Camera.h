@@ -132,6 +132,8 @@ private:
     bool OpenSequence(bool reopen);
     // The host layout and the image buffer from the camera's current format and size.
     bool UpdateImageGeometry();
+    // "ForceColorMode" mono or color overrides the host layout the pixel format gives.
+    void ApplyForceColorMode();
     bool ParameterIs(const char* name, const char* text);
 
     ImgBuffer imgBuffer;
@@ -155,7 +157,6 @@ private:
     MVEnum imageCompressionModeNode;
     MVEnum highBandwidthModeNode;
     MVEnum pixelFormatNode;
-    MVEnum balanceWhiteAutoNode;
     MVEnum payloadSizeNode;
     std::atomic<uint64_t> framesDelivered{0};
     std::atomic<uint64_t> framesSkipped{0};

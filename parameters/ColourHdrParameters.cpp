@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "parameters/CameraParameters.h"
+#include "parameters/DriverParameterNames.h"
 #include "parameters/NodeRecords.h"
 #include "util/Logger.h"
 
@@ -60,9 +61,7 @@ void CameraParameters::SetBayerAvailability()
 
 void CameraParameters::SetCcmAvailability(bool enabled)
 {
-    static const char* const elements[] = {"ccm_00", "ccm_01", "ccm_02", "ccm_10", "ccm_11",
-                                           "ccm_12", "ccm_20", "ccm_21", "ccm_22"};
-    for (const char* name : elements) {
+    for (const char* name : DriverParameterNames::kCcmElements) {
         if (ParamPtr p = Find(name)) SetUsable(*p, enabled, FlagUnavailable | FlagReadOnly);
     }
     // The camera's hue and saturation work only while the matrix is off.

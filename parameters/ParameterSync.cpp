@@ -4,11 +4,13 @@
 #include <exception>
 
 #include "parameters/CameraParameters.h"
+#include "parameters/DriverParameterNames.h"
 #include "parameters/NodeRecords.h"
 #include "util/Logger.h"
 
 using namespace Util_2_1;
 using NodeRecords::FeatureRecord;
+using namespace DriverParameterNames;
 
 struct CameraParameters::NodeRef {
     std::string node;      // the node to access
@@ -20,17 +22,7 @@ struct CameraParameters::NodeRef {
 
 namespace {
 
-bool IsPersistentIp(const std::string& name)
-{
-    return EqualsNoCase(name, "GevPersistentSubnetMask") || EqualsNoCase(name, "GevPersistentIPAddress") ||
-           EqualsNoCase(name, "GevPersistentDefaultGateway");
-}
-
-bool IsBalanceRatio(const std::string& name)
-{
-    return EqualsNoCase(name, "BalanceRatioRed") || EqualsNoCase(name, "BalanceRatioGreen") ||
-           EqualsNoCase(name, "BalanceRatioBlue");
-}
+bool IsBalanceRatio(const std::string& name) { return IsOneOf(name, kBalanceRatios); }
 
 const char* BalanceChannel(const std::string& name)
 {
@@ -39,25 +31,9 @@ const char* BalanceChannel(const std::string& name)
     return "Blue";
 }
 
-bool IsHdrParameter(const std::string& name)
-{
-    static const char* const names[] = {"HDR_Shutter0", "HDR_Shutter1", "HDR_Shutter2", "HDR_Shutter3",
-                                        "HDR_Gain0",    "HDR_Gain1",    "HDR_Gain2",    "HDR_Gain3"};
-    for (const char* n : names) {
-        if (EqualsNoCase(name, n)) return true;
-    }
-    return false;
-}
+bool IsHdrParameter(const std::string& name) { return IsOneOf(name, kHdrShutters) || IsOneOf(name, kHdrGains); }
 
-bool IsCcmElement(const std::string& name)
-{
-    static const char* const names[] = {"ccm_00", "ccm_01", "ccm_02", "ccm_10", "ccm_11",
-                                        "ccm_12", "ccm_20", "ccm_21", "ccm_22"};
-    for (const char* n : names) {
-        if (EqualsNoCase(name, n)) return true;
-    }
-    return false;
-}
+bool IsCcmElement(const std::string& name) { return IsOneOf(name, kCcmElements); }
 
 // The node type a parameter of this kind is read from; 0 for kinds that have none.
 uint32_t NodeTypeOf(int32_t kind)
@@ -132,7 +108,7 @@ bool CameraParameters::ReadFromCamera(Param& p)
         }
         const uint32_t mode = feature.base.enAccessMode;
         const bool writable = mode == AM_RW || mode == AM_WO;
-        const bool readOnly = !writable || IsPersistentIp(name);
+        const bool readOnly = !writable || IsOneOf(name, kPersistentIpNodes);
         readOnly ? p.SetFlags(FlagReadOnly) : p.ClearFlags(FlagReadOnly);
         switch (p.Type()) {
         case TypeInt:

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "parameters/CameraParameters.h"
+#include "parameters/DriverParameterNames.h"
 #include "parameters/NodeRecords.h"
 #include "util/Globals.h"
 #include "util/Logger.h"
@@ -12,6 +13,7 @@
 using namespace Util_2_1;
 using NodeRecords::FeatureRecord;
 using NodeRecords::NameOf;
+using namespace DriverParameterNames;
 
 namespace {
 
@@ -511,8 +513,7 @@ bool CameraParameters::UpdateParamPropertiesFromNode(Param& p)
         ORNIC_LOG_Info(port, tag, "  --Skipping parameter " << name << " with unexpected access mode " << mode);
         break;
     }
-    if (EqualsNoCase(name, "GevPersistentSubnetMask") || EqualsNoCase(name, "GevPersistentIPAddress") ||
-        EqualsNoCase(name, "GevPersistentDefaultGateway")) {
+    if (IsOneOf(name, kPersistentIpNodes)) {
         p.SetFlags(FlagReadOnly);
         ORNIC_LOG_TRACE(port, tag, "Parameter " << name << " is forced read-only");
     }
@@ -596,13 +597,12 @@ bool CameraParameters::IsNodeAccessible(const char* name, bool forReading) const
 
 void CameraParameters::CreateBalanceRatios(const std::string& section)
 {
-    static const char* const names[] = {"BalanceRatioRed", "BalanceRatioGreen", "BalanceRatioBlue"};
     static const char* const descriptions[] = {
         "Red component of white auto balance. Active when BalanceWhiteAuto is off",
         "Green component of white auto balance. Active when BalanceWhiteAuto is off",
         "Blue component of white auto balance. Active when BalanceWhiteAuto is off"};
     ParamPtr ratios[3];
-    for (int i = 0; i < 3; ++i) ratios[i] = CreateCustom_T<ParamInt>(section, names[i], descriptions[i], FlagNonCamera);
+    for (int i = 0; i < 3; ++i) ratios[i] = CreateCustom_T<ParamInt>(section, kBalanceRatios[i], descriptions[i], FlagNonCamera);
     FeatureRecord feature;
     if (NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("BalanceRatio", IFT_IInteger), feature).Ok()) {
         for (const ParamPtr& ratio : ratios) {
@@ -651,14 +651,12 @@ void CameraParameters::CreateBayerParameters(const std::string& section)
 
 void CameraParameters::CreateHdrParameters(const std::string& section)
 {
-    static const char* const shutters[] = {"HDR_Shutter0", "HDR_Shutter1", "HDR_Shutter2", "HDR_Shutter3"};
-    static const char* const gains[] = {"HDR_Gain0", "HDR_Gain1", "HDR_Gain2", "HDR_Gain3"};
-    for (const char* name : shutters) CreateCustom_T<ParamInt>(section, name, "", FlagNonCamera);
+    for (const char* name : kHdrShutters) CreateCustom_T<ParamInt>(section, name, "", FlagNonCamera);
     if (!hdrGainSeen) return;
     FeatureRecord feature;
     if (NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRGain", IFT_IFloat), feature).Ok() &&
         feature.base.enAccessMode != AM_NI) {
-        for (const char* name : gains) CreateCustom_T<ParamFloat>(section, name, "", FlagNonCamera);
+        for (const char* name : kHdrGains) CreateCustom_T<ParamFloat>(section, name, "", FlagNonCamera);
     }
 }
 
@@ -668,12 +666,10 @@ void CameraParameters::CreateCcmParameters(const std::string& section)
         section, "ColorTransformationEnable",
         "Enable CCM or Hue/Saturation setting.\nNOTE: This is opposite value to what MVS (v3.3 and v3.4) shows.",
         FlagNonCamera);
-    static const char* const elements[] = {"ccm_00", "ccm_01", "ccm_02", "ccm_10", "ccm_11",
-                                           "ccm_12", "ccm_20", "ccm_21", "ccm_22"};
     const char* const description =
         "new r = r*e00 + g*e01 + b*e02\nnew g = r*e10 + g*e11 + b*e12\nnew b = r*e20 + g*e21 + b*e22";
     for (int i = 0; i < 9; ++i) {
-        auto element = CreateCustom_T<ParamFloat>(section, elements[i], description, FlagNonCamera);
+        auto element = CreateCustom_T<ParamFloat>(section, kCcmElements[i], description, FlagNonCamera);
         element->SetDouble(i % 4 == 0 ? 1.0 : 0.0);
         element->Minimum().SetDouble(-4.0);
         element->Maximum().SetDouble(4.0);
