@@ -205,16 +205,22 @@ void Finish(benchmark::State& state, Rig& rig, size_t bytesPerFrame, uint64_t ex
     if (rig.Stats().framesProduced != 0) state.SkipWithError("the simulator made frames of its own");
 }
 
+// Continuous mode on, then one 8-bit frame from the ring per iteration into the image callback.
+void DriveFrames(benchmark::State& state, Rig& rig, uint32_t pixelType)
+{
+    rig.camera->SetContinuousGrabMode(true);
+    const size_t bytes = size_t{kWidth} * kHeight;
+    Ring ring(bytes, state.range(0) != 0);
+    MvFrameOutInfoEx info = FrameInfo(pixelType, static_cast<uint32_t>(bytes));
+    for (auto _ : state) Camera::ImageCB(ring.Next(), &info, rig.camera.get());
+    Finish(state, rig, bytes, state.iterations());
+}
+
 void BM_Mono8_Driver(benchmark::State& state)
 {
     Rig rig(1, std::string(kQuiet) + "PixelFormat=Mono8\n");
     if (!OpenMono(state, rig)) return;
-    rig.camera->SetContinuousGrabMode(true);
-    const size_t bytes = size_t{kWidth} * kHeight;
-    Ring ring(bytes, state.range(0) != 0);
-    MvFrameOutInfoEx info = FrameInfo(kPixelMono8, static_cast<uint32_t>(bytes));
-    for (auto _ : state) Camera::ImageCB(ring.Next(), &info, rig.camera.get());
-    Finish(state, rig, bytes, state.iterations());
+    DriveFrames(state, rig, kPixelMono8);
 }
 
 void BM_Mono8_Reference(benchmark::State& state)
@@ -233,12 +239,7 @@ void BM_BayerRG8_Driver(benchmark::State& state)
 {
     Rig rig(1, kQuiet);
     if (!OpenColour(state, rig)) return;
-    rig.camera->SetContinuousGrabMode(true);
-    const size_t bytes = size_t{kWidth} * kHeight;
-    Ring ring(bytes, state.range(0) != 0);
-    MvFrameOutInfoEx info = FrameInfo(PixelType_BayerRG8, static_cast<uint32_t>(bytes));
-    for (auto _ : state) Camera::ImageCB(ring.Next(), &info, rig.camera.get());
-    Finish(state, rig, bytes, state.iterations());
+    DriveFrames(state, rig, PixelType_BayerRG8);
 }
 
 // The SDK's conversion on the camera's own handle into one BGR buffer, then the row copies.
