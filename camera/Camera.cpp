@@ -188,14 +188,17 @@ void Camera::DoClose(bool quiet)
     const char* const tag = "Camera::DoClose";
     try {
         std::lock_guard<std::mutex> lock(openLock);
-        closePending.store(false);
         if (!isOpen.load()) {
+            closePending.store(false);
             ORNIC_LOG_WARN(Port(), tag, "camera already closed");
             return;
         }
         ORNIC_LOG_Info(Port(), tag, "Closing");
         grab.Stop(quiet);
+        // Closed first, then no longer pending: a waiting re-open never sees the camera open
+        // with no close under way.
         isOpen.store(false);
+        closePending.store(false);
         if (void* h = handle.exchange(nullptr)) {
             MvStatus status(MV_CC_CloseDevice(h));
             if (!status.Ok()) ORNIC_LOG_ERR(Port(), tag, "CameraClose: MV_CC_CloseDevice failed " << status);
@@ -203,8 +206,10 @@ void Camera::DoClose(bool quiet)
             if (!status.Ok()) ORNIC_LOG_ERR(Port(), tag, "CameraClose: MV_CC_DestroyHandle failed " << status);
         }
     } catch (const std::exception& e) {
+        closePending.store(false);
         ORNIC_LOG_ERR(Port(), tag, "Exception: " << e.what());
     } catch (...) {
+        closePending.store(false);
         ORNIC_LOG_ERR(Port(), tag, "Undefined Exception ");
     }
 }
