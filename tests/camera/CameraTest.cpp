@@ -20,6 +20,7 @@ std::atomic<int> hostDelayMs{0};
 void CAMERA_HOST_CALL OnFrame(int, int)
 {
     Camera* camera = current.load();
+    if (camera == nullptr) return;
     for (int row = 0; row < camera->Image().Height(); ++row) {
         if (camera->Image().GetLine(row) == nullptr) rowFailures.fetch_add(1);
     }
@@ -48,8 +49,9 @@ protected:
     }
     void TearDown() override
     {
-        current = nullptr;
+        // Frames keep arriving until the cameras are gone, so the host's pointer goes last.
         CameraFixture::TearDown();
+        current = nullptr;
     }
     Camera& OpenCamera(unsigned int index, int port = 0)
     {

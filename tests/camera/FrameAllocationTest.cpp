@@ -149,8 +149,8 @@ class FrameAllocationTest : public CameraFixture {
 protected:
     void TearDown() override
     {
-        host.camera = nullptr;
         CameraFixture::TearDown();
+        host.camera = nullptr;
     }
 
     // Opens the camera with stored settings that keep the simulator from making frames (a
