@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -156,6 +157,19 @@ void Configure(Convert::Converter& c, const Case& k) {
     }
 }
 
+// ORNIC_BENCH_SIMD=sse2|avx2|avx512 measures a lower level than the run-time choice, so
+// levels can be compared in one machine's run.
+bool ApplyRequestedLevel(Convert::Converter& c) {
+    const char* want = std::getenv("ORNIC_BENCH_SIMD");
+    if (want == nullptr || *want == '\0') return true;
+    const std::string name(want);
+    if (name == "sse2") return c.SetSimdLevel(Convert::SimdLevel::Sse2);
+    if (name == "avx2") return c.SetSimdLevel(Convert::SimdLevel::Avx2);
+    if (name == "avx512") return c.SetSimdLevel(Convert::SimdLevel::Avx512);
+    if (name == "scalar") return c.SetSimdLevel(Convert::SimdLevel::Scalar);
+    return false;
+}
+
 void Ours(benchmark::State& state, Case k) {
     const Size sz = kSizes[state.range(0)];
     const bool hot = state.range(0) == 2;
@@ -164,6 +178,10 @@ void Ours(benchmark::State& state, Case k) {
     Ring ring(SourceFor(k.src, sz.w, sz.h), dstBytes, hot);
     Convert::Converter c;
     Configure(c, k);
+    if (!ApplyRequestedLevel(c)) {
+        state.SkipWithError("ORNIC_BENCH_SIMD names a level this machine lacks");
+        return;
+    }
     MvPixelConvertParamEx p{};
     p.nWidth = static_cast<uint32_t>(sz.w);
     p.nHeight = static_cast<uint32_t>(sz.h);

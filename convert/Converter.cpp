@@ -205,6 +205,8 @@ void Expand565(uint16_t w, bool blueLow, uint8_t* bgr) {
 bool CpuHas(SimdLevel level) {
 #if defined(__i386__) || defined(__x86_64__)
     __builtin_cpu_init();
+    if (level == SimdLevel::Avx512)
+        return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
     if (level == SimdLevel::Avx2) return __builtin_cpu_supports("avx2");
     if (level == SimdLevel::Sse2) return __builtin_cpu_supports("sse2");
 #endif
@@ -213,6 +215,7 @@ bool CpuHas(SimdLevel level) {
 
 const Kernels* KernelsFor(SimdLevel level) {
     switch (level) {
+        case SimdLevel::Avx512: return Detail::Avx512Kernels();
         case SimdLevel::Avx2: return Detail::Avx2Kernels();
         case SimdLevel::Sse2: return Detail::Sse2Kernels();
         case SimdLevel::Scalar: break;
@@ -223,6 +226,8 @@ const Kernels* KernelsFor(SimdLevel level) {
 }  // namespace
 
 SimdLevel BestSimdLevel() {
+    if (!ORNIC_CONVERT_FORCE_SSE2 && KernelsFor(SimdLevel::Avx512) && CpuHas(SimdLevel::Avx512))
+        return SimdLevel::Avx512;
     if (!ORNIC_CONVERT_FORCE_SSE2 && KernelsFor(SimdLevel::Avx2) && CpuHas(SimdLevel::Avx2))
         return SimdLevel::Avx2;
     if (KernelsFor(SimdLevel::Sse2) && CpuHas(SimdLevel::Sse2)) return SimdLevel::Sse2;
@@ -231,6 +236,7 @@ SimdLevel BestSimdLevel() {
 
 const char* SimdLevelName(SimdLevel level) {
     switch (level) {
+        case SimdLevel::Avx512: return "AVX-512";
         case SimdLevel::Avx2: return "AVX2";
         case SimdLevel::Sse2: return "SSE2";
         case SimdLevel::Scalar: break;

@@ -13,7 +13,7 @@ namespace Convert {
 
 // Instruction sets the row kernels can use. The scalar kernels are the reference the
 // vector ones must match bit for bit.
-enum class SimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+enum class SimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };
 
 // The best level this build and this processor offer (SSE2 only when the build forces it).
 SimdLevel BestSimdLevel();

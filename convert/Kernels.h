@@ -64,6 +64,7 @@ const Kernels& ScalarKernels();
 // Null when the build has no such kernels (non-x86 targets).
 const Kernels* Sse2Kernels();
 const Kernels* Avx2Kernels();
+const Kernels* Avx512Kernels();  // needs the BW and VBMI subsets
 
 // Full-range BT.601 YUV to one BGR pixel; shared by every kernel for bit-exact tails.
 inline uint8_t Clamp255(int v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }

@@ -42,7 +42,6 @@ struct Isa {
     static V Sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
     static V Mul16(V a, V b) { return _mm256_mullo_epi16(a, b); }
     static V Max16(V a, V b) { return _mm256_max_epi16(a, b); }
-    static V CmpLt16(V a, V b) { return _mm256_cmpgt_epi16(b, a); }
     static V Sll16(V v, int n) { return _mm256_sll_epi16(v, _mm_cvtsi32_si128(n)); }
     static V Srl16(V v, int n) { return _mm256_srl_epi16(v, _mm_cvtsi32_si128(n)); }
     static V Sra16(V v, int n) { return _mm256_sra_epi16(v, _mm_cvtsi32_si128(n)); }
@@ -57,8 +56,8 @@ struct Isa {
     static V Widen32Lo(V v) { return _mm256_cvtepu16_epi32(_mm256_castsi256_si128(v)); }
     static V Widen32Hi(V v) { return _mm256_cvtepu16_epi32(_mm256_extracti128_si256(v, 1)); }
     static V Abs16(V v) { return _mm256_abs_epi16(v); }
-    // a where mask (whole lanes of ones) is set, else b.
-    static V Blend(V mask, V a, V b) { return _mm256_blendv_epi8(b, a, mask); }
+    // x where a < b (signed 16-bit lanes), else y.
+    static V SelectLt16(V a, V b, V x, V y) { return _mm256_blendv_epi8(y, x, _mm256_cmpgt_epi16(b, a)); }
     static V Madd(V a, V b) { return _mm256_madd_epi16(a, b); }
 
     // 32 pixels as 96 bytes, and up to 4 bytes beyond. Each 16-byte store carries 12 bytes

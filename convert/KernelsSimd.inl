@@ -61,7 +61,15 @@ int BayerChunks(const BayerRows& r, Chunk chunk) {
     return x < r.width ? x : r.width;
 }
 
-inline void StoreColours(uint8_t* o, const BayerRows& r, V rowColour, V green, V other) {
+// The row's settings are copied out of BayerRows once per row: the output stores could
+// alias it as far as the compiler knows.
+struct RowOutput {
+    bool redRow;
+    const int16_t* ccm;
+    explicit RowOutput(const BayerRows& r) : redRow(r.redRow), ccm(r.ccm) {}
+};
+
+inline void StoreColours(uint8_t* o, const RowOutput& r, V rowColour, V green, V other) {
     V b = r.redRow ? other : rowColour;
     V red = r.redRow ? rowColour : other;
     V g = green;
@@ -78,6 +86,7 @@ inline void StoreColours(uint8_t* o, const BayerRows& r, V rowColour, V green, V
 }
 
 void SimdBayerBilinear(const BayerRows& r, uint8_t* bgr) {
+    const RowOutput out(r);
     const uint8_t* n = r.raw[1];
     const uint8_t* p = r.raw[2];
     const uint8_t* s = r.raw[3];
@@ -90,7 +99,7 @@ void SimdBayerBilinear(const BayerRows& r, uint8_t* bgr) {
         const V cross = Isa::Avg(h, v);
         const V diag = Isa::Avg(Isa::Avg(Isa::Load(n + x - 1), Isa::Load(n + x + 1)),
                                 Isa::Avg(Isa::Load(s + x - 1), Isa::Load(s + x + 1)));
-        StoreColours(bgr + 3 * x, r, Select(green, h, c), Select(green, c, cross), Select(green, v, diag));
+        StoreColours(bgr + 3 * x, out, Select(green, h, c), Select(green, c, cross), Select(green, v, diag));
     });
     ScalarKernels().BayerBilinear(Advance(r, x), bgr + 3 * x);
 }
@@ -114,6 +123,7 @@ inline V Weighted(const GradientWeights& w, V c, V h, V v, V diag, V farH, V far
 }
 
 void SimdBayerGradient(const BayerRows& r, uint8_t* bgr) {
+    const RowOutput out(r);
     const uint8_t* nn = r.raw[0];
     const uint8_t* n = r.raw[1];
     const uint8_t* p = r.raw[2];
@@ -143,7 +153,7 @@ void SimdBayerGradient(const BayerRows& r, uint8_t* bgr) {
             e2[half] = Weighted(w2, cw, h, v, diag, farH, farV);
         }
         const V a = Isa::Pack(e1[0], e1[1]), b = Isa::Pack(e2[0], e2[1]);
-        StoreColours(bgr + 3 * x, r, Select(green, a, c), Select(green, c, a), b);
+        StoreColours(bgr + 3 * x, out, Select(green, a, c), Select(green, c, a), b);
     });
     ScalarKernels().BayerGradient(Advance(r, x), bgr + 3 * x);
 }
@@ -180,9 +190,9 @@ void SimdBayerEdgeGreen(const BayerRows& r, uint8_t* greenOut, int16_t* diff) {
         const V eH = Isa::Sra16(Isa::Add16(gH, two), 2);
         const V eV = Isa::Sra16(Isa::Add16(gV, two), 2);
         const V eB = Isa::Sra16(Isa::Add16(Isa::Add16(gH, gV), four), 3);
-        const V hLess = Isa::CmpLt16(Isa::Sll16(dH, 2), Isa::Mul16(dV, three));
-        const V vLess = Isa::CmpLt16(Isa::Sll16(dV, 2), Isa::Mul16(dH, three));
-        const V g = Isa::Min16(Isa::Max16(Isa::Blend(hLess, eH, Isa::Blend(vLess, eV, eB)), zero), top);
+        const V eVB = Isa::SelectLt16(Isa::Sll16(dV, 2), Isa::Mul16(dH, three), eV, eB);
+        const V e = Isa::SelectLt16(Isa::Sll16(dH, 2), Isa::Mul16(dV, three), eH, eVB);
+        const V g = Isa::Min16(Isa::Max16(e, zero), top);
         Isa::Store(greenOut + x, Isa::Or(Isa::AndNot(low, a), g));
         const V d = Isa::Sub16(c, g);
         uint8_t* out = reinterpret_cast<uint8_t*>(diff + x);
@@ -215,6 +225,11 @@ void SimdBayerEdgeColour(const BayerRows& r, uint8_t* bgr) {
         return;
     }
     const uint8_t* gp = r.green[1];
+    // Local copies: the output stores could alias r as far as the compiler knows.
+    const int16_t* const above = r.diff[0];
+    const int16_t* const here = r.diff[1];
+    const int16_t* const below = r.diff[2];
+    const RowOutput out(r);
     const V one = Isa::Set16(1), two = Isa::Set16(2);
     auto chunk = [&](int x) {
         const V g8 = Isa::Load(gp + x);
@@ -225,15 +240,15 @@ void SimdBayerEdgeColour(const BayerRows& r, uint8_t* bgr) {
                 return Isa::Load(reinterpret_cast<const uint8_t*>(line + at + dx));
             };
             const V g = half ? Isa::WidenHi(g8) : Isa::WidenLo(g8);
-            const V vl = Isa::Add16(d(r.diff[0], -1), d(r.diff[2], -1));
-            const V vc = Isa::Add16(d(r.diff[0], 0), d(r.diff[2], 0));
-            const V vr = Isa::Add16(d(r.diff[0], 1), d(r.diff[2], 1));
-            const V h = Isa::Add16(d(r.diff[1], -1), d(r.diff[1], 1));
+            const V vl = Isa::Add16(d(above, -1), d(below, -1));
+            const V vc = Isa::Add16(d(above, 0), d(below, 0));
+            const V vr = Isa::Add16(d(above, 1), d(below, 1));
+            const V h = Isa::Add16(d(here, -1), d(here, 1));
             const V sumV = Isa::Add16(Isa::Add16(vl, vr), Isa::Add16(Isa::Add16(vc, vc), two));
-            row[half] = Isa::Add16(Isa::Add16(g, d(r.diff[1], 0)), Isa::Sra16(Isa::Add16(h, one), 1));
+            row[half] = Isa::Add16(Isa::Add16(g, d(here, 0)), Isa::Sra16(Isa::Add16(h, one), 1));
             other[half] = Isa::Add16(g, Isa::Sra16(sumV, 2));
         }
-        StoreColours(bgr + 3 * x, r, Isa::PackOrdered(row[0], row[1]), g8, Isa::PackOrdered(other[0], other[1]));
+        StoreColours(bgr + 3 * x, out, Isa::PackOrdered(row[0], row[1]), g8, Isa::PackOrdered(other[0], other[1]));
     };
     const int x = BayerChunks(r, chunk);
     ScalarKernels().BayerEdgeColour(Advance(r, x), bgr + 3 * x);

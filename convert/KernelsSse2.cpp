@@ -40,7 +40,6 @@ struct Isa {
     static V Sub16(V a, V b) { return _mm_sub_epi16(a, b); }
     static V Mul16(V a, V b) { return _mm_mullo_epi16(a, b); }
     static V Max16(V a, V b) { return _mm_max_epi16(a, b); }
-    static V CmpLt16(V a, V b) { return _mm_cmplt_epi16(a, b); }
     static V Sll16(V v, int n) { return _mm_sll_epi16(v, _mm_cvtsi32_si128(n)); }
     static V Srl16(V v, int n) { return _mm_srl_epi16(v, _mm_cvtsi32_si128(n)); }
     static V Sra16(V v, int n) { return _mm_sra_epi16(v, _mm_cvtsi32_si128(n)); }
@@ -55,7 +54,11 @@ struct Isa {
     static V Widen32Lo(V v) { return _mm_unpacklo_epi16(v, _mm_setzero_si128()); }
     static V Widen32Hi(V v) { return _mm_unpackhi_epi16(v, _mm_setzero_si128()); }
     static V Abs16(V v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
-    static V Blend(V mask, V a, V b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
+    // x where a < b (signed 16-bit lanes), else y.
+    static V SelectLt16(V a, V b, V x, V y) {
+        const V mask = _mm_cmplt_epi16(a, b);
+        return _mm_or_si128(_mm_and_si128(mask, x), _mm_andnot_si128(mask, y));
+    }
     static V Madd(V a, V b) { return _mm_madd_epi16(a, b); }
 
     // Four 0x00RRGGBB pixels to 12 bytes; the store writes 4 more bytes, which the caller

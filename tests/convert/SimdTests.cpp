@@ -19,7 +19,7 @@ const uint32_t kWidths[] = {4, 8, 12, 16, 20, 28, 32, 36, 60, 64, 68, 96, 100, 1
 
 std::vector<Convert::SimdLevel> VectorLevels() {
     std::vector<Convert::SimdLevel> levels;
-    for (auto l : {Convert::SimdLevel::Sse2, Convert::SimdLevel::Avx2}) {
+    for (auto l : {Convert::SimdLevel::Sse2, Convert::SimdLevel::Avx2, Convert::SimdLevel::Avx512}) {
         Convert::Converter c;
         if (c.SetSimdLevel(l)) levels.push_back(l);
     }
@@ -66,7 +66,7 @@ TEST(SimdKernels, DemosaicingAndColourCorrectionMatchTheScalarReference) {
     for (uint32_t type : {P::BayerGR8, P::BayerRG8, P::BayerGB8, P::BayerBG8})
         for (unsigned q = 0; q < 3; ++q)
             for (int settings = 0; settings < 3; ++settings)
-                for (uint32_t w : {1u, 2u, 3u, 5u, 31u, 32u, 33u, 34u, 63u, 64u, 65u, 66u, 130u}) {
+                for (uint32_t w : {1u, 2u, 3u, 5u, 31u, 32u, 33u, 34u, 63u, 64u, 65u, 66u, 130u, 131u, 197u, 258u}) {
                     const uint32_t h = 6;
                     // Random samples: every edge-direction decision and saturation occurs.
                     const Bytes src = RandomBytes(size_t{w} * h, seed++);
@@ -98,7 +98,7 @@ TEST(SimdKernels, EdgeDirectedMatchesTheScalarReferenceOnShortImages) {
     uint32_t seed = 4100;
     for (uint32_t type : {P::BayerGR8, P::BayerRG8, P::BayerGB8, P::BayerBG8})
         for (uint32_t h : {1u, 2u, 3u, 4u})
-            for (uint32_t w : {33u, 34u, 35u, 36u, 37u, 66u, 67u, 69u, 97u, 130u, 131u}) {
+            for (uint32_t w : {33u, 34u, 35u, 36u, 37u, 66u, 67u, 69u, 97u, 130u, 131u, 195u, 259u}) {
               for (int flat = 0; flat < 2; ++flat) {
                 Bytes src = RandomBytes(size_t{w} * h, seed++);
                 // Runs of one value per colour: neither direction is preferred there, so even a
@@ -133,7 +133,8 @@ TEST(SimdKernels, RowEndsMatchTheScalarReferenceOnShortImages) {
     std::copy(m, m + 9, ccm.nCCMat);
     ccm.nCCMScale = 1000;
     const uint32_t widths[] = {17u, 18u, 19u, 20u, 21u, 33u, 34u, 35u, 36u, 37u, 38u, 49u, 50u, 51u,
-                               66u, 67u, 69u, 70u, 97u, 98u, 99u, 130u, 131u, 133u, 160u, 161u};
+                               66u, 67u, 69u, 70u, 97u, 98u, 99u, 130u, 131u, 133u, 160u, 161u,
+                               194u, 195u, 196u, 197u, 258u, 261u};
     uint32_t seed = 5200;
     // Fast and Equilibrium demosaicing, with and without the colour matrix.
     for (uint32_t type : {P::BayerGR8, P::BayerRG8, P::BayerGB8, P::BayerBG8})
