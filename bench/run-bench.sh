@@ -2,12 +2,15 @@
 # Builds the benchmark twice (run-time choice, and SSE2 forced), runs both with repetitions
 # and prints the median-based ratio tables. Where the run-time choice is AVX-512, the AVX2
 # kernels are measured as well (same build, level lowered with ORNIC_BENCH_SIMD).
+# Repetitions of all benchmarks run in random order, so a noisy phase of the shared machine
+# slows ours and the reference alike instead of one of them.
 # Usage: bench/run-bench.sh [repetitions]
 set -e
 here=$(cd "$(dirname "$0")/.." && pwd)
 reps=${1:-5}
 run() {  # build-dir label [ORNIC_BENCH_SIMD value]
   ORNIC_BENCH_SIMD=$3 "$1/bin/convert_bench" --benchmark_repetitions="$reps" --benchmark_min_time=0.1 \
+      --benchmark_enable_random_interleaving=true \
       --benchmark_report_aggregates_only=true --benchmark_out="$1/result-$2.json" \
       --benchmark_out_format=json > /dev/null
   echo "## $2"
