@@ -185,6 +185,13 @@ TEST(SimdKernels, SelectionFollowsTheProcessor) {
     EXPECT_EQ(c.GetSimdLevel(), Convert::SimdLevel::Scalar);
     Convert::Converter fresh;
     EXPECT_EQ(fresh.GetSimdLevel(), Convert::BestSimdLevel());
+    // The widest level the processor accepts is the default.
+    for (auto l : {Convert::SimdLevel::Avx512, Convert::SimdLevel::Avx2, Convert::SimdLevel::Sse2}) {
+        if (c.SetSimdLevel(l)) {
+            EXPECT_EQ(Convert::BestSimdLevel(), l) << Convert::SimdLevelName(l);
+            break;
+        }
+    }
 }
 
 }  // namespace
