@@ -32,6 +32,7 @@
 #include "camera/PixelTypes.h"
 #include "camsim/SimControl.h"
 #include "sdk/MvSdk.h"
+#include "tests/support/QuietSink.h"
 #include "tests/support/TempDir.h"
 #include "util/Globals.h"
 #include "util/Logger.h"
@@ -45,15 +46,6 @@ constexpr int kWidth = 2448;
 constexpr int kHeight = 2048;
 constexpr const char* kMonoName = "SIM-GM130 (S1000001)";
 constexpr const char* kColourName = "SIM-UC500 (S2000001)";
-
-// The production log level: errors and notices only, nothing written anywhere.
-class QuietSink : public Util_2_1::Logger::DebugInterface {
-public:
-    int GetLogLevel() override { return 1; }
-    int GetDebugViewLevel() override { return 0; }
-    bool UseStdOut() override { return false; }
-    void Output(const char*) override {}
-};
 
 // The host: one frame of its own, filled row by row from the driver's active image.
 struct Host {
@@ -242,6 +234,20 @@ void BM_BayerRG8_Driver(benchmark::State& state)
     DriveFrames(state, rig, PixelType_BayerRG8);
 }
 
+// The reference's conversion request: a whole BayerRG8 frame into bgr (source set per frame).
+MvPixelConvertParamEx BayerToBgrRequest(Bytes& bgr)
+{
+    MvPixelConvertParamEx request{};
+    request.nWidth = kWidth;
+    request.nHeight = kHeight;
+    request.enSrcPixelType = PixelType_BayerRG8;
+    request.nSrcDataLen = static_cast<uint32_t>(size_t{kWidth} * kHeight);
+    request.enDstPixelType = kPixelBgr8;
+    request.pDstBuffer = bgr.data();
+    request.nDstBufferSize = static_cast<uint32_t>(bgr.size());
+    return request;
+}
+
 // The SDK's conversion on the camera's own handle into one BGR buffer, then the row copies.
 void BM_BayerRG8_Reference(benchmark::State& state)
 {
@@ -250,14 +256,7 @@ void BM_BayerRG8_Reference(benchmark::State& state)
     const size_t bytes = size_t{kWidth} * kHeight;
     Ring ring(bytes, state.range(0) != 0);
     Bytes bgr(bytes * 3);
-    MvPixelConvertParamEx request{};
-    request.nWidth = kWidth;
-    request.nHeight = kHeight;
-    request.enSrcPixelType = PixelType_BayerRG8;
-    request.nSrcDataLen = static_cast<uint32_t>(bytes);
-    request.enDstPixelType = kPixelBgr8;
-    request.pDstBuffer = bgr.data();
-    request.nDstBufferSize = static_cast<uint32_t>(bgr.size());
+    MvPixelConvertParamEx request = BayerToBgrRequest(bgr);
     int failures = 0;
     for (auto _ : state) {
         request.pSrcData = ring.Next();
@@ -343,14 +342,7 @@ void BM_BayerRG8_Paired(benchmark::State& state)
     Ring ring(bytes, state.range(0) != 0);
     MvFrameOutInfoEx info = FrameInfo(PixelType_BayerRG8, static_cast<uint32_t>(bytes));
     Bytes bgr(bytes * 3);
-    MvPixelConvertParamEx request{};
-    request.nWidth = kWidth;
-    request.nHeight = kHeight;
-    request.enSrcPixelType = PixelType_BayerRG8;
-    request.nSrcDataLen = static_cast<uint32_t>(bytes);
-    request.enDstPixelType = kPixelBgr8;
-    request.pDstBuffer = bgr.data();
-    request.nDstBufferSize = static_cast<uint32_t>(bgr.size());
+    MvPixelConvertParamEx request = BayerToBgrRequest(bgr);
     int failures = 0;
     Paired(
         state, [&] { Camera::ImageCB(ring.Next(), &info, rig.camera.get()); },

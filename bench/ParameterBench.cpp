@@ -11,6 +11,7 @@
 #include "camsim/SimControl.h"
 #include "parameters/CameraParameters.h"
 #include "sdk/MvSdk.h"
+#include "tests/support/QuietSink.h"
 #include "util/Logger.h"
 
 namespace {
@@ -28,15 +29,6 @@ unsigned SdkCalls()
     for (const char* op : kSdkOps) total += CamSim_GetCallCount(op);
     return total;
 }
-
-// A production log level: errors and notices composed, nothing written anywhere.
-class QuietSink : public Util_2_1::Logger::DebugInterface {
-public:
-    int GetLogLevel() override { return 1; }
-    int GetDebugViewLevel() override { return 0; }
-    bool UseStdOut() override { return false; }
-    void Output(const char*) override {}
-};
 
 class Camera : public ParameterOwner {
 public:

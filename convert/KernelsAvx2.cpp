@@ -84,25 +84,12 @@ struct Isa {
 
 #pragma GCC pop_options
 
-// Only takes the kernels' addresses, so it runs on any processor.
-Kernels MakeKernels() {
-    Kernels k = ScalarKernels();
-    k.Shift16To8 = SimdShift16To8;
-    k.BayerBilinear = SimdBayerBilinear;
-    k.BayerGradient = SimdBayerGradient;
-    k.BayerEdgeGreen = SimdBayerEdgeGreen;
-    k.BayerEdgeColour = SimdBayerEdgeColour;
-    k.SwapRB = SimdSwapRB;
-    k.GrayToBgr = SimdGrayToBgr;
-    k.Yuv422ToBgr = SimdYuv422ToBgr;
-    k.Yuv422ToLuma = SimdYuv422ToLuma;
-    return k;
-}
+#include "convert/KernelsSimdTable.inl"
 
 }  // namespace
 
 const Kernels* Avx2Kernels() {
-    static const Kernels k = MakeKernels();
+    static const Kernels k = SimdKernelTable();
     return &k;
 }
 

@@ -131,18 +131,11 @@ void SimdApplyLut(uint8_t* p, size_t n, const uint8_t* lut) {
 #pragma GCC diagnostic pop
 #pragma GCC pop_options
 
+#include "convert/KernelsSimdTable.inl"
+
 // Only takes the kernels' addresses, so it runs on any processor.
 Kernels MakeKernels() {
-    Kernels k = ScalarKernels();
-    k.Shift16To8 = SimdShift16To8;
-    k.BayerBilinear = SimdBayerBilinear;
-    k.BayerGradient = SimdBayerGradient;
-    k.BayerEdgeGreen = SimdBayerEdgeGreen;
-    k.BayerEdgeColour = SimdBayerEdgeColour;
-    k.SwapRB = SimdSwapRB;
-    k.GrayToBgr = SimdGrayToBgr;
-    k.Yuv422ToBgr = SimdYuv422ToBgr;
-    k.Yuv422ToLuma = SimdYuv422ToLuma;
+    Kernels k = SimdKernelTable();
     k.ApplyLut = SimdApplyLut;
     // Kernels with many unaligned loads and little arithmetic a byte measured slower here
     // than at AVX2 (every 64-byte unaligned load spans two cache lines): bilinear

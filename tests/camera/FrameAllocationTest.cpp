@@ -15,6 +15,7 @@
 
 #include "CameraTestSupport.h"
 #include "camera/PixelTypes.h"
+#include "support/QuietSink.h"
 #include "util/Logger.h"
 
 namespace {
@@ -98,16 +99,6 @@ void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept 
 void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { FreeAligned(p); }
 
 namespace {
-
-// The production log level (1): errors and notices only, so the frame path's Info and trace
-// lines are never composed; nothing is written anywhere.
-class QuietSink : public Util_2_1::Logger::DebugInterface {
-public:
-    int GetLogLevel() override { return 1; }
-    int GetDebugViewLevel() override { return 0; }
-    bool UseStdOut() override { return false; }
-    void Output(const char*) override {}
-};
 
 class QuietLogEnvironment : public testing::Environment {
 public:

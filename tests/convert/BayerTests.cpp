@@ -174,14 +174,6 @@ Bytes FlatBayer(int w, int h, const Order& o, uint8_t b, uint8_t g, uint8_t r) {
     return To8(Mosaic(flat, w, h, o, 8));
 }
 
-MvCcmParamEx Ccm(std::initializer_list<int> m, uint32_t scale, bool on = true) {
-    MvCcmParamEx p{};
-    p.bCCMEnable = on;
-    std::copy(m.begin(), m.end(), p.nCCMat);
-    p.nCCMScale = scale;
-    return p;
-}
-
 TEST(BayerColour, GammaAndMatrixFollowTheirDefinitions) {
     const int w = 6, h = 4;
     for (const Order& o : kOrders) {

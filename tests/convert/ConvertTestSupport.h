@@ -11,12 +11,22 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <random>
 #include <vector>
 
 namespace ConvertTest {
 
 using Bytes = std::vector<uint8_t>;
+
+// A colour-correction setting with the matrix m (row order) over scale.
+inline MvCcmParamEx Ccm(std::initializer_list<int> m, uint32_t scale, bool on = true) {
+    MvCcmParamEx p{};
+    p.bCCMEnable = on;
+    std::copy(m.begin(), m.end(), p.nCCMat);
+    p.nCCMScale = scale;
+    return p;
+}
 
 inline std::vector<uint16_t> RandomValues(size_t n, int bits, uint32_t seed) {
     std::mt19937 rng(seed);

@@ -57,11 +57,7 @@ TEST(SimdKernels, EveryFormatMatchesTheScalarReference) {
 TEST(SimdKernels, DemosaicingAndColourCorrectionMatchTheScalarReference) {
     const auto levels = VectorLevels();
     if (levels.empty()) GTEST_SKIP() << "no vector kernels on this machine";
-    MvCcmParamEx ccm{};
-    ccm.bCCMEnable = 1;
-    const int m[9] = {1500, -300, -200, -250, 1400, -150, 40, -520, 1480};
-    std::copy(m, m + 9, ccm.nCCMat);
-    ccm.nCCMScale = 1000;
+    const MvCcmParamEx ccm = Ccm({1500, -300, -200, -250, 1400, -150, 40, -520, 1480}, 1000);
     uint32_t seed = 77;
     for (uint32_t type : {P::BayerGR8, P::BayerRG8, P::BayerGB8, P::BayerBG8})
         for (unsigned q = 0; q < 3; ++q)
@@ -127,11 +123,7 @@ TEST(SimdKernels, EdgeDirectedMatchesTheScalarReferenceOnShortImages) {
 TEST(SimdKernels, RowEndsMatchTheScalarReferenceOnShortImages) {
     const auto levels = VectorLevels();
     if (levels.empty()) GTEST_SKIP() << "no vector kernels on this machine";
-    MvCcmParamEx ccm{};
-    ccm.bCCMEnable = 1;
-    const int m[9] = {1500, -300, -200, -250, 1400, -150, 40, -520, 1480};
-    std::copy(m, m + 9, ccm.nCCMat);
-    ccm.nCCMScale = 1000;
+    const MvCcmParamEx ccm = Ccm({1500, -300, -200, -250, 1400, -150, 40, -520, 1480}, 1000);
     const uint32_t widths[] = {17u, 18u, 19u, 20u, 21u, 33u, 34u, 35u, 36u, 37u, 38u, 49u, 50u, 51u,
                                66u, 67u, 69u, 70u, 97u, 98u, 99u, 130u, 131u, 133u, 160u, 161u,
                                194u, 195u, 196u, 197u, 258u, 261u};
