@@ -43,7 +43,8 @@ const Size kSizes[] = {{2448, 2048}, {1280, 1024}, {320, 256}};
 using ConvertTest::Scene;
 
 // RG pattern: R at (0,0).
-Bytes MosaicRG(const Bytes& bgr, int w, int h) {
+Bytes MosaicRG(const Bytes& bgr, int w, int h)
+{
     Bytes raw(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -55,7 +56,8 @@ Bytes MosaicRG(const Bytes& bgr, int w, int h) {
 
 // PSNR of two BGR8 images without a frame of 4 pixels: borders are handled differently by
 // every implementation (OpenCV's VNG leaves them rough), the comparison is about the inside.
-double InnerPsnr(const uint8_t* a, const uint8_t* b, int w, int h) {
+double InnerPsnr(const uint8_t* a, const uint8_t* b, int w, int h)
+{
     double se = 0;
     size_t count = 0;
     for (int y = 4; y < h - 4; ++y)
@@ -71,12 +73,14 @@ double InnerPsnr(const uint8_t* a, const uint8_t* b, int w, int h) {
 struct Ring {
     std::vector<Bytes> src, dst;
     size_t next = 0;
-    Ring(const Bytes& frame, size_t dstBytes, bool hot) {
+    Ring(const Bytes& frame, size_t dstBytes, bool hot)
+    {
         const size_t slots = hot ? 1 : std::max<size_t>(2, kRingBytes / (frame.size() + dstBytes) + 1);
         src.assign(slots, frame);
         dst.assign(slots, Bytes(dstBytes, 0));
     }
-    size_t Advance() {
+    size_t Advance()
+    {
         const size_t i = next;
         next = (next + 1) % src.size();
         return i;
@@ -84,53 +88,58 @@ struct Ring {
 };
 
 // Made once per size and format: the benchmarks and their repetitions share them.
-const Bytes& SceneOf(int w, int h) {
+const Bytes& SceneOf(int w, int h)
+{
     static std::map<std::pair<int, int>, Bytes> cache;
     auto it = cache.find({w, h});
     if (it == cache.end()) it = cache.emplace(std::make_pair(w, h), Scene(w, h)).first;
     return it->second;
 }
 
-Bytes MakeSource(uint32_t type, int w, int h) {
+Bytes MakeSource(uint32_t type, int w, int h)
+{
     const Bytes& scene = SceneOf(w, h);
     const size_t n = static_cast<size_t>(w) * h;
     switch (type) {
-        case P::BayerRG8: return MosaicRG(scene, w, h);
-        case P::BayerRG12:
-        case P::BayerRG16: {
-            const Bytes raw = MosaicRG(scene, w, h);
-            const int shift = type == P::BayerRG12 ? 4 : 8;
-            Bytes out(2 * n);
-            for (size_t i = 0; i < n; ++i) {
-                const unsigned v = static_cast<unsigned>(raw[i]) << shift | (raw[i] & ((1u << shift) - 1));
-                out[2 * i] = static_cast<uint8_t>(v);
-                out[2 * i + 1] = static_cast<uint8_t>(v >> 8);
-            }
-            return out;
+    case P::BayerRG8:
+        return MosaicRG(scene, w, h);
+    case P::BayerRG12:
+    case P::BayerRG16: {
+        const Bytes raw = MosaicRG(scene, w, h);
+        const int shift = type == P::BayerRG12 ? 4 : 8;
+        Bytes out(2 * n);
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned v = static_cast<unsigned>(raw[i]) << shift | (raw[i] & ((1u << shift) - 1));
+            out[2 * i] = static_cast<uint8_t>(v);
+            out[2 * i + 1] = static_cast<uint8_t>(v >> 8);
         }
-        case P::Mono12:
-        case P::Mono16: {
-            Bytes out(2 * n);
-            const unsigned mask = type == P::Mono12 ? 0x0FFF : 0xFFFF;
-            for (size_t i = 0; i < n; ++i) {
-                const unsigned v = (static_cast<unsigned>(i * 2654435761u) >> 7) & mask;
-                out[2 * i] = static_cast<uint8_t>(v);
-                out[2 * i + 1] = static_cast<uint8_t>(v >> 8);
-            }
-            return out;
+        return out;
+    }
+    case P::Mono12:
+    case P::Mono16: {
+        Bytes out(2 * n);
+        const unsigned mask = type == P::Mono12 ? 0x0FFF : 0xFFFF;
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned v = (static_cast<unsigned>(i * 2654435761u) >> 7) & mask;
+            out[2 * i] = static_cast<uint8_t>(v);
+            out[2 * i + 1] = static_cast<uint8_t>(v >> 8);
         }
-        case P::RGB8: return scene;
-        case P::YUV422UYVY:
-        case P::YUV422YUYV: {
-            Bytes out(2 * n);
-            for (size_t i = 0; i < 2 * n; ++i) out[i] = scene[i];
-            return out;
-        }
+        return out;
+    }
+    case P::RGB8:
+        return scene;
+    case P::YUV422UYVY:
+    case P::YUV422YUYV: {
+        Bytes out(2 * n);
+        for (size_t i = 0; i < 2 * n; ++i) out[i] = scene[i];
+        return out;
+    }
     }
     return {};
 }
 
-const Bytes& SourceFor(uint32_t type, int w, int h) {
+const Bytes& SourceFor(uint32_t type, int w, int h)
+{
     static std::map<std::tuple<uint32_t, int, int>, Bytes> cache;
     auto it = cache.find({type, w, h});
     if (it == cache.end()) it = cache.emplace(std::make_tuple(type, w, h), MakeSource(type, w, h)).first;
@@ -144,7 +153,8 @@ struct Case {
     bool colour;  // gamma 0.6 and a saturation-boosting matrix
 };
 
-void Configure(Convert::Converter& c, const Case& k) {
+void Configure(Convert::Converter& c, const Case& k)
+{
     c.SetBayerQuality(static_cast<unsigned>(k.quality));
     if (k.colour) {
         MvCcmParamEx ccm{};
@@ -159,7 +169,8 @@ void Configure(Convert::Converter& c, const Case& k) {
 
 // ORNIC_BENCH_SIMD=sse2|avx2|avx512 measures a lower level than the run-time choice, so
 // levels can be compared in one machine's run.
-bool ApplyRequestedLevel(Convert::Converter& c) {
+bool ApplyRequestedLevel(Convert::Converter& c)
+{
     const char* want = std::getenv("ORNIC_BENCH_SIMD");
     if (want == nullptr || *want == '\0') return true;
     const std::string name(want);
@@ -170,7 +181,8 @@ bool ApplyRequestedLevel(Convert::Converter& c) {
     return false;
 }
 
-void Ours(benchmark::State& state, Case k) {
+void Ours(benchmark::State& state, Case k)
+{
     const Size sz = kSizes[state.range(0)];
     const bool hot = state.range(0) == 2;
     const size_t n = static_cast<size_t>(sz.w) * sz.h;
@@ -203,7 +215,8 @@ void Ours(benchmark::State& state, Case k) {
         state.counters["psnr"] = InnerPsnr(ring.dst[0].data(), SceneOf(sz.w, sz.h).data(), sz.w, sz.h);
 }
 
-void Memcpy(benchmark::State& state, int bytesPerPixel) {
+void Memcpy(benchmark::State& state, int bytesPerPixel)
+{
     const Size sz = kSizes[state.range(0)];
     const size_t bytes = static_cast<size_t>(sz.w) * sz.h * bytesPerPixel;
     Ring ring(Bytes(bytes, 1), bytes, state.range(0) == 2);
@@ -221,7 +234,8 @@ enum class CvOp { Bayer, BayerEA, BayerVNG, Bayer12, Bayer16, BayerColour, Mono1
 
 // OpenCV names Bayer patterns by the second row; pick, for each method, the code that
 // reconstructs our RG mosaic best rather than relying on the naming.
-int BayerCode(int first) {
+int BayerCode(int first)
+{
     const Size sz{64, 64};
     const Bytes scene = Scene(sz.w, sz.h);
     const Bytes raw = MosaicRG(scene, sz.w, sz.h);
@@ -239,7 +253,8 @@ int BayerCode(int first) {
     return best;
 }
 
-void OpenCv(benchmark::State& state, CvOp op) {
+void OpenCv(benchmark::State& state, CvOp op)
+{
     cv::setNumThreads(1);
     const Size sz = kSizes[state.range(0)];
     const bool hot = state.range(0) == 2;
@@ -247,14 +262,31 @@ void OpenCv(benchmark::State& state, CvOp op) {
     uint32_t srcType = P::BayerRG8;
     size_t dstBytes = n * 3;
     switch (op) {
-        case CvOp::Bayer12: srcType = P::BayerRG12; break;
-        case CvOp::Bayer16: srcType = P::BayerRG16; break;
-        case CvOp::Mono12: srcType = P::Mono12; dstBytes = n; break;
-        case CvOp::Mono16: srcType = P::Mono16; dstBytes = n; break;
-        case CvOp::RgbToBgr: srcType = P::RGB8; break;
-        case CvOp::Uyvy: srcType = P::YUV422UYVY; break;
-        case CvOp::Yuyv: srcType = P::YUV422YUYV; break;
-        default: break;
+    case CvOp::Bayer12:
+        srcType = P::BayerRG12;
+        break;
+    case CvOp::Bayer16:
+        srcType = P::BayerRG16;
+        break;
+    case CvOp::Mono12:
+        srcType = P::Mono12;
+        dstBytes = n;
+        break;
+    case CvOp::Mono16:
+        srcType = P::Mono16;
+        dstBytes = n;
+        break;
+    case CvOp::RgbToBgr:
+        srcType = P::RGB8;
+        break;
+    case CvOp::Uyvy:
+        srcType = P::YUV422UYVY;
+        break;
+    case CvOp::Yuyv:
+        srcType = P::YUV422YUYV;
+        break;
+    default:
+        break;
     }
     Ring ring(SourceFor(srcType, sz.w, sz.h), dstBytes, hot);
     const int bilinear = BayerCode(cv::COLOR_BayerBG2BGR);
@@ -274,28 +306,36 @@ void OpenCv(benchmark::State& state, CvOp op) {
         uint8_t* d = ring.dst[i].data();
         cv::Mat bgr(sz.h, sz.w, CV_8UC3, d);
         switch (op) {
-            case CvOp::Bayer:
-            case CvOp::BayerEA:
-            case CvOp::BayerVNG: cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC1, s), bgr, code); break;
-            case CvOp::Bayer12:
-            case CvOp::Bayer16:
-                cv::Mat(sz.h, sz.w, CV_16UC1, s).convertTo(tmp8, CV_8U, op == CvOp::Bayer12 ? 1.0 / 16 : 1.0 / 256);
-                cv::cvtColor(tmp8, bgr, bilinear);
-                break;
-            case CvOp::BayerColour:
-                cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC1, s), tmpBgr, bilinear);
-                cv::transform(tmpBgr, tmpBgr2, ccm);
-                cv::LUT(tmpBgr2, lut, bgr);
-                break;
-            case CvOp::Mono12:
-            case CvOp::Mono16: {
-                cv::Mat mono(sz.h, sz.w, CV_8UC1, d);
-                cv::Mat(sz.h, sz.w, CV_16UC1, s).convertTo(mono, CV_8U, op == CvOp::Mono12 ? 1.0 / 16 : 1.0 / 256);
-                break;
-            }
-            case CvOp::RgbToBgr: cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC3, s), bgr, cv::COLOR_RGB2BGR); break;
-            case CvOp::Uyvy: cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC2, s), bgr, cv::COLOR_YUV2BGR_UYVY); break;
-            case CvOp::Yuyv: cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC2, s), bgr, cv::COLOR_YUV2BGR_YUY2); break;
+        case CvOp::Bayer:
+        case CvOp::BayerEA:
+        case CvOp::BayerVNG:
+            cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC1, s), bgr, code);
+            break;
+        case CvOp::Bayer12:
+        case CvOp::Bayer16:
+            cv::Mat(sz.h, sz.w, CV_16UC1, s).convertTo(tmp8, CV_8U, op == CvOp::Bayer12 ? 1.0 / 16 : 1.0 / 256);
+            cv::cvtColor(tmp8, bgr, bilinear);
+            break;
+        case CvOp::BayerColour:
+            cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC1, s), tmpBgr, bilinear);
+            cv::transform(tmpBgr, tmpBgr2, ccm);
+            cv::LUT(tmpBgr2, lut, bgr);
+            break;
+        case CvOp::Mono12:
+        case CvOp::Mono16: {
+            cv::Mat mono(sz.h, sz.w, CV_8UC1, d);
+            cv::Mat(sz.h, sz.w, CV_16UC1, s).convertTo(mono, CV_8U, op == CvOp::Mono12 ? 1.0 / 16 : 1.0 / 256);
+            break;
+        }
+        case CvOp::RgbToBgr:
+            cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC3, s), bgr, cv::COLOR_RGB2BGR);
+            break;
+        case CvOp::Uyvy:
+            cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC2, s), bgr, cv::COLOR_YUV2BGR_UYVY);
+            break;
+        case CvOp::Yuyv:
+            cv::cvtColor(cv::Mat(sz.h, sz.w, CV_8UC2, s), bgr, cv::COLOR_YUV2BGR_YUY2);
+            break;
         }
         benchmark::DoNotOptimize(d);
         benchmark::ClobberMemory();
@@ -306,7 +346,8 @@ void OpenCv(benchmark::State& state, CvOp op) {
 }
 #endif
 
-void Sizes(benchmark::internal::Benchmark* b) {
+void Sizes(benchmark::internal::Benchmark* b)
+{
     b->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 

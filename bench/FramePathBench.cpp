@@ -19,8 +19,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstddef>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -59,7 +59,8 @@ Host host;
 void CAMERA_HOST_CALL OnFrame(int, int)
 {
     ImgBuffer& image = host.camera->Image();
-    const size_t rowBytes = static_cast<size_t>(image.Width()) * static_cast<size_t>(host.camera->HostBitsPerPixel() / 8);
+    const size_t rowBytes =
+        static_cast<size_t>(image.Width()) * static_cast<size_t>(host.camera->HostBitsPerPixel() / 8);
     uint8_t* out = host.frame.data();
     for (int row = 0; row < image.Height(); ++row, out += rowBytes) {
         const uint8_t* line = image.GetLine(row);
@@ -90,8 +91,8 @@ public:
         CamSim_Reset();
         CamSim_LoadConfig("gige:SIM-GM130:S1000001:mono; usb:SIM-UC500:S2000001:bayer_rg", nullptr);
         Globals::Instance().InitPath(dir.Path().c_str());
-        dir.Write("ornic.ini", "[Port.0.0]\n$Camera=" + std::string(index == 0 ? kMonoName : kColourName) + "\n" +
-                                   iniLines);
+        dir.Write("ornic.ini",
+                  "[Port.0.0]\n$Camera=" + std::string(index == 0 ? kMonoName : kColourName) + "\n" + iniLines);
         MV_CC_Initialize();
         MV_CC_EnumDevices(MV_GIGE_DEVICE | MV_USB_DEVICE, &list);
         CamSimDeviceState state{};
@@ -385,9 +386,15 @@ void SustainedRate(benchmark::State& state, unsigned index)
 }
 
 // The default mono camera, 1280x1024 Mono8, standard callback.
-void BM_SustainedRate_Mono1280(benchmark::State& state) { SustainedRate(state, 0); }
+void BM_SustainedRate_Mono1280(benchmark::State& state)
+{
+    SustainedRate(state, 0);
+}
 // The default colour camera, 2448x2048 BayerRG8: the BGR callback, the SDK converts.
-void BM_SustainedRate_Colour2448(benchmark::State& state) { SustainedRate(state, 1); }
+void BM_SustainedRate_Colour2448(benchmark::State& state)
+{
+    SustainedRate(state, 1);
+}
 
 void Warmth(benchmark::internal::Benchmark* b)
 {

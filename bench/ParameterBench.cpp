@@ -16,12 +16,12 @@
 
 namespace {
 
-const char* const kSdkOps[] = {
-    "MV_XML_GetRootNode",   "MV_XML_GetChildren",         "MV_XML_GetNodeFeature",     "MV_XML_GetNodeAccessMode",
-    "MV_CC_InvalidateNodes", "MV_CC_GetIntValueEx",       "MV_CC_SetIntValueEx",       "MV_CC_GetFloatValue",
-    "MV_CC_SetFloatValue",  "MV_CC_GetBoolValue",         "MV_CC_SetBoolValue",        "MV_CC_GetEnumValue",
-    "MV_CC_SetEnumValue",   "MV_CC_GetEnumEntrySymbolic", "MV_CC_SetEnumValueByString", "MV_CC_SetStringValue",
-    "MV_CC_GetSDKVersion"};
+const char* const kSdkOps[] = {"MV_XML_GetRootNode",       "MV_XML_GetChildren",         "MV_XML_GetNodeFeature",
+                               "MV_XML_GetNodeAccessMode", "MV_CC_InvalidateNodes",      "MV_CC_GetIntValueEx",
+                               "MV_CC_SetIntValueEx",      "MV_CC_GetFloatValue",        "MV_CC_SetFloatValue",
+                               "MV_CC_GetBoolValue",       "MV_CC_SetBoolValue",         "MV_CC_GetEnumValue",
+                               "MV_CC_SetEnumValue",       "MV_CC_GetEnumEntrySymbolic", "MV_CC_SetEnumValueByString",
+                               "MV_CC_SetStringValue",     "MV_CC_GetSDKVersion"};
 
 unsigned SdkCalls()
 {
@@ -99,11 +99,17 @@ void BM_ApplyRestoredParameters(benchmark::State& state)
     model.InitParameters();
     const std::string files[2] = {std::string(P_tmpdir) + "/ornic-parameter-bench-a.ini",
                                   std::string(P_tmpdir) + "/ornic-parameter-bench-b.ini"};
-    const char* const values[2][9] = {
-        {"1", "2448", "BayerRG8", "10000", "0", "Input", "false", "1024", "Off"},
-        {"2", "1200", "BayerRG12", "2500", "6", "Output", "true", "2048", "On"}};
-    const char* const names[9] = {"BinningHorizontal", "Width", "PixelFormat", "ExposureTime", "Gain",
-                                  "Line1_LineMode", "Line2_LineInverter", "BalanceRatioBlue", "TriggerMode"};
+    const char* const values[2][9] = {{"1", "2448", "BayerRG8", "10000", "0", "Input", "false", "1024", "Off"},
+                                      {"2", "1200", "BayerRG12", "2500", "6", "Output", "true", "2048", "On"}};
+    const char* const names[9] = {"BinningHorizontal",
+                                  "Width",
+                                  "PixelFormat",
+                                  "ExposureTime",
+                                  "Gain",
+                                  "Line1_LineMode",
+                                  "Line2_LineInverter",
+                                  "BalanceRatioBlue",
+                                  "TriggerMode"};
     for (int f = 0; f < 2; ++f) {
         std::remove(files[f].c_str());
         for (int i = 0; i < 9; ++i) {

@@ -24,8 +24,7 @@ Camera::Camera(const DeviceEntry& entry)
       highBandwidthModeNode("HighBandwidthMode", *this),
       pixelFormatNode("PixelFormat", *this),
       payloadSizeNode("PayloadSize", *this)
-{
-}
+{}
 
 Camera::~Camera()
 {

@@ -16,9 +16,9 @@
 #include "parameters/ParameterOwner.h"
 
 #if defined(_WIN32)
-#  define CAMERA_HOST_CALL __cdecl
+#define CAMERA_HOST_CALL __cdecl
 #else
-#  define CAMERA_HOST_CALL
+#define CAMERA_HOST_CALL
 #endif
 
 extern "C" {

@@ -90,7 +90,9 @@ void Camera::ExecuteSoftwareTrigger()
         const MvStatus status(MV_CC_SetCommandValue(SdkHandle(), "TriggerSoftware"));
         if (!status.Ok()) {
             ORNIC_LOG_ERR(Port(), "Camera::ExecuteSoftwareTrigger",
-                          " MV_CC_SetCommandValue " << "TriggerSoftware" << " failed " << status);
+                          " MV_CC_SetCommandValue "
+                              << "TriggerSoftware"
+                              << " failed " << status);
         }
     } catch (const std::exception& e) {
         ORNIC_LOG_ERR(Port(), "Camera::ExecuteSoftwareTrigger", "Exception: " << e.what());

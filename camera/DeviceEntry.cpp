@@ -3,7 +3,8 @@
 namespace {
 
 // The SDK's name fields need not be NUL-terminated when they are full.
-std::string FixedText(const char* field, size_t length) {
+std::string FixedText(const char* field, size_t length)
+{
     size_t n = 0;
     while (n < length && field[n] != '\0') ++n;
     return std::string(field, n);
@@ -11,7 +12,8 @@ std::string FixedText(const char* field, size_t length) {
 
 }  // namespace
 
-DeviceEntry DeviceEntry::FromSdkRecord(const MvDeviceInfo* record) {
+DeviceEntry DeviceEntry::FromSdkRecord(const MvDeviceInfo* record)
+{
     DeviceEntry entry;
     entry.sdkDevice = record;
     if (record != nullptr) {

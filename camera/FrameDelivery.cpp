@@ -37,8 +37,8 @@ bool Camera::PixelFormat::GetPixelSizeForTarvik(int32_t& bits)
         return false;
     }
     ORNIC_LOG_TRACE(camera.Port(), "Camera::PixelFormat::GetPixelSizeForTarvik",
-                    "PixelCode= " << Hex(code) << ", TarvikBitsPerPixel=" << bits << ", camera pixelBits= "
-                                  << PixelBits(code) << " " << PixelTypeName(code));
+                    "PixelCode= " << Hex(code) << ", TarvikBitsPerPixel=" << bits
+                                  << ", camera pixelBits= " << PixelBits(code) << " " << PixelTypeName(code));
     return true;
 }
 
@@ -89,17 +89,16 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
             highBandwidthModeNode.ReadSymbolic(highBandwidth);
             ORNIC_LOG_TRACE(logPort, tag, "ProcessFrame: compression=" << compression << ",HB mode=" << highBandwidth);
             ORNIC_LOG_TRACE(logPort, tag,
-                            "NewFrameInfo: nFrameNum=" << info.nFrameNum << ", nDevTimeStampHigh=" << info.nDevTimeStampHigh
-                                                       << ", nDevTimeStampLow=" << info.nDevTimeStampLow
-                                                       << ", nHostTimeStamp=" << info.nHostTimeStamp
-                                                       << ", nSecondCount=" << info.nSecondCount
-                                                       << ", nCycleCount=" << info.nCycleCount
-                                                       << ", nCycleOffset=" << info.nCycleOffset);
+                            "NewFrameInfo: nFrameNum="
+                                << info.nFrameNum << ", nDevTimeStampHigh=" << info.nDevTimeStampHigh
+                                << ", nDevTimeStampLow=" << info.nDevTimeStampLow
+                                << ", nHostTimeStamp=" << info.nHostTimeStamp << ", nSecondCount=" << info.nSecondCount
+                                << ", nCycleCount=" << info.nCycleCount << ", nCycleOffset=" << info.nCycleOffset);
             ORNIC_LOG_TRACE(logPort, tag,
-                            "NewFrameInfo:" << "nFrameLen=" << info.nFrameLen << ", nFrameCounter=" << info.nFrameCounter
-                                            << ", nTriggerIndex=" << info.nTriggerIndex << ", nLostPacket="
-                                            << info.nLostPacket << ", nInput=" << info.nInput
-                                            << ", nOutput=" << info.nOutput);
+                            "NewFrameInfo:"
+                                << "nFrameLen=" << info.nFrameLen << ", nFrameCounter=" << info.nFrameCounter
+                                << ", nTriggerIndex=" << info.nTriggerIndex << ", nLostPacket=" << info.nLostPacket
+                                << ", nInput=" << info.nInput << ", nOutput=" << info.nOutput);
         }
         const uint32_t target = IsColor() ? kPixelBgr8 : kPixelMono8;
         if (info.enPixelType == target) {
@@ -122,8 +121,9 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
         request.enDstPixelType = target;
         request.pDstBuffer = imgBuffer.Data();
         request.nDstBufferSize = static_cast<uint32_t>(imgBuffer.Capacity());
-        ORNIC_LOG_TRACE(logPort, tag,
-                        "Converting image from " << PixelTypeName(info.enPixelType) << " into " << PixelTypeName(target));
+        ORNIC_LOG_TRACE(
+            logPort, tag,
+            "Converting image from " << PixelTypeName(info.enPixelType) << " into " << PixelTypeName(target));
         const MvStatus status(MV_CC_ConvertPixelTypeEx(SdkHandle(), &request));
         ORNIC_LOG_TRACE(logPort, tag,
                         "MV_CC_ConvertPixelTypeEx: " << status << ", enDstPixelType=" << Hex(request.enDstPixelType)
@@ -131,8 +131,9 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
                                                      << ", nDstBufferSize=" << request.nDstBufferSize
                                                      << ", nDstLen=" << request.nDstLen);
         ORNIC_LOG_TRACE(logPort, tag,
-                        "MV_CC_ConvertPixelTypeEx: " << ", nSrcDataLen=" << request.nSrcDataLen << ", nWidth="
-                                                     << request.nWidth << ", nHeight=" << request.nHeight);
+                        "MV_CC_ConvertPixelTypeEx: "
+                            << ", nSrcDataLen=" << request.nSrcDataLen << ", nWidth=" << request.nWidth
+                            << ", nHeight=" << request.nHeight);
         if (!status.Ok()) {
             ORNIC_LOG_ERR(logPort, tag, "MV_CC_ConvertPixelTypeEx error: " << status);
             return false;
@@ -205,9 +206,9 @@ void Camera::ApplyBayerConversionParameters()
     if (rows0 == nullptr || rows1 == nullptr || rows2 == nullptr || rows0->Items().size() != 3 ||
         rows1->Items().size() != 3 || rows2->Items().size() != 3) {
         ORNIC_LOG_ERR(logPort, tag,
-                      "Incorrect CCM vector for MV_CC_SetBayerCCMParamEx: row0=" << row0->GetTextString() << ", row1="
-                                                                                 << row1->GetTextString() << ", row2="
-                                                                                 << row2->GetTextString());
+                      "Incorrect CCM vector for MV_CC_SetBayerCCMParamEx: row0=" << row0->GetTextString()
+                                                                                 << ", row1=" << row1->GetTextString()
+                                                                                 << ", row2=" << row2->GetTextString());
         return;
     }
     MvCcmParamEx record;

@@ -15,7 +15,9 @@ namespace {
 [[noreturn]] void Fail(int port, const std::string& message)
 {
     std::string text;
-    Util_2_1::LogLine(text).Prefix(port) << message << " {" << "ImgBuffer::InitBuffer" << "}\n";
+    Util_2_1::LogLine(text).Prefix(port) << message << " {"
+                                         << "ImgBuffer::InitBuffer"
+                                         << "}\n";
     throw std::runtime_error(text);
 }
 

@@ -12,4 +12,7 @@ constexpr uint32_t kPixelBgr8 = 0x02180015u;
 constexpr uint32_t kPixelMonoFlag = 0x01000000u;
 constexpr uint32_t kPixelColourFlag = 0x02000000u;
 // Bits 16 to 23: bits per pixel.
-constexpr uint32_t PixelBits(uint32_t code) { return (code >> 16) & 0xFFu; }
+constexpr uint32_t PixelBits(uint32_t code)
+{
+    return (code >> 16) & 0xFFu;
+}

@@ -38,7 +38,8 @@ void ThrCameraControl::InitThread()
         ORNIC_LOG_Info(port, tag, "ThrCameraControl: event initialization");
         auto event = std::make_unique<Platform::Event>(Platform::Event::Mode::ManualReset, false);
         if (!event->Valid()) {
-            ORNIC_LOG_ERR(port, tag, "could not create wait event for camera thread, error=" << Platform::LastErrorCode());
+            ORNIC_LOG_ERR(port, tag,
+                          "could not create wait event for camera thread, error=" << Platform::LastErrorCode());
             return;
         }
         ORNIC_LOG_Info(port, tag, "ThrCameraControl: Handle created OK");

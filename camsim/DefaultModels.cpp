@@ -105,8 +105,9 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     b.Category("AcquisitionControl").Description("Image acquisition and triggering.");
     b.Enumeration("AcquisitionMode", {{"SingleFrame", 0}, {"MultiFrame", 1}, {"Continuous", 2}}, "Continuous")
         .LockedWhileAcquiring();
-    b.Integer("AcquisitionFrameCount", 1, 65535, 1, 1).LockedWhileAcquiring().Description(
-        "Frames per acquisition in MultiFrame mode.");
+    b.Integer("AcquisitionFrameCount", 1, 65535, 1, 1)
+        .LockedWhileAcquiring()
+        .Description("Frames per acquisition in MultiFrame mode.");
     b.Command("AcquisitionStart");
     b.Command("AcquisitionStop");
     b.Boolean("AcquisitionFrameRateEnable", false);
@@ -152,9 +153,12 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     b.Float("AutoGainUpperLimit", 0.0, colour ? 24.0 : 17.0, colour ? 24.0 : 17.0).Unit("dB").Visibility(V_Expert);
     b.Float("BlackLevel", 0.0, 255.0, 30.0).Visibility(V_Expert);
     b.Boolean("GammaEnable", false).Visibility(V_Expert);
-    b.Enumeration("GammaSelector", {{"User", 1}, {"sRGB", 2}}, "User").Visibility(V_Expert)
+    b.Enumeration("GammaSelector", {{"User", 1}, {"sRGB", 2}}, "User")
+        .Visibility(V_Expert)
         .WritableWhen("GammaEnable", "true");
-    b.Float("Gamma", 0.25, 4.0, 1.0).Visibility(V_Expert).WritableWhen("GammaEnable", "true")
+    b.Float("Gamma", 0.25, 4.0, 1.0)
+        .Visibility(V_Expert)
+        .WritableWhen("GammaEnable", "true")
         .WritableWhen("GammaSelector", "User");
     if (colour) {
         b.Enumeration("BalanceWhiteAuto", kOffOnceContinuous, "Off");
@@ -178,8 +182,15 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
         // colour matrix, so the matrix takes values while the enable is false.
         b.Boolean("ColorTransformationEnable", false).Visibility(V_Expert);
         b.Enumeration("ColorTransformationValueSelector",
-                      {{"Gain00", 0}, {"Gain01", 1}, {"Gain02", 2}, {"Gain10", 3}, {"Gain11", 4}, {"Gain12", 5},
-                       {"Gain20", 6}, {"Gain21", 7}, {"Gain22", 8}},
+                      {{"Gain00", 0},
+                       {"Gain01", 1},
+                       {"Gain02", 2},
+                       {"Gain10", 3},
+                       {"Gain11", 4},
+                       {"Gain12", 5},
+                       {"Gain20", 6},
+                       {"Gain21", 7},
+                       {"Gain22", 8}},
                       "Gain00")
             .Visibility(V_Expert);
         b.Float("ColorTransformationValue", -4.0, 4.0, 1.0)
@@ -207,7 +218,8 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
     b.Enumeration("UserSetDefault", kUserSets, "Default");
 
     b.Category("EventControl").Visibility(V_Expert);
-    b.Enumeration("EventSelector", {{"AcquisitionStart", 0}, {"AcquisitionEnd", 1}, {"ExposureEnd", 2}, {"FrameStart", 3}},
+    b.Enumeration("EventSelector",
+                  {{"AcquisitionStart", 0}, {"AcquisitionEnd", 1}, {"ExposureEnd", 2}, {"FrameStart", 3}},
                   "ExposureEnd");
     b.Enumeration("EventNotification", {{"Off", 0}, {"On", 1}}, "Off").SelectedBy("EventSelector");
 
@@ -224,7 +236,9 @@ std::shared_ptr<const Model> BuildDefault(uint32_t transport, uint32_t kind)
         b.Integer("GevPersistentSubnetMask", 0, 0xFFFFFFFFll, 1, 0xFFFFFF00ll).IpAddress().Visibility(V_Guru);
         b.Integer("GevPersistentDefaultGateway", 0, 0xFFFFFFFFll, 1, 0).IpAddress().Visibility(V_Guru);
         b.Integer("GevMACAddress", 0, 0xFFFFFFFFFFFFll, 1, 0).Access(AM_RO).Hexadecimal().Visibility(V_Expert);
-        b.Integer("GevSCPD", 0, 1000000, 1, 0).Unit("ns").Visibility(V_Expert)
+        b.Integer("GevSCPD", 0, 1000000, 1, 0)
+            .Unit("ns")
+            .Visibility(V_Expert)
             .Description("Delay between stream packets.");
         b.Boolean("GevGVCPHeartbeatDisable", false).Visibility(V_Guru);
         b.Integer("GevMCDA", 0, 0xFFFFFFFFll, 1, 0).IpAddress().Visibility(V_Guru);

@@ -68,7 +68,8 @@ bool ParseNumber(std::string_view text, uint32_t& value)
         return false;
     }
     for (char c : digits) {
-        if (!(base == 16 ? std::isxdigit(static_cast<unsigned char>(c)) : std::isdigit(static_cast<unsigned char>(c)))) {
+        if (!(base == 16 ? std::isxdigit(static_cast<unsigned char>(c))
+                         : std::isdigit(static_cast<unsigned char>(c)))) {
             return false;
         }
     }
@@ -220,7 +221,8 @@ bool ParseEntry(std::string_view entry, DeviceDesc& desc, std::string& reason)
                 return false;
             }
             if (!ParseKind(field, desc.kind)) {
-                reason = "unknown camera kind '" + std::string(field) + "' (mono, bayer_rg, bayer_gr, bayer_gb, bayer_bg)";
+                reason =
+                    "unknown camera kind '" + std::string(field) + "' (mono, bayer_rg, bayer_gr, bayer_gb, bayer_bg)";
                 return false;
             }
             haveKind = true;

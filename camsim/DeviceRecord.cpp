@@ -30,7 +30,6 @@ uint32_t MacLow(const std::string& serial)
     return 0x52000000u | (hash & 0x00FFFFFFu);
 }
 
-
 std::unique_ptr<MvDeviceInfo> BuildDeviceRecord(const SimDevice& device)
 {
     auto record = std::make_unique<MvDeviceInfo>();

@@ -15,12 +15,24 @@ std::string Escaped(const std::string& text)
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -43,14 +55,22 @@ std::string Number(double value)
 const char* ElementName(NodeKind kind)
 {
     switch (kind) {
-    case NodeKind::Integer: return "Integer";
-    case NodeKind::Float: return "Float";
-    case NodeKind::Boolean: return "Boolean";
-    case NodeKind::Command: return "Command";
-    case NodeKind::String: return "String";
-    case NodeKind::Enumeration: return "Enumeration";
-    case NodeKind::Register: return "Register";
-    case NodeKind::Category: return "Category";
+    case NodeKind::Integer:
+        return "Integer";
+    case NodeKind::Float:
+        return "Float";
+    case NodeKind::Boolean:
+        return "Boolean";
+    case NodeKind::Command:
+        return "Command";
+    case NodeKind::String:
+        return "String";
+    case NodeKind::Enumeration:
+        return "Enumeration";
+    case NodeKind::Register:
+        return "Register";
+    case NodeKind::Category:
+        return "Category";
     }
     return "Node";
 }
@@ -58,10 +78,14 @@ const char* ElementName(NodeKind kind)
 const char* VisibilityName(uint32_t visibility)
 {
     switch (visibility) {
-    case V_Expert: return "Expert";
-    case V_Guru: return "Guru";
-    case V_Invisible: return "Invisible";
-    default: return "Beginner";
+    case V_Expert:
+        return "Expert";
+    case V_Guru:
+        return "Guru";
+    case V_Invisible:
+        return "Invisible";
+    default:
+        return "Beginner";
     }
 }
 
@@ -69,13 +93,20 @@ const char* VisibilityName(uint32_t visibility)
 std::string AccessName(uint32_t access)
 {
     switch (access) {
-    case AM_NI: return "NI";
-    case AM_NA: return "NA";
-    case AM_WO: return "WO";
-    case AM_RO: return "RO";
-    case AM_RW: return "RW";
-    case AM_Undefined: return "Undefined";
-    default: return std::to_string(access);
+    case AM_NI:
+        return "NI";
+    case AM_NA:
+        return "NA";
+    case AM_WO:
+        return "WO";
+    case AM_RO:
+        return "RO";
+    case AM_RW:
+        return "RW";
+    case AM_Undefined:
+        return "Undefined";
+    default:
+        return std::to_string(access);
     }
 }
 
@@ -138,9 +169,10 @@ std::string BuildGenICamXml(const Model& model, const std::string& modelName)
             Element(out, "Min", Number(node.intMin));
             Element(out, "Max", Number(node.intMax));
             Element(out, "Inc", Number(node.intInc));
-            Element(out, "Representation", node.representation == IntRepresentation::IpAddress   ? "IPV4Address"
-                                            : node.representation == IntRepresentation::Hexadecimal ? "HexNumber"
-                                                                                                     : "Linear");
+            Element(out, "Representation",
+                    node.representation == IntRepresentation::IpAddress     ? "IPV4Address"
+                    : node.representation == IntRepresentation::Hexadecimal ? "HexNumber"
+                                                                            : "Linear");
             break;
         case NodeKind::Float:
             Element(out, "Value", Number(node.floatValue));

@@ -196,9 +196,10 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
         uint32_t choice = 0;
         if (key == "display" || key == "description" || key == "tooltip" || key == "unit") {
             const std::string text = Rest(line, 1);
-            key == "display" ? b.Display(text) : key == "description" ? b.Description(text)
-                                             : key == "tooltip"       ? b.ToolTip(text)
-                                                                      : b.Unit(text);
+            key == "display"       ? b.Display(text)
+            : key == "description" ? b.Description(text)
+            : key == "tooltip"     ? b.ToolTip(text)
+                                   : b.Unit(text);
         } else if (key == "visibility" && need(1) && Choice(w[1], visibilities, choice)) {
             b.Visibility(choice);
         } else if (key == "access" && need(1) && (Choice(w[1], accesses, choice) || RawAccess(w[1], choice))) {

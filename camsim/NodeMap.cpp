@@ -365,7 +365,8 @@ IntInfo NodeMap::IntOf(const NodeDesc& node) const
     }
     if (node.name == "PayloadSize") {
         const NodeDesc* format = model->Find("PixelFormat");
-        const int64_t bits = format != nullptr && format->kind == NodeKind::Enumeration ? BitsPerPixel(Read(*format).i) : 8;
+        const int64_t bits =
+            format != nullptr && format->kind == NodeKind::Enumeration ? BitsPerPixel(Read(*format).i) : 8;
         // Limited so that no model, however odd, overflows the product.
         constexpr int64_t kLargest = int64_t{1} << 24;
         const int64_t pixels = std::clamp<int64_t>(IntByName("Width", 0), 0, kLargest) *
@@ -556,9 +557,8 @@ uint32_t NodeMap::SetEnum(const std::string& name, int64_t value)
     if (entry == nullptr) {
         return MV_E_GC_ARGUMENT;
     }
-    status = RefusalFor(*node, [&](const std::string& text) {
-        return text == entry->symbolic || text == std::to_string(value);
-    });
+    status = RefusalFor(
+        *node, [&](const std::string& text) { return text == entry->symbolic || text == std::to_string(value); });
     if (status != MV_OK) {
         return status;
     }

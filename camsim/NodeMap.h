@@ -100,7 +100,7 @@ public:
     // Unchecked reads for the node records: a node's value whatever its access.
     IntInfo IntOf(const NodeDesc& node) const;
     FloatInfo FloatOf(const NodeDesc& node) const;
-    int64_t RawInt(const NodeDesc& node) const;  // integers, booleans, enumerations
+    int64_t RawInt(const NodeDesc& node) const;             // integers, booleans, enumerations
     const std::string& TextOf(const NodeDesc& node) const;  // strings and registers
 
 private:

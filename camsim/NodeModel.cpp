@@ -48,7 +48,8 @@ std::string CheckNode(const NodeDesc& node)
         }
         break;
     case NodeKind::String:
-        if (node.maxLength == 0 || node.maxLength >= MV_MAX_XML_STRVALUE_LEN || node.stringValue.size() > node.maxLength) {
+        if (node.maxLength == 0 || node.maxLength >= MV_MAX_XML_STRVALUE_LEN ||
+            node.stringValue.size() > node.maxLength) {
             return where + "bad maximum length";
         }
         break;
@@ -62,7 +63,8 @@ std::string CheckNode(const NodeDesc& node)
                 return where + "bad entry '" + node.entries[i].symbolic + "'";
             }
             for (std::size_t j = 0; j < i; ++j) {
-                if (node.entries[j].symbolic == node.entries[i].symbolic || node.entries[j].value == node.entries[i].value) {
+                if (node.entries[j].symbolic == node.entries[i].symbolic ||
+                    node.entries[j].value == node.entries[i].value) {
                     return where + "duplicate entry '" + node.entries[i].symbolic + "'";
                 }
             }
@@ -97,14 +99,22 @@ std::string CheckNode(const NodeDesc& node)
 uint32_t InterfaceType(NodeKind kind)
 {
     switch (kind) {
-    case NodeKind::Integer: return IFT_IInteger;
-    case NodeKind::Float: return IFT_IFloat;
-    case NodeKind::Boolean: return IFT_IBoolean;
-    case NodeKind::Command: return IFT_ICommand;
-    case NodeKind::String: return IFT_IString;
-    case NodeKind::Enumeration: return IFT_IEnumeration;
-    case NodeKind::Register: return IFT_IRegister;
-    case NodeKind::Category: return IFT_ICategory;
+    case NodeKind::Integer:
+        return IFT_IInteger;
+    case NodeKind::Float:
+        return IFT_IFloat;
+    case NodeKind::Boolean:
+        return IFT_IBoolean;
+    case NodeKind::Command:
+        return IFT_ICommand;
+    case NodeKind::String:
+        return IFT_IString;
+    case NodeKind::Enumeration:
+        return IFT_IEnumeration;
+    case NodeKind::Register:
+        return IFT_IRegister;
+    case NodeKind::Category:
+        return IFT_ICategory;
     }
     return IFT_IValue;
 }
@@ -402,10 +412,10 @@ std::shared_ptr<const Model> ModelBuilder::Build(std::string& problem) const
         }
         for (const AccessCondition& condition : node.conditions) {
             const NodeDesc* other = model->Find(condition.node);
-            const bool usable = other != nullptr &&
-                                ((other->kind == NodeKind::Enumeration && other->FindEntry(condition.value) != nullptr) ||
-                                 (other->kind == NodeKind::Boolean &&
-                                  (condition.value == "true" || condition.value == "false")));
+            const bool usable =
+                other != nullptr &&
+                ((other->kind == NodeKind::Enumeration && other->FindEntry(condition.value) != nullptr) ||
+                 (other->kind == NodeKind::Boolean && (condition.value == "true" || condition.value == "false")));
             if (!usable) {
                 problem = node.name + ": condition on '" + condition.node + "' = '" + condition.value +
                           "' names no such enumeration entry or boolean value";
@@ -414,9 +424,10 @@ std::shared_ptr<const Model> ModelBuilder::Build(std::string& problem) const
         }
         if (!node.selector.empty()) {
             const NodeDesc* selector = model->Find(node.selector);
-            const bool selectorKind = selector != nullptr && (selector->kind == NodeKind::Enumeration ||
-                                                              (selector->kind == NodeKind::Integer &&
-                                                               selector->intMax - selector->intMin <= 255));
+            const bool selectorKind =
+                selector != nullptr &&
+                (selector->kind == NodeKind::Enumeration ||
+                 (selector->kind == NodeKind::Integer && selector->intMax - selector->intMin <= 255));
             if (!selectorKind || node.kind == NodeKind::Category || node.kind == NodeKind::Command ||
                 selector == &node) {
                 problem = node.name + ": selector '" + node.selector + "' is not an enumeration or a small integer";

@@ -51,7 +51,10 @@ enum class Op : unsigned {
 
 constexpr std::size_t kOpCount = static_cast<std::size_t>(Op::Count);
 
-constexpr std::size_t Index(Op op) { return static_cast<std::size_t>(op); }
+constexpr std::size_t Index(Op op)
+{
+    return static_cast<std::size_t>(op);
+}
 
 // The exported name, e.g. "MV_CC_EnumDevices".
 const char* OpName(Op op);

@@ -26,17 +26,38 @@ bool Describe(uint32_t code, Format& f)
         return true;
     };
     switch (code) {
-    case PixelType_Mono8: f = Format{Layout::Plain8, 8, nullptr, false}; return true;
-    case PixelType_Mono10: f = Format{Layout::Plain16, 10, nullptr, false}; return true;
-    case PixelType_Mono12: f = Format{Layout::Plain16, 12, nullptr, false}; return true;
-    case PixelType_Mono16: f = Format{Layout::Plain16, 16, nullptr, false}; return true;
-    case PixelType_Mono10_Packed: f = Format{Layout::Packed, 10, nullptr, false}; return true;
-    case PixelType_Mono12_Packed: f = Format{Layout::Packed, 12, nullptr, false}; return true;
-    case PixelType_RGB8_Packed: f = Format{Layout::Rgb, 8, nullptr, true}; return true;
-    case PixelType_BGR8_Packed: f = Format{Layout::Bgr, 8, nullptr, true}; return true;
-    case PixelType_YUV422_Packed: f = Format{Layout::Uyvy, 8, nullptr, true}; return true;
-    case PixelType_YUV422_YUYV_Packed: f = Format{Layout::Yuyv, 8, nullptr, true}; return true;
-    default: break;
+    case PixelType_Mono8:
+        f = Format{Layout::Plain8, 8, nullptr, false};
+        return true;
+    case PixelType_Mono10:
+        f = Format{Layout::Plain16, 10, nullptr, false};
+        return true;
+    case PixelType_Mono12:
+        f = Format{Layout::Plain16, 12, nullptr, false};
+        return true;
+    case PixelType_Mono16:
+        f = Format{Layout::Plain16, 16, nullptr, false};
+        return true;
+    case PixelType_Mono10_Packed:
+        f = Format{Layout::Packed, 10, nullptr, false};
+        return true;
+    case PixelType_Mono12_Packed:
+        f = Format{Layout::Packed, 12, nullptr, false};
+        return true;
+    case PixelType_RGB8_Packed:
+        f = Format{Layout::Rgb, 8, nullptr, true};
+        return true;
+    case PixelType_BGR8_Packed:
+        f = Format{Layout::Bgr, 8, nullptr, true};
+        return true;
+    case PixelType_YUV422_Packed:
+        f = Format{Layout::Uyvy, 8, nullptr, true};
+        return true;
+    case PixelType_YUV422_YUYV_Packed:
+        f = Format{Layout::Yuyv, 8, nullptr, true};
+        return true;
+    default:
+        break;
     }
     // The Bayer codes run GR, RG, GB, BG within each depth.
     if (code >= PixelType_BayerGR8 && code <= PixelType_BayerBG8) {

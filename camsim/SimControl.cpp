@@ -260,7 +260,8 @@ extern "C" {
 
 CAMSIM_API int CAMSIM_CALL CamSim_GetStreamStats(unsigned int id, CamSimStreamStats* stats)
 {
-    return Guarded([&] { return stats == nullptr ? MV_E_PARAMETER : Simulator::Instance().GetStreamStats(id, *stats); });
+    return Guarded(
+        [&] { return stats == nullptr ? MV_E_PARAMETER : Simulator::Instance().GetStreamStats(id, *stats); });
 }
 
 CAMSIM_API int CAMSIM_CALL CamSim_FireLine(unsigned int id, unsigned int line)

@@ -10,15 +10,15 @@
 #include "sdk/MvSdk.h"
 
 #if defined(_WIN32)
-#  if defined(CAMSIM_BUILDING)
-#    define CAMSIM_API __declspec(dllexport)
-#  else
-#    define CAMSIM_API __declspec(dllimport)
-#  endif
-#  define CAMSIM_CALL __cdecl
+#if defined(CAMSIM_BUILDING)
+#define CAMSIM_API __declspec(dllexport)
 #else
-#  define CAMSIM_API __attribute__((visibility("default")))
-#  define CAMSIM_CALL
+#define CAMSIM_API __declspec(dllimport)
+#endif
+#define CAMSIM_CALL __cdecl
+#else
+#define CAMSIM_API __attribute__((visibility("default")))
+#define CAMSIM_CALL
 #endif
 
 #ifdef __cplusplus
@@ -42,7 +42,7 @@ typedef enum CamSimConfigSource {
     CAMSIM_SOURCE_CONTROL = 3,     // CamSim_LoadConfig / CamSim_LoadConfigFile
 } CamSimConfigSource;
 
-#define CAMSIM_TEXT_LEN 65   // 64 characters and the terminator
+#define CAMSIM_TEXT_LEN 65  // 64 characters and the terminator
 #define CAMSIM_ERROR_LEN 160
 
 // A snapshot of one simulated device, NUL-terminated strings throughout.
@@ -59,7 +59,7 @@ typedef struct CamSimDeviceState {
 
 // The outcome of the last configuration load (environment, text or file).
 typedef struct CamSimConfigReport {
-    uint32_t source;          // CamSimConfigSource
+    uint32_t source;  // CamSimConfigSource
     uint32_t devicesLoaded;
     uint32_t entriesSkipped;  // malformed entries, each also reported on stderr
     uint32_t fileUnreadable;  // 1 when the named file could not be read

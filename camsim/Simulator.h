@@ -51,7 +51,7 @@ struct SimDevice {
     bool replugPending = false;
     std::chrono::steady_clock::time_point replugAt;
     std::chrono::steady_clock::time_point pluggedAt = std::chrono::steady_clock::now();  // device clock zero
-    uint64_t frameCounter = 0;  // frames made since plugged in
+    uint64_t frameCounter = 0;                                                           // frames made since plugged in
 
     // Set through the control interface.
     bool unthrottled = false;

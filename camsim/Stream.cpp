@@ -77,8 +77,8 @@ void Stream::AcquisitionStartedLocked()
     if (mode == "SingleFrame") {
         framesLeft = 1;
     } else if (mode == "MultiFrame") {
-        framesLeft = static_cast<uint32_t>(std::clamp<int64_t>(nodes.IntValueOf("AcquisitionFrameCount", 1), 1,
-                                                              INT32_MAX));
+        framesLeft =
+            static_cast<uint32_t>(std::clamp<int64_t>(nodes.IntValueOf("AcquisitionFrameCount", 1), 1, INT32_MAX));
     } else {
         framesLeft = 0;
     }
@@ -136,9 +136,9 @@ void Stream::FillInfoLocked(MvFrameOutInfoEx& info, uint32_t number, uint32_t in
         std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - device.pluggedAt).count());
     info.nDevTimeStampHigh = static_cast<uint32_t>(deviceNs >> 32);
     info.nDevTimeStampLow = static_cast<uint32_t>(deviceNs & 0xFFFFFFFFu);
-    info.nHostTimeStamp = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              std::chrono::system_clock::now().time_since_epoch())
-                              .count();
+    info.nHostTimeStamp =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     info.nFrameLen = static_cast<uint32_t>(FrameBytes(settings.pixelFormat, settings.width, settings.height));
     // Cycle time of the device clock: seconds modulo 128, 8000 cycles of 125 us per second,
     // 3072 offsets per cycle.

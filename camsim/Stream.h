@@ -103,7 +103,7 @@ private:
     SimDevice& device;
     const Settings settings;
     std::vector<uint8_t> bgrFrame;  // the delivery thread's converted frame, sized once
-    std::condition_variable wake;  // used with the simulator mutex
+    std::condition_variable wake;   // used with the simulator mutex
     bool stop = false;
 
     // Camera side.
@@ -111,8 +111,8 @@ private:
     uint32_t brightness = 0;
     bool patternReady = false;
     std::deque<Trigger> triggers;
-    uint32_t framesLeft = 0;  // SingleFrame / MultiFrame; 0 = no limit
-    bool firstFrame = true;   // the first frame of an acquisition starts at once
+    uint32_t framesLeft = 0;      // SingleFrame / MultiFrame; 0 = no limit
+    bool firstFrame = true;       // the first frame of an acquisition starts at once
     Clock::time_point lastFrame;  // when the latest free-running frame was due
     uint32_t frameNumber = 0;
     uint32_t triggerIndex = 0;

@@ -29,12 +29,13 @@ struct Format {
     Layout layout;
     int bits;
     Cfa cfa;
-    int channels;  // Rgb: 3 or 4
-    bool bgrOrder; // Rgb: blue first; Rgb565: blue in the low bits; Yuv422: UYVY
+    int channels;   // Rgb: 3 or 4
+    bool bgrOrder;  // Rgb: blue first; Rgb565: blue in the low bits; Yuv422: UYVY
 };
 
-constexpr Format F(uint32_t code, Kind kind, Layout layout, int bits, Cfa cfa = Cfa::RG,
-                   int channels = 1, bool bgr = false) {
+constexpr Format F(uint32_t code, Kind kind, Layout layout, int bits, Cfa cfa = Cfa::RG, int channels = 1,
+                   bool bgr = false)
+{
     return Format{code, kind, layout, bits, cfa, channels, bgr};
 }
 
@@ -49,16 +50,18 @@ constexpr Format kFormats[] = {
     F(P::Mono12Packed, Kind::Mono, Layout::GigEPacked, 12),
     F(P::Mono10p, Kind::Mono, Layout::P10, 10),
     F(P::Mono12p, Kind::Mono, Layout::P12, 12),
-#define ORNIC_BAYER(o)                                                   \
-    F(P::Bayer##o##8, Kind::Bayer, Layout::U8, 8, Cfa::o),               \
-    F(P::Bayer##o##10, Kind::Bayer, Layout::U16, 10, Cfa::o),            \
-    F(P::Bayer##o##12, Kind::Bayer, Layout::U16, 12, Cfa::o),            \
-    F(P::Bayer##o##16, Kind::Bayer, Layout::U16, 16, Cfa::o),            \
-    F(P::Bayer##o##10Packed, Kind::Bayer, Layout::GigEPacked, 10, Cfa::o), \
-    F(P::Bayer##o##12Packed, Kind::Bayer, Layout::GigEPacked, 12, Cfa::o), \
-    F(P::Bayer##o##10p, Kind::Bayer, Layout::P10, 10, Cfa::o),           \
-    F(P::Bayer##o##12p, Kind::Bayer, Layout::P12, 12, Cfa::o)
-    ORNIC_BAYER(GR), ORNIC_BAYER(RG), ORNIC_BAYER(GB), ORNIC_BAYER(BG),
+#define ORNIC_BAYER(o)                                                                                               \
+    F(P::Bayer##o##8, Kind::Bayer, Layout::U8, 8, Cfa::o), F(P::Bayer##o##10, Kind::Bayer, Layout::U16, 10, Cfa::o), \
+        F(P::Bayer##o##12, Kind::Bayer, Layout::U16, 12, Cfa::o),                                                    \
+        F(P::Bayer##o##16, Kind::Bayer, Layout::U16, 16, Cfa::o),                                                    \
+        F(P::Bayer##o##10Packed, Kind::Bayer, Layout::GigEPacked, 10, Cfa::o),                                       \
+        F(P::Bayer##o##12Packed, Kind::Bayer, Layout::GigEPacked, 12, Cfa::o),                                       \
+        F(P::Bayer##o##10p, Kind::Bayer, Layout::P10, 10, Cfa::o),                                                   \
+        F(P::Bayer##o##12p, Kind::Bayer, Layout::P12, 12, Cfa::o)
+    ORNIC_BAYER(GR),
+    ORNIC_BAYER(RG),
+    ORNIC_BAYER(GB),
+    ORNIC_BAYER(BG),
 #undef ORNIC_BAYER
     F(P::RGB8, Kind::Rgb, Layout::U8, 8, Cfa::RG, 3, false),
     F(P::BGR8, Kind::Rgb, Layout::U8, 8, Cfa::RG, 3, true),
@@ -85,7 +88,8 @@ constexpr Format kFormats[] = {
     F(P::RGB8Planar, Kind::Planar, Layout::U8, 8),
 };
 
-const Format* FindFormat(uint32_t code) {
+const Format* FindFormat(uint32_t code)
+{
     for (const Format& f : kFormats)
         if (f.code == code) return &f;
     return nullptr;
@@ -95,33 +99,45 @@ const Format* FindFormat(uint32_t code) {
 // far from INT_MAX keeps the row arithmetic simple.
 constexpr uint32_t kMaxSide = 1u << 24;
 
-uint64_t StreamBytes(Layout layout, uint64_t pixels) {
+uint64_t StreamBytes(Layout layout, uint64_t pixels)
+{
     switch (layout) {
-        case Layout::U8: return pixels;
-        case Layout::U16: return pixels * 2;
-        case Layout::GigEPacked:
-        case Layout::P12: return (pixels / 2) * 3 + (pixels & 1) * 2;
-        case Layout::P10: return (pixels * 10 + 7) / 8;
+    case Layout::U8:
+        return pixels;
+    case Layout::U16:
+        return pixels * 2;
+    case Layout::GigEPacked:
+    case Layout::P12:
+        return (pixels / 2) * 3 + (pixels & 1) * 2;
+    case Layout::P10:
+        return (pixels * 10 + 7) / 8;
     }
     return 0;
 }
 
-uint64_t SourceBytes(const Format& f, uint64_t pixels) {
+uint64_t SourceBytes(const Format& f, uint64_t pixels)
+{
     switch (f.kind) {
-        case Kind::Mono:
-        case Kind::Bayer: return StreamBytes(f.layout, pixels);
-        case Kind::Rgb: return pixels * static_cast<uint64_t>(f.channels) * (f.bits > 8 ? 2 : 1);
-        case Kind::Yuv422:
-        case Kind::Rgb565: return pixels * 2;
-        case Kind::Yuv411: return pixels / 2 * 3;
-        case Kind::Yuv444:
-        case Kind::Planar: return pixels * 3;
+    case Kind::Mono:
+    case Kind::Bayer:
+        return StreamBytes(f.layout, pixels);
+    case Kind::Rgb:
+        return pixels * static_cast<uint64_t>(f.channels) * (f.bits > 8 ? 2 : 1);
+    case Kind::Yuv422:
+    case Kind::Rgb565:
+        return pixels * 2;
+    case Kind::Yuv411:
+        return pixels / 2 * 3;
+    case Kind::Yuv444:
+    case Kind::Planar:
+        return pixels * 3;
     }
     return 0;
 }
 
 // Top 8 bits of pixel i of a packed stream; used where a row starts inside a group.
-uint8_t PackedPixel8(Layout layout, const uint8_t* src, size_t i) {
+uint8_t PackedPixel8(Layout layout, const uint8_t* src, size_t i)
+{
     if (layout == Layout::GigEPacked) return src[(i >> 1) * 3 + ((i & 1) << 1)];
     const int bits = layout == Layout::P10 ? 10 : 12;
     const uint64_t bit = static_cast<uint64_t>(i) * bits;
@@ -134,12 +150,17 @@ uint8_t PackedPixel8(Layout layout, const uint8_t* src, size_t i) {
 }
 
 // n pixels of a single-channel stream from pixel `first` on, to 8 bits.
-void UnpackTo8(const Kernels& k, const Format& f, const uint8_t* src, size_t first, size_t n,
-               uint8_t* dst) {
+void UnpackTo8(const Kernels& k, const Format& f, const uint8_t* src, size_t first, size_t n, uint8_t* dst)
+{
     switch (f.layout) {
-        case Layout::U8: std::memcpy(dst, src + first, n); return;
-        case Layout::U16: k.Shift16To8(src + 2 * first, dst, n, f.bits - 8); return;
-        default: break;
+    case Layout::U8:
+        std::memcpy(dst, src + first, n);
+        return;
+    case Layout::U16:
+        k.Shift16To8(src + 2 * first, dst, n, f.bits - 8);
+        return;
+    default:
+        break;
     }
     const size_t group = f.layout == Layout::P10 ? 4 : 2;
     while (n > 0 && first % group != 0) {
@@ -157,7 +178,8 @@ void UnpackTo8(const Kernels& k, const Format& f, const uint8_t* src, size_t fir
 
 // Mirror index about the first / last sample (the colour pattern survives); for images
 // too small to mirror into, the nearest sample of the same parity, else the nearest one.
-int MapIndex(int i, int n) {
+int MapIndex(int i, int n)
+{
     if (i >= 0 && i < n) return i;
     const int r = i < 0 ? -i : 2 * (n - 1) - i;
     if (r >= 0 && r < n) return r;
@@ -169,7 +191,8 @@ int MapIndex(int i, int n) {
 }
 
 template <typename T>
-void PadRow(T* row, int width) {
+void PadRow(T* row, int width)
+{
     for (int k = 1; k <= 2; ++k) {
         row[-k] = row[MapIndex(-k, width)];
         row[width - 1 + k] = row[MapIndex(width - 1 + k, width)];
@@ -183,7 +206,8 @@ struct RowCache {
     int slots = 0;
     int tags[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
 
-    uint8_t* Slot(int row, bool& fresh) {
+    uint8_t* Slot(int row, bool& fresh)
+    {
         const int s = row & (slots - 1);
         fresh = tags[s] != row;
         tags[s] = row;
@@ -191,9 +215,13 @@ struct RowCache {
     }
 };
 
-uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Read16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
-void Expand565(uint16_t w, bool blueLow, uint8_t* bgr) {
+void Expand565(uint16_t w, bool blueLow, uint8_t* bgr)
+{
     const int lo = w & 31, mid = (w >> 5) & 63, hi = w >> 11;
     const uint8_t lo8 = static_cast<uint8_t>((lo << 3) | (lo >> 2));
     const uint8_t hi8 = static_cast<uint8_t>((hi << 3) | (hi >> 2));
@@ -202,60 +230,73 @@ void Expand565(uint16_t w, bool blueLow, uint8_t* bgr) {
     bgr[2] = blueLow ? hi8 : lo8;
 }
 
-bool CpuHas(SimdLevel level) {
+bool CpuHas(SimdLevel level)
+{
 #if defined(__i386__) || defined(__x86_64__)
     __builtin_cpu_init();
-    if (level == SimdLevel::Avx512)
-        return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+    if (level == SimdLevel::Avx512) return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
     if (level == SimdLevel::Avx2) return __builtin_cpu_supports("avx2");
     if (level == SimdLevel::Sse2) return __builtin_cpu_supports("sse2");
 #endif
     return level == SimdLevel::Scalar;
 }
 
-const Kernels* KernelsFor(SimdLevel level) {
+const Kernels* KernelsFor(SimdLevel level)
+{
     switch (level) {
-        case SimdLevel::Avx512: return Detail::Avx512Kernels();
-        case SimdLevel::Avx2: return Detail::Avx2Kernels();
-        case SimdLevel::Sse2: return Detail::Sse2Kernels();
-        case SimdLevel::Scalar: break;
+    case SimdLevel::Avx512:
+        return Detail::Avx512Kernels();
+    case SimdLevel::Avx2:
+        return Detail::Avx2Kernels();
+    case SimdLevel::Sse2:
+        return Detail::Sse2Kernels();
+    case SimdLevel::Scalar:
+        break;
     }
     return &Detail::ScalarKernels();
 }
 
 }  // namespace
 
-SimdLevel BestSimdLevel() {
+SimdLevel BestSimdLevel()
+{
     if (!ORNIC_CONVERT_FORCE_SSE2 && KernelsFor(SimdLevel::Avx512) && CpuHas(SimdLevel::Avx512))
         return SimdLevel::Avx512;
-    if (!ORNIC_CONVERT_FORCE_SSE2 && KernelsFor(SimdLevel::Avx2) && CpuHas(SimdLevel::Avx2))
-        return SimdLevel::Avx2;
+    if (!ORNIC_CONVERT_FORCE_SSE2 && KernelsFor(SimdLevel::Avx2) && CpuHas(SimdLevel::Avx2)) return SimdLevel::Avx2;
     if (KernelsFor(SimdLevel::Sse2) && CpuHas(SimdLevel::Sse2)) return SimdLevel::Sse2;
     return SimdLevel::Scalar;
 }
 
-const char* SimdLevelName(SimdLevel level) {
+const char* SimdLevelName(SimdLevel level)
+{
     switch (level) {
-        case SimdLevel::Avx512: return "AVX-512";
-        case SimdLevel::Avx2: return "AVX2";
-        case SimdLevel::Sse2: return "SSE2";
-        case SimdLevel::Scalar: break;
+    case SimdLevel::Avx512:
+        return "AVX-512";
+    case SimdLevel::Avx2:
+        return "AVX2";
+    case SimdLevel::Sse2:
+        return "SSE2";
+    case SimdLevel::Scalar:
+        break;
     }
     return "scalar";
 }
 
-Converter::Converter() : level(BestSimdLevel()) {
+Converter::Converter() : level(BestSimdLevel())
+{
     for (int i = 0; i < 256; ++i) colour.lut[i] = static_cast<uint8_t>(i);
 }
 
-int Converter::SetBayerQuality(unsigned int q) {
+int Converter::SetBayerQuality(unsigned int q)
+{
     if (q > 2) return static_cast<int>(MV_E_PARAMETER);
     std::lock_guard<std::mutex> lock(mutex);
     quality = static_cast<BayerQuality>(q);
     return static_cast<int>(MV_OK);
 }
 
-int Converter::SetGamma(float gamma) {
+int Converter::SetGamma(float gamma)
+{
     if (!(gamma > 0.0f && gamma <= 16.0f)) return static_cast<int>(MV_E_PARAMETER);  // also NaN
     std::lock_guard<std::mutex> lock(mutex);
     colour.gammaOn = gamma != 1.0f;
@@ -266,7 +307,8 @@ int Converter::SetGamma(float gamma) {
     return static_cast<int>(MV_OK);
 }
 
-int Converter::SetCcm(const MvCcmParamEx* ccm) {
+int Converter::SetCcm(const MvCcmParamEx* ccm)
+{
     if (!ccm) return static_cast<int>(MV_E_PARAMETER);
     if (ccm->bCCMEnable && ccm->nCCMScale == 0) return static_cast<int>(MV_E_PARAMETER);
     std::lock_guard<std::mutex> lock(mutex);
@@ -283,38 +325,42 @@ int Converter::SetCcm(const MvCcmParamEx* ccm) {
     return static_cast<int>(MV_OK);
 }
 
-bool Converter::SetSimdLevel(SimdLevel l) {
+bool Converter::SetSimdLevel(SimdLevel l)
+{
     if (!KernelsFor(l) || !CpuHas(l)) return false;
     std::lock_guard<std::mutex> lock(mutex);
     level = l;
     return true;
 }
 
-SimdLevel Converter::GetSimdLevel() const {
+SimdLevel Converter::GetSimdLevel() const
+{
     std::lock_guard<std::mutex> lock(mutex);
     return level;
 }
 
-bool Converter::IsSupported(uint32_t srcType, uint32_t dstType) {
+bool Converter::IsSupported(uint32_t srcType, uint32_t dstType)
+{
     return FindFormat(srcType) && (dstType == Pixel::Mono8 || dstType == Pixel::BGR8);
 }
 
-int Converter::Convert(MvPixelConvertParamEx& param) {
+int Converter::Convert(MvPixelConvertParamEx& param)
+{
     std::lock_guard<std::mutex> lock(mutex);
     return ConvertLocked(param);
 }
 
-int Converter::ConvertLocked(MvPixelConvertParamEx& prm) {
-    if (!prm.pSrcData || !prm.pDstBuffer || prm.nWidth == 0 || prm.nHeight == 0 ||
-        prm.nSrcDataLen == 0 || prm.nDstBufferSize == 0)
+int Converter::ConvertLocked(MvPixelConvertParamEx& prm)
+{
+    if (!prm.pSrcData || !prm.pDstBuffer || prm.nWidth == 0 || prm.nHeight == 0 || prm.nSrcDataLen == 0 ||
+        prm.nDstBufferSize == 0)
         return static_cast<int>(MV_E_PARAMETER);
     const Format* fmt = FindFormat(prm.enSrcPixelType);
     const bool toMono = prm.enDstPixelType == Pixel::Mono8;
     if (!fmt || (!toMono && prm.enDstPixelType != Pixel::BGR8)) return static_cast<int>(MV_E_SUPPORT);
     if (prm.nWidth > kMaxSide || prm.nHeight > kMaxSide) return static_cast<int>(MV_E_PARAMETER);
     // Chroma is shared by pixel pairs (4:2:2) or quads (4:1:1), which must not span rows.
-    if ((fmt->kind == Kind::Yuv422 && prm.nWidth % 2 != 0) ||
-        (fmt->kind == Kind::Yuv411 && prm.nWidth % 4 != 0))
+    if ((fmt->kind == Kind::Yuv422 && prm.nWidth % 2 != 0) || (fmt->kind == Kind::Yuv411 && prm.nWidth % 4 != 0))
         return static_cast<int>(MV_E_PARAMETER);
 
     const int width = static_cast<int>(prm.nWidth);
@@ -349,160 +395,160 @@ int Converter::ConvertLocked(MvPixelConvertParamEx& prm) {
     uint8_t* rowBuf = scratch.data();
 
     switch (fmt->kind) {
-        case Kind::Mono:
-            if (toMono) {
-                UnpackTo8(k, *fmt, src, 0, n, dst);
-            } else {
-                for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
-                    UnpackTo8(k, *fmt, src, y * w, w, rowBuf);
-                    k.GrayToBgr(rowBuf, dst + y * w * 3, w);
-                }
+    case Kind::Mono:
+        if (toMono) {
+            UnpackTo8(k, *fmt, src, 0, n, dst);
+        } else {
+            for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+                UnpackTo8(k, *fmt, src, y * w, w, rowBuf);
+                k.GrayToBgr(rowBuf, dst + y * w * 3, w);
             }
-            break;
+        }
+        break;
 
-        case Kind::Bayer: {
-            // Green slots: the green row, then its colour differences (two bytes a sample).
-            RowCache raw{scratch.data(), stride, 8};
-            RowCache green{scratch.data() + 8 * stride, 3 * stride, 4};
-            auto rawRow = [&](int r) -> const uint8_t* {
-                bool fresh;
-                uint8_t* row = raw.Slot(r, fresh);
-                if (fresh) {
-                    UnpackTo8(k, *fmt, src, static_cast<size_t>(r) * w, w, row);
-                    PadRow(row, width);
-                }
-                return row;
-            };
-            const bool redEven = fmt->cfa == Cfa::RG || fmt->cfa == Cfa::GR;
-            const bool greenEven = fmt->cfa == Cfa::GR || fmt->cfa == Cfa::GB;
-            auto rowsAt = [&](int y) {
+    case Kind::Bayer: {
+        // Green slots: the green row, then its colour differences (two bytes a sample).
+        RowCache raw{scratch.data(), stride, 8};
+        RowCache green{scratch.data() + 8 * stride, 3 * stride, 4};
+        auto rawRow = [&](int r) -> const uint8_t* {
+            bool fresh;
+            uint8_t* row = raw.Slot(r, fresh);
+            if (fresh) {
+                UnpackTo8(k, *fmt, src, static_cast<size_t>(r) * w, w, row);
+                PadRow(row, width);
+            }
+            return row;
+        };
+        const bool redEven = fmt->cfa == Cfa::RG || fmt->cfa == Cfa::GR;
+        const bool greenEven = fmt->cfa == Cfa::GR || fmt->cfa == Cfa::GB;
+        auto rowsAt = [&](int y) {
+            Detail::BayerRows rows{};
+            for (int i = 0; i < 5; ++i) rows.raw[i] = rawRow(MapIndex(y + i - 2, height));
+            rows.width = width;
+            rows.redRow = redEven != ((y & 1) != 0);
+            rows.greenFirst = greenEven != ((y & 1) != 0);
+            rows.ccm = colour.ccmOn ? colour.ccm : nullptr;
+            rows.slack = y + 1 < height ? 2 : 0;
+            return rows;
+        };
+        auto diffOf = [&](uint8_t* greenRow) {
+            return reinterpret_cast<int16_t*>(greenRow - RowPad + stride) + RowPad;
+        };
+        auto greenRow = [&](int r) -> uint8_t* {
+            bool fresh;
+            uint8_t* row = green.Slot(r, fresh);
+            if (fresh) {
+                int16_t* diff = diffOf(row);
+                k.BayerEdgeGreen(rowsAt(r), row, diff);
+                PadRow(row, width);
+                PadRow(diff, width);
+            }
+            return row;
+        };
+        for (int y = 0; y < height; ++y) {
+            if (toMono) {
                 Detail::BayerRows rows{};
-                for (int i = 0; i < 5; ++i) rows.raw[i] = rawRow(MapIndex(y + i - 2, height));
+                rows.raw[2] = rawRow(y);
+                rows.raw[3] = rawRow(MapIndex(y + 1, height));
                 rows.width = width;
                 rows.redRow = redEven != ((y & 1) != 0);
                 rows.greenFirst = greenEven != ((y & 1) != 0);
-                rows.ccm = colour.ccmOn ? colour.ccm : nullptr;
-                rows.slack = y + 1 < height ? 2 : 0;
-                return rows;
-            };
-            auto diffOf = [&](uint8_t* greenRow) {
-                return reinterpret_cast<int16_t*>(greenRow - RowPad + stride) + RowPad;
-            };
-            auto greenRow = [&](int r) -> uint8_t* {
-                bool fresh;
-                uint8_t* row = green.Slot(r, fresh);
-                if (fresh) {
-                    int16_t* diff = diffOf(row);
-                    k.BayerEdgeGreen(rowsAt(r), row, diff);
-                    PadRow(row, width);
-                    PadRow(diff, width);
-                }
-                return row;
-            };
-            for (int y = 0; y < height; ++y) {
-                if (toMono) {
-                    Detail::BayerRows rows{};
-                    rows.raw[2] = rawRow(y);
-                    rows.raw[3] = rawRow(MapIndex(y + 1, height));
-                    rows.width = width;
-                    rows.redRow = redEven != ((y & 1) != 0);
-                    rows.greenFirst = greenEven != ((y & 1) != 0);
-                    k.BayerLuma(rows, dst + y * w);
-                    continue;
-                }
-                uint8_t* out = dst + y * w * 3;
-                if (quality == BayerQuality::Optimal) {
-                    uint8_t* g[3];
-                    for (int i = 0; i < 3; ++i) g[i] = greenRow(MapIndex(y + i - 1, height));
-                    Detail::BayerRows rows = rowsAt(y);
-                    for (int i = 0; i < 3; ++i) {
-                        rows.green[i] = g[i];
-                        rows.diff[i] = diffOf(g[i]);
-                    }
-                    k.BayerEdgeColour(rows, out);
-                } else if (quality == BayerQuality::Equilibrium) {
-                    k.BayerGradient(rowsAt(y), out);
-                } else {
-                    k.BayerBilinear(rowsAt(y), out);
-                }
-                if (colour.gammaOn) k.ApplyLut(out, w * 3, colour.lut);
+                k.BayerLuma(rows, dst + y * w);
+                continue;
             }
-            break;
-        }
-
-        case Kind::Rgb: {
-            const size_t samples = w * static_cast<size_t>(fmt->channels);
-            const size_t srcRow = samples * (fmt->bits > 8 ? 2 : 1);
-            uint8_t* bgrRow = rowBuf + samples;  // after the shifted samples
-            for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
-                const uint8_t* s = src + y * srcRow;
-                if (fmt->bits > 8) {
-                    k.Shift16To8(s, rowBuf, samples, fmt->bits - 8);
-                    s = rowBuf;
+            uint8_t* out = dst + y * w * 3;
+            if (quality == BayerQuality::Optimal) {
+                uint8_t* g[3];
+                for (int i = 0; i < 3; ++i) g[i] = greenRow(MapIndex(y + i - 1, height));
+                Detail::BayerRows rows = rowsAt(y);
+                for (int i = 0; i < 3; ++i) {
+                    rows.green[i] = g[i];
+                    rows.diff[i] = diffOf(g[i]);
                 }
-                uint8_t* o = toMono ? bgrRow : dst + y * w * 3;
-                if (fmt->channels == 4)
-                    k.Drop4th(s, o, w, !fmt->bgrOrder);
-                else if (fmt->bgrOrder)
-                    std::memcpy(o, s, w * 3);
-                else
-                    k.SwapRB(s, o, w);
-                if (toMono) k.BgrToLuma(o, dst + y * w, w);
+                k.BayerEdgeColour(rows, out);
+            } else if (quality == BayerQuality::Equilibrium) {
+                k.BayerGradient(rowsAt(y), out);
+            } else {
+                k.BayerBilinear(rowsAt(y), out);
             }
-            break;
+            if (colour.gammaOn) k.ApplyLut(out, w * 3, colour.lut);
         }
+        break;
+    }
 
-        case Kind::Yuv422:
-            if (toMono)
-                k.Yuv422ToLuma(src, dst, n, fmt->bgrOrder);
+    case Kind::Rgb: {
+        const size_t samples = w * static_cast<size_t>(fmt->channels);
+        const size_t srcRow = samples * (fmt->bits > 8 ? 2 : 1);
+        uint8_t* bgrRow = rowBuf + samples;  // after the shifted samples
+        for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+            const uint8_t* s = src + y * srcRow;
+            if (fmt->bits > 8) {
+                k.Shift16To8(s, rowBuf, samples, fmt->bits - 8);
+                s = rowBuf;
+            }
+            uint8_t* o = toMono ? bgrRow : dst + y * w * 3;
+            if (fmt->channels == 4)
+                k.Drop4th(s, o, w, !fmt->bgrOrder);
+            else if (fmt->bgrOrder)
+                std::memcpy(o, s, w * 3);
             else
-                k.Yuv422ToBgr(src, dst, n, fmt->bgrOrder);
-            break;
+                k.SwapRB(s, o, w);
+            if (toMono) k.BgrToLuma(o, dst + y * w, w);
+        }
+        break;
+    }
 
-        case Kind::Yuv411:
-            for (size_t i = 0; i < n; i += 4, src += 6) {
-                const uint8_t ys[4] = {src[1], src[2], src[4], src[5]};
-                for (int j = 0; j < 4; ++j) {
-                    if (toMono)
-                        dst[i + j] = ys[j];
-                    else
-                        Detail::YuvToBgr(ys[j], src[0], src[3], dst + 3 * (i + j));
-                }
-            }
-            break;
+    case Kind::Yuv422:
+        if (toMono)
+            k.Yuv422ToLuma(src, dst, n, fmt->bgrOrder);
+        else
+            k.Yuv422ToBgr(src, dst, n, fmt->bgrOrder);
+        break;
 
-        case Kind::Yuv444:
-            for (size_t i = 0; i < n; ++i, src += 3) {
+    case Kind::Yuv411:
+        for (size_t i = 0; i < n; i += 4, src += 6) {
+            const uint8_t ys[4] = {src[1], src[2], src[4], src[5]};
+            for (int j = 0; j < 4; ++j) {
                 if (toMono)
-                    dst[i] = src[1];
+                    dst[i + j] = ys[j];
                 else
-                    Detail::YuvToBgr(src[1], src[0], src[2], dst + 3 * i);
+                    Detail::YuvToBgr(ys[j], src[0], src[3], dst + 3 * (i + j));
             }
-            break;
+        }
+        break;
 
-        case Kind::Rgb565:
-            for (size_t i = 0; i < n; ++i) {
-                uint8_t bgr[3];
-                Expand565(Read16(src + 2 * i), fmt->bgrOrder, bgr);
-                if (toMono)
-                    dst[i] = Detail::Luma(bgr[0], bgr[1], bgr[2]);
-                else
-                    std::memcpy(dst + 3 * i, bgr, 3);
-            }
-            break;
+    case Kind::Yuv444:
+        for (size_t i = 0; i < n; ++i, src += 3) {
+            if (toMono)
+                dst[i] = src[1];
+            else
+                Detail::YuvToBgr(src[1], src[0], src[2], dst + 3 * i);
+        }
+        break;
 
-        case Kind::Planar:
-            for (size_t i = 0; i < n; ++i) {
-                const uint8_t r = src[i], g = src[n + i], b = src[2 * n + i];
-                if (toMono) {
-                    dst[i] = Detail::Luma(b, g, r);
-                } else {
-                    dst[3 * i] = b;
-                    dst[3 * i + 1] = g;
-                    dst[3 * i + 2] = r;
-                }
+    case Kind::Rgb565:
+        for (size_t i = 0; i < n; ++i) {
+            uint8_t bgr[3];
+            Expand565(Read16(src + 2 * i), fmt->bgrOrder, bgr);
+            if (toMono)
+                dst[i] = Detail::Luma(bgr[0], bgr[1], bgr[2]);
+            else
+                std::memcpy(dst + 3 * i, bgr, 3);
+        }
+        break;
+
+    case Kind::Planar:
+        for (size_t i = 0; i < n; ++i) {
+            const uint8_t r = src[i], g = src[n + i], b = src[2 * n + i];
+            if (toMono) {
+                dst[i] = Detail::Luma(b, g, r);
+            } else {
+                dst[3 * i] = b;
+                dst[3 * i + 1] = g;
+                dst[3 * i + 2] = r;
             }
-            break;
+        }
+        break;
     }
     prm.nDstLen = static_cast<uint32_t>(dstBytes);
     return static_cast<int>(MV_OK);

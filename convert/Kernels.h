@@ -17,12 +17,12 @@ namespace Detail {
 constexpr int RowPad = 32;
 
 struct BayerRows {
-    const uint8_t* raw[5];  // rows y-2 .. y+2, pointers to pixel 0; valid from -2 to width+1
+    const uint8_t* raw[5];    // rows y-2 .. y+2, pointers to pixel 0; valid from -2 to width+1
     const uint8_t* green[3];  // interpolated green rows y-1 .. y+1 (edge-directed method only)
     const int16_t* diff[3];   // raw minus interpolated green, rows y-1 .. y+1 (the same)
     int width;
-    bool redRow;      // row y holds red and green samples (else blue and green)
-    bool greenFirst;  // pixel 0 of row y is green
+    bool redRow;         // row y holds red and green samples (else blue and green)
+    bool greenFirst;     // pixel 0 of row y is green
     const int16_t* ccm;  // Q10 colour-correction matrix applied before storing, or null
     // Pixels past the row's end the BGR output may overwrite: those of the next row, which
     // is written afterwards (0 for the last row).
@@ -50,7 +50,7 @@ struct Kernels {
     // Table lookup of every byte, in place (gamma).
     void (*ApplyLut)(uint8_t* p, size_t n, const uint8_t* lut);
 
-    void (*SwapRB)(const uint8_t* src, uint8_t* dst, size_t n);        // 3 bytes per pixel
+    void (*SwapRB)(const uint8_t* src, uint8_t* dst, size_t n);              // 3 bytes per pixel
     void (*Drop4th)(const uint8_t* src, uint8_t* dst, size_t n, bool swap);  // 4 -> 3 bytes
     void (*BgrToLuma)(const uint8_t* bgr, uint8_t* mono, size_t n);
     void (*GrayToBgr)(const uint8_t* mono, uint8_t* bgr, size_t n);
@@ -67,9 +67,13 @@ const Kernels* Avx2Kernels();
 const Kernels* Avx512Kernels();  // needs the BW and VBMI subsets
 
 // Full-range BT.601 YUV to one BGR pixel; shared by every kernel for bit-exact tails.
-inline uint8_t Clamp255(int v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+inline uint8_t Clamp255(int v)
+{
+    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
-inline void YuvToBgr(int y, int u, int v, uint8_t* bgr) {
+inline void YuvToBgr(int y, int u, int v, uint8_t* bgr)
+{
     u -= 128;
     v -= 128;
     bgr[0] = Clamp255(y + ((454 * u + 128) >> 8));
@@ -78,14 +82,16 @@ inline void YuvToBgr(int y, int u, int v, uint8_t* bgr) {
 }
 
 // out = clamp((m * (R, G, B) + 512) >> 10) per row of m.
-inline void CcmPixel(const int16_t* m, uint8_t* bgr) {
+inline void CcmPixel(const int16_t* m, uint8_t* bgr)
+{
     const int b = bgr[0], g = bgr[1], r = bgr[2];
     bgr[2] = Clamp255((m[0] * r + m[1] * g + m[2] * b + 512) >> 10);
     bgr[1] = Clamp255((m[3] * r + m[4] * g + m[5] * b + 512) >> 10);
     bgr[0] = Clamp255((m[6] * r + m[7] * g + m[8] * b + 512) >> 10);
 }
 
-inline uint8_t Luma(int b, int g, int r) {
+inline uint8_t Luma(int b, int g, int r)
+{
     return static_cast<uint8_t>((29 * b + 150 * g + 77 * r + 128) >> 8);
 }
 

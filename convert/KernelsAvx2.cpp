@@ -24,7 +24,10 @@ struct Isa {
     static V Set8(int v) { return _mm256_set1_epi8(static_cast<char>(v)); }
     static V Set16(int v) { return _mm256_set1_epi16(static_cast<short>(v)); }
     static V Set32(int v) { return _mm256_set1_epi32(v); }
-    static V Set16Pair(int lo, int hi) { return _mm256_set1_epi32(static_cast<int>((static_cast<unsigned>(hi) << 16) | (lo & 0xFFFF))); }
+    static V Set16Pair(int lo, int hi)
+    {
+        return _mm256_set1_epi32(static_cast<int>((static_cast<unsigned>(hi) << 16) | (lo & 0xFFFF)));
+    }
     static V And(V a, V b) { return _mm256_and_si256(a, b); }
     static V Or(V a, V b) { return _mm256_or_si256(a, b); }
     static V AndNot(V a, V b) { return _mm256_andnot_si256(a, b); }
@@ -62,12 +65,13 @@ struct Isa {
 
     // 32 pixels as 96 bytes, and up to 4 bytes beyond. Each 16-byte store carries 12 bytes
     // of pixels; the order of the stores lets every overhang be overwritten.
-    static void StoreBgr(uint8_t* p, V b, V g, V r) {
+    static void StoreBgr(uint8_t* p, V b, V g, V r)
+    {
         const V z = _mm256_setzero_si256();
         const V bgLo = _mm256_unpacklo_epi8(b, g), bgHi = _mm256_unpackhi_epi8(b, g);
         const V r0Lo = _mm256_unpacklo_epi8(r, z), r0Hi = _mm256_unpackhi_epi8(r, z);
-        const V squeeze = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
-                                           0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+        const V squeeze = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8,
+                                           9, 10, 12, 13, 14, -1, -1, -1, -1);
         // Pixels 0-3 | 16-19, 4-7 | 20-23, 8-11 | 24-27, 12-15 | 28-31.
         const V q[4] = {_mm256_shuffle_epi8(_mm256_unpacklo_epi16(bgLo, r0Lo), squeeze),
                         _mm256_shuffle_epi8(_mm256_unpackhi_epi16(bgLo, r0Lo), squeeze),
@@ -88,7 +92,8 @@ struct Isa {
 
 }  // namespace
 
-const Kernels* Avx2Kernels() {
+const Kernels* Avx2Kernels()
+{
     static const Kernels k = SimdKernelTable();
     return &k;
 }
@@ -100,7 +105,10 @@ const Kernels* Avx2Kernels() {
 
 namespace Convert {
 namespace Detail {
-const Kernels* Avx2Kernels() { return nullptr; }
+const Kernels* Avx2Kernels()
+{
+    return nullptr;
+}
 }  // namespace Detail
 }  // namespace Convert
 

@@ -21,7 +21,8 @@ namespace {
 struct BgrPlan {
     uint8_t index[3][64];
     uint64_t redMask[3];
-    BgrPlan() : redMask{0, 0, 0} {
+    BgrPlan() : redMask{0, 0, 0}
+    {
         for (int m = 0; m < 3; ++m)
             for (int i = 0; i < 64; ++i) {
                 const int at = 64 * m + i, pixel = at / 3, channel = at % 3;
@@ -49,7 +50,6 @@ namespace Convert {
 namespace Detail {
 namespace {
 
-
 struct Isa {
     using V = __m512i;
     static constexpr int N = 64;
@@ -59,7 +59,10 @@ struct Isa {
     static V Set8(int v) { return _mm512_set1_epi8(static_cast<char>(v)); }
     static V Set16(int v) { return _mm512_set1_epi16(static_cast<short>(v)); }
     static V Set32(int v) { return _mm512_set1_epi32(v); }
-    static V Set16Pair(int lo, int hi) { return _mm512_set1_epi32(static_cast<int>((static_cast<unsigned>(hi) << 16) | (lo & 0xFFFF))); }
+    static V Set16Pair(int lo, int hi)
+    {
+        return _mm512_set1_epi32(static_cast<int>((static_cast<unsigned>(hi) << 16) | (lo & 0xFFFF)));
+    }
     static V And(V a, V b) { return _mm512_and_si512(a, b); }
     static V Or(V a, V b) { return _mm512_or_si512(a, b); }
     static V AndNot(V a, V b) { return _mm512_andnot_si512(a, b); }
@@ -70,7 +73,8 @@ struct Isa {
     static V Pack(V lo, V hi) { return _mm512_packus_epi16(lo, hi); }
     // Packs two consecutive runs of 16-bit values in memory order: the lane-wise pack leaves
     // the eight-byte groups of lo and hi alternating.
-    static V PackOrdered(V lo, V hi) {
+    static V PackOrdered(V lo, V hi)
+    {
         return _mm512_permutexvar_epi64(_mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), _mm512_packus_epi16(lo, hi));
     }
     static V Packs32(V lo, V hi) { return _mm512_packs_epi32(lo, hi); }
@@ -99,7 +103,8 @@ struct Isa {
     static V Madd(V a, V b) { return _mm512_madd_epi16(a, b); }
 
     // 64 pixels as exactly 192 bytes.
-    static void StoreBgr(uint8_t* p, V b, V g, V r) {
+    static void StoreBgr(uint8_t* p, V b, V g, V r)
+    {
         for (int m = 0; m < 3; ++m) {
             const V index = Load(bgrPlan.index[m]);
             const V bg = _mm512_permutex2var_epi8(b, index, g);
@@ -113,7 +118,8 @@ struct Isa {
 // A 256-entry byte table is four 64-byte vectors: two two-source permutes look up the low
 // seven bits in each half of the table, the top bit chooses between them. Row tails use
 // masked loads and stores, so no byte outside the row is touched.
-void SimdApplyLut(uint8_t* p, size_t n, const uint8_t* lut) {
+void SimdApplyLut(uint8_t* p, size_t n, const uint8_t* lut)
+{
     const V t0 = Isa::Load(lut), t1 = Isa::Load(lut + 64), t2 = Isa::Load(lut + 128), t3 = Isa::Load(lut + 192);
     auto look = [&](V x) {
         const V low = _mm512_permutex2var_epi8(t0, x, t1);
@@ -134,7 +140,8 @@ void SimdApplyLut(uint8_t* p, size_t n, const uint8_t* lut) {
 #include "convert/KernelsSimdTable.inl"
 
 // Only takes the kernels' addresses, so it runs on any processor.
-Kernels MakeKernels() {
+Kernels MakeKernels()
+{
     Kernels k = SimdKernelTable();
     k.ApplyLut = SimdApplyLut;
     // Kernels with many unaligned loads and little arithmetic a byte measured slower here
@@ -153,7 +160,8 @@ Kernels MakeKernels() {
 
 }  // namespace
 
-const Kernels* Avx512Kernels() {
+const Kernels* Avx512Kernels()
+{
     static const Kernels k = MakeKernels();
     return &k;
 }
@@ -165,7 +173,10 @@ const Kernels* Avx512Kernels() {
 
 namespace Convert {
 namespace Detail {
-const Kernels* Avx512Kernels() { return nullptr; }
+const Kernels* Avx512Kernels()
+{
+    return nullptr;
+}
 }  // namespace Detail
 }  // namespace Convert
 

@@ -10,50 +10,70 @@ namespace Convert {
 namespace Detail {
 namespace {
 
-inline uint8_t Avg2(int a, int b) { return static_cast<uint8_t>((a + b + 1) >> 1); }
+inline uint8_t Avg2(int a, int b)
+{
+    return static_cast<uint8_t>((a + b + 1) >> 1);
+}
 
-void Shift16To8(const uint8_t* src, uint8_t* dst, size_t n, int shift) {
+void Shift16To8(const uint8_t* src, uint8_t* dst, size_t n, int shift)
+{
     for (size_t i = 0; i < n; ++i) {
         const unsigned v = (src[2 * i] | (src[2 * i + 1] << 8)) >> shift;
         dst[i] = static_cast<uint8_t>(v > 255 ? 255 : v);
     }
 }
 
-void GigEPackedTo8(const uint8_t* src, uint8_t* dst, size_t n) {
+void GigEPackedTo8(const uint8_t* src, uint8_t* dst, size_t n)
+{
     // The first and last byte of each triple are the high 8 bits of the two pixels.
     for (size_t i = 0; i < n; ++i) dst[i] = src[(i >> 1) * 3 + ((i & 1) << 1)];
 }
 
-void P12To8(const uint8_t* src, uint8_t* dst, size_t n) {
+void P12To8(const uint8_t* src, uint8_t* dst, size_t n)
+{
     for (size_t i = 0; i < n; ++i) {
         const uint8_t* b = src + (i >> 1) * 3;
         dst[i] = (i & 1) ? b[2] : static_cast<uint8_t>((b[0] >> 4) | ((b[1] & 0x0F) << 4));
     }
 }
 
-void P10To8(const uint8_t* src, uint8_t* dst, size_t n) {
+void P10To8(const uint8_t* src, uint8_t* dst, size_t n)
+{
     for (size_t i = 0; i < n; ++i) {
         const uint8_t* b = src + (i >> 2) * 5;
         switch (i & 3) {
-            case 0: dst[i] = static_cast<uint8_t>((b[0] >> 2) | ((b[1] & 0x03) << 6)); break;
-            case 1: dst[i] = static_cast<uint8_t>((b[1] >> 4) | ((b[2] & 0x0F) << 4)); break;
-            case 2: dst[i] = static_cast<uint8_t>((b[2] >> 6) | ((b[3] & 0x3F) << 2)); break;
-            default: dst[i] = b[4]; break;
+        case 0:
+            dst[i] = static_cast<uint8_t>((b[0] >> 2) | ((b[1] & 0x03) << 6));
+            break;
+        case 1:
+            dst[i] = static_cast<uint8_t>((b[1] >> 4) | ((b[2] & 0x0F) << 4));
+            break;
+        case 2:
+            dst[i] = static_cast<uint8_t>((b[2] >> 6) | ((b[3] & 0x3F) << 2));
+            break;
+        default:
+            dst[i] = b[4];
+            break;
         }
     }
 }
 
 // Stores the pixel's colours given the row colour (red in red rows) and the other one.
-inline void Store(uint8_t* o, const BayerRows& r, int rowColour, int green, int otherColour) {
+inline void Store(uint8_t* o, const BayerRows& r, int rowColour, int green, int otherColour)
+{
     o[0] = static_cast<uint8_t>(r.redRow ? otherColour : rowColour);
     o[1] = static_cast<uint8_t>(green);
     o[2] = static_cast<uint8_t>(r.redRow ? rowColour : otherColour);
     if (r.ccm) CcmPixel(r.ccm, o);
 }
 
-inline bool IsGreen(const BayerRows& r, int x) { return ((x & 1) == 0) == r.greenFirst; }
+inline bool IsGreen(const BayerRows& r, int x)
+{
+    return ((x & 1) == 0) == r.greenFirst;
+}
 
-void BayerBilinear(const BayerRows& r, uint8_t* bgr) {
+void BayerBilinear(const BayerRows& r, uint8_t* bgr)
+{
     const uint8_t* n = r.raw[1];
     const uint8_t* p = r.raw[2];
     const uint8_t* s = r.raw[3];
@@ -70,7 +90,8 @@ void BayerBilinear(const BayerRows& r, uint8_t* bgr) {
 
 // Gradient-corrected bilinear: each bilinear estimate is corrected by the Laplacian of the
 // pixel's own colour, weights in sixteenths.
-void BayerGradient(const BayerRows& r, uint8_t* bgr) {
+void BayerGradient(const BayerRows& r, uint8_t* bgr)
+{
     const uint8_t* nn = r.raw[0];
     const uint8_t* n = r.raw[1];
     const uint8_t* p = r.raw[2];
@@ -95,7 +116,8 @@ void BayerGradient(const BayerRows& r, uint8_t* bgr) {
 
 // Green along the direction of the smaller gradient, corrected by the curvature of the
 // pixel's own colour along that direction.
-void BayerEdgeGreen(const BayerRows& r, uint8_t* green, int16_t* diff) {
+void BayerEdgeGreen(const BayerRows& r, uint8_t* green, int16_t* diff)
+{
     const uint8_t* nn = r.raw[0];
     const uint8_t* n = r.raw[1];
     const uint8_t* p = r.raw[2];
@@ -129,7 +151,8 @@ void BayerEdgeGreen(const BayerRows& r, uint8_t* green, int16_t* diff) {
 }
 
 // Red and blue from the interpolated green plus the neighbours' colour differences.
-void BayerEdgeColour(const BayerRows& r, uint8_t* bgr) {
+void BayerEdgeColour(const BayerRows& r, uint8_t* bgr)
+{
     const uint8_t* p = r.raw[2];
     const uint8_t* gp = r.green[1];
     const int16_t* dn = r.diff[0];
@@ -148,7 +171,8 @@ void BayerEdgeColour(const BayerRows& r, uint8_t* bgr) {
     }
 }
 
-void BayerLuma(const BayerRows& r, uint8_t* mono) {
+void BayerLuma(const BayerRows& r, uint8_t* mono)
+{
     const uint8_t* p = r.raw[2];
     const uint8_t* q = r.raw[3];
     // Weights of the row colour and of the next row's colour.
@@ -164,7 +188,8 @@ void BayerLuma(const BayerRows& r, uint8_t* mono) {
     }
 }
 
-void ApplyLut(uint8_t* p, size_t n, const uint8_t* lut) {
+void ApplyLut(uint8_t* p, size_t n, const uint8_t* lut)
+{
     // Eight bytes per load and store: the table reads are what remains.
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
@@ -177,7 +202,8 @@ void ApplyLut(uint8_t* p, size_t n, const uint8_t* lut) {
     for (; i < n; ++i) p[i] = lut[p[i]];
 }
 
-void SwapRB(const uint8_t* src, uint8_t* dst, size_t n) {
+void SwapRB(const uint8_t* src, uint8_t* dst, size_t n)
+{
     for (size_t i = 0; i < n; ++i, src += 3, dst += 3) {
         const uint8_t a = src[0], b = src[1], c = src[2];
         dst[0] = c;
@@ -186,7 +212,8 @@ void SwapRB(const uint8_t* src, uint8_t* dst, size_t n) {
     }
 }
 
-void Drop4th(const uint8_t* src, uint8_t* dst, size_t n, bool swap) {
+void Drop4th(const uint8_t* src, uint8_t* dst, size_t n, bool swap)
+{
     for (size_t i = 0; i < n; ++i, src += 4, dst += 3) {
         dst[0] = swap ? src[2] : src[0];
         dst[1] = src[1];
@@ -194,15 +221,18 @@ void Drop4th(const uint8_t* src, uint8_t* dst, size_t n, bool swap) {
     }
 }
 
-void BgrToLuma(const uint8_t* bgr, uint8_t* mono, size_t n) {
+void BgrToLuma(const uint8_t* bgr, uint8_t* mono, size_t n)
+{
     for (size_t i = 0; i < n; ++i, bgr += 3) mono[i] = Luma(bgr[0], bgr[1], bgr[2]);
 }
 
-void GrayToBgr(const uint8_t* mono, uint8_t* bgr, size_t n) {
+void GrayToBgr(const uint8_t* mono, uint8_t* bgr, size_t n)
+{
     for (size_t i = 0; i < n; ++i, bgr += 3) bgr[0] = bgr[1] = bgr[2] = mono[i];
 }
 
-void Yuv422ToBgr(const uint8_t* src, uint8_t* bgr, size_t n, bool uyvy) {
+void Yuv422ToBgr(const uint8_t* src, uint8_t* bgr, size_t n, bool uyvy)
+{
     const int yo = uyvy ? 1 : 0;
     const int co = uyvy ? 0 : 1;
     for (size_t i = 0; i + 1 < n; i += 2, src += 4, bgr += 6) {
@@ -212,18 +242,19 @@ void Yuv422ToBgr(const uint8_t* src, uint8_t* bgr, size_t n, bool uyvy) {
     }
 }
 
-void Yuv422ToLuma(const uint8_t* src, uint8_t* mono, size_t n, bool uyvy) {
+void Yuv422ToLuma(const uint8_t* src, uint8_t* mono, size_t n, bool uyvy)
+{
     src += uyvy ? 1 : 0;
     for (size_t i = 0; i < n; ++i) mono[i] = src[2 * i];
 }
 
 }  // namespace
 
-const Kernels& ScalarKernels() {
-    static const Kernels k = {Shift16To8,    GigEPackedTo8,  P12To8,        P10To8,
-                              BayerBilinear, BayerGradient,  BayerEdgeGreen, BayerEdgeColour,
-                              BayerLuma,     ApplyLut,  SwapRB,        Drop4th,
-                              BgrToLuma,     GrayToBgr,      Yuv422ToBgr,   Yuv422ToLuma};
+const Kernels& ScalarKernels()
+{
+    static const Kernels k = {Shift16To8,     GigEPackedTo8,   P12To8,      P10To8,      BayerBilinear, BayerGradient,
+                              BayerEdgeGreen, BayerEdgeColour, BayerLuma,   ApplyLut,    SwapRB,        Drop4th,
+                              BgrToLuma,      GrayToBgr,       Yuv422ToBgr, Yuv422ToLuma};
     return k;
 }
 

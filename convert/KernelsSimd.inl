@@ -5,17 +5,22 @@
 // Each kernel repeats the scalar reference's arithmetic exactly and hands the row's last
 // pixels to the scalar kernel.
 
-
-
 using V = Isa::V;
 constexpr int N = Isa::N;
 
-inline V Select(V mask, V a, V b) { return Isa::Or(Isa::And(mask, a), Isa::AndNot(mask, b)); }
+inline V Select(V mask, V a, V b)
+{
+    return Isa::Or(Isa::And(mask, a), Isa::AndNot(mask, b));
+}
 
 // Lanes of pixels with even x (N is even and every chunk starts at an even x).
-inline V EvenLanes() { return Isa::Set16(0x00FF); }
+inline V EvenLanes()
+{
+    return Isa::Set16(0x00FF);
+}
 
-inline BayerRows Advance(const BayerRows& r, int x) {
+inline BayerRows Advance(const BayerRows& r, int x)
+{
     BayerRows t = r;
     for (auto& p : t.raw) p = p ? p + x : p;
     for (auto& p : t.green) p = p ? p + x : p;
@@ -26,7 +31,8 @@ inline BayerRows Advance(const BayerRows& r, int x) {
 }
 
 // Applies the Q10 matrix to 16-bit channel values (one half of a vector).
-inline void Ccm16(const int16_t* m, V& b, V& g, V& r) {
+inline void Ccm16(const int16_t* m, V& b, V& g, V& r)
+{
     const V one = Isa::Set16(1);
     V rgLo = Isa::UnpackLo16(r, g), rgHi = Isa::UnpackHi16(r, g);
     V b1Lo = Isa::UnpackLo16(b, one), b1Hi = Isa::UnpackHi16(b, one);
@@ -49,7 +55,8 @@ inline void Ccm16(const int16_t* m, V& b, V& g, V& r) {
 // BGR store reaches two pixels past it: up to r.slack of them may lie beyond the row.
 // Returns where the scalar rest (at most 3 pixels) starts.
 template <class Chunk>
-int BayerChunks(const BayerRows& r, Chunk chunk) {
+int BayerChunks(const BayerRows& r, Chunk chunk)
+{
     const int end = r.width + r.slack;
     int x = 0;
     for (; x + N + 2 <= end; x += N) chunk(x);
@@ -69,7 +76,8 @@ struct RowOutput {
     explicit RowOutput(const BayerRows& r) : redRow(r.redRow), ccm(r.ccm) {}
 };
 
-inline void StoreColours(uint8_t* o, const RowOutput& r, V rowColour, V green, V other) {
+inline void StoreColours(uint8_t* o, const RowOutput& r, V rowColour, V green, V other)
+{
     V b = r.redRow ? other : rowColour;
     V red = r.redRow ? rowColour : other;
     V g = green;
@@ -85,7 +93,8 @@ inline void StoreColours(uint8_t* o, const RowOutput& r, V rowColour, V green, V
     Isa::StoreBgr(o, b, g, red);
 }
 
-void SimdBayerBilinear(const BayerRows& r, uint8_t* bgr) {
+void SimdBayerBilinear(const BayerRows& r, uint8_t* bgr)
+{
     const RowOutput out(r);
     const uint8_t* n = r.raw[1];
     const uint8_t* p = r.raw[2];
@@ -111,18 +120,21 @@ struct GradientWeights {
     V c, h, v, diag, farH, farV;
 };
 
-inline V Lanes(bool greenEven, int green, int other) {
+inline V Lanes(bool greenEven, int green, int other)
+{
     return greenEven ? Isa::Set16Pair(green, other) : Isa::Set16Pair(other, green);
 }
 
-inline V Weighted(const GradientWeights& w, V c, V h, V v, V diag, V farH, V farV) {
+inline V Weighted(const GradientWeights& w, V c, V h, V v, V diag, V farH, V farV)
+{
     const V a = Isa::Add16(Isa::Mul16(c, w.c), Isa::Mul16(h, w.h));
     const V b = Isa::Add16(Isa::Mul16(v, w.v), Isa::Mul16(diag, w.diag));
     const V f = Isa::Add16(Isa::Mul16(farH, w.farH), Isa::Mul16(farV, w.farV));
     return Isa::Sra16(Isa::Add16(Isa::Add16(a, b), Isa::Add16(f, Isa::Set16(8))), 4);
 }
 
-void SimdBayerGradient(const BayerRows& r, uint8_t* bgr) {
+void SimdBayerGradient(const BayerRows& r, uint8_t* bgr)
+{
     const RowOutput out(r);
     const uint8_t* nn = r.raw[0];
     const uint8_t* n = r.raw[1];
@@ -133,10 +145,10 @@ void SimdBayerGradient(const BayerRows& r, uint8_t* bgr) {
     const V green = r.greenFirst ? even : Isa::AndNot(even, Isa::Set8(-1));
     const bool ge = r.greenFirst;
     // First estimate: row colour at green sites, green elsewhere; second: the other colour.
-    const GradientWeights w1{Lanes(ge, 10, 8), Lanes(ge, 8, 4), Lanes(ge, 0, 4),
+    const GradientWeights w1{Lanes(ge, 10, 8), Lanes(ge, 8, 4),   Lanes(ge, 0, 4),
                              Lanes(ge, -2, 0), Lanes(ge, -2, -2), Lanes(ge, 1, -2)};
-    const GradientWeights w2{Lanes(ge, 10, 12), Lanes(ge, 0, 0), Lanes(ge, 8, 0),
-                             Lanes(ge, -2, 4), Lanes(ge, 1, -3), Lanes(ge, -2, -3)};
+    const GradientWeights w2{Lanes(ge, 10, 12), Lanes(ge, 0, 0),  Lanes(ge, 8, 0),
+                             Lanes(ge, -2, 4),  Lanes(ge, 1, -3), Lanes(ge, -2, -3)};
     const int x = BayerChunks(r, [&](int x) {
         const V c = Isa::Load(p + x), pl = Isa::Load(p + x - 1), pr = Isa::Load(p + x + 1);
         const V pll = Isa::Load(p + x - 2), prr = Isa::Load(p + x + 2);
@@ -160,7 +172,8 @@ void SimdBayerGradient(const BayerRows& r, uint8_t* bgr) {
 
 // Only red and blue sites need work: chunks start on such a site, so the even bytes of
 // every load are sites and the odd bytes green samples, and 16-bit lanes hold one site each.
-void SimdBayerEdgeGreen(const BayerRows& r, uint8_t* greenOut, int16_t* diff) {
+void SimdBayerEdgeGreen(const BayerRows& r, uint8_t* greenOut, int16_t* diff)
+{
     const uint8_t* nn = r.raw[0];
     const uint8_t* n = r.raw[1];
     const uint8_t* p = r.raw[2];
@@ -219,7 +232,8 @@ void SimdBayerEdgeGreen(const BayerRows& r, uint8_t* greenOut, int16_t* diff) {
 // means); at a red/blue pixel d(x-1), d(x+1) and v(x) vanish (its own sample, and the mean
 // of the four diagonal differences). That needs the rows above and below to have the other
 // parity, which only a one-row image (mirrored onto itself) lacks.
-void SimdBayerEdgeColour(const BayerRows& r, uint8_t* bgr) {
+void SimdBayerEdgeColour(const BayerRows& r, uint8_t* bgr)
+{
     if (r.width < N + 2 || r.diff[0] == r.diff[1]) {
         ScalarKernels().BayerEdgeColour(r, bgr);
         return;
@@ -254,7 +268,8 @@ void SimdBayerEdgeColour(const BayerRows& r, uint8_t* bgr) {
     ScalarKernels().BayerEdgeColour(Advance(r, x), bgr + 3 * x);
 }
 
-void SimdShift16To8(const uint8_t* src, uint8_t* dst, size_t n, int shift) {
+void SimdShift16To8(const uint8_t* src, uint8_t* dst, size_t n, int shift)
+{
     auto chunk = [&](size_t i) {
         const V lo = Isa::Srl16(Isa::Load(src + 2 * i), shift);
         const V hi = Isa::Srl16(Isa::Load(src + 2 * i + N), shift);
@@ -278,7 +293,8 @@ void SimdShift16To8(const uint8_t* src, uint8_t* dst, size_t n, int shift) {
 
 // Byte 0 and 2 of each pixel change places: three loads offset by -2, 0 and +2 bytes,
 // merged with masks repeating every three bytes.
-void SimdSwapRB(const uint8_t* src, uint8_t* dst, size_t n) {
+void SimdSwapRB(const uint8_t* src, uint8_t* dst, size_t n)
+{
     if (n < 2) {
         ScalarKernels().SwapRB(src, dst, n);
         return;
@@ -302,9 +318,9 @@ void SimdSwapRB(const uint8_t* src, uint8_t* dst, size_t n) {
     auto chunk = [&](size_t o) {
         for (int k = 0; k < 3; ++k) {
             const uint8_t* q = src + o + k * N;
-            Isa::Store(dst + o + k * N, Isa::Or(Isa::And(Isa::Load(q), keep[k]),
-                                                Isa::Or(Isa::And(Isa::Load(q + 2), fromRight[k]),
-                                                        Isa::And(Isa::Load(q - 2), fromLeft[k]))));
+            Isa::Store(dst + o + k * N,
+                       Isa::Or(Isa::And(Isa::Load(q), keep[k]), Isa::Or(Isa::And(Isa::Load(q + 2), fromRight[k]),
+                                                                        Isa::And(Isa::Load(q - 2), fromLeft[k]))));
         }
     };
     for (; o + 3 * N + 2 <= bytes; o += 3 * N) chunk(o);
@@ -318,7 +334,8 @@ void SimdSwapRB(const uint8_t* src, uint8_t* dst, size_t n) {
     ScalarKernels().SwapRB(src + o, dst + o, (bytes - o) / 3);
 }
 
-void SimdGrayToBgr(const uint8_t* mono, uint8_t* bgr, size_t n) {
+void SimdGrayToBgr(const uint8_t* mono, uint8_t* bgr, size_t n)
+{
     size_t i = 0;
     for (; i + N + 2 <= n; i += N) {
         const V v = Isa::Load(mono + i);
@@ -328,12 +345,14 @@ void SimdGrayToBgr(const uint8_t* mono, uint8_t* bgr, size_t n) {
 }
 
 // Chroma terms per pixel pair from (u, v) 16-bit pairs, duplicated to both pixels.
-inline V ChromaTerm(V uv, int cu, int cv) {
+inline V ChromaTerm(V uv, int cu, int cv)
+{
     const V t = Isa::Sra32(Isa::Add32(Isa::Madd(uv, Isa::Set16Pair(cu, cv)), Isa::Set32(128)), 8);
     return Isa::Or(Isa::And(t, Isa::Set32(0xFFFF)), Isa::Sll32(t, 16));
 }
 
-void SimdYuv422ToBgr(const uint8_t* src, uint8_t* bgr, size_t n, bool uyvy) {
+void SimdYuv422ToBgr(const uint8_t* src, uint8_t* bgr, size_t n, bool uyvy)
+{
     size_t i = 0;
     const V low = Isa::Set16(0x00FF);
     const V c128 = Isa::Set16(128);
@@ -353,7 +372,8 @@ void SimdYuv422ToBgr(const uint8_t* src, uint8_t* bgr, size_t n, bool uyvy) {
     ScalarKernels().Yuv422ToBgr(src + 2 * i, bgr + 3 * i, n - i, uyvy);
 }
 
-void SimdYuv422ToLuma(const uint8_t* src, uint8_t* mono, size_t n, bool uyvy) {
+void SimdYuv422ToLuma(const uint8_t* src, uint8_t* mono, size_t n, bool uyvy)
+{
     size_t i = 0;
     const V low = Isa::Set16(0x00FF);
     for (; i + N <= n; i += N) {

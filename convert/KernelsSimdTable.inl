@@ -2,7 +2,8 @@
 // the target options are popped: it only takes the kernels' addresses, so it runs on any
 // processor (the table is built at first use, before the level is checked).
 
-Kernels SimdKernelTable() {
+Kernels SimdKernelTable()
+{
     Kernels k = ScalarKernels();
     k.Shift16To8 = SimdShift16To8;
     k.BayerBilinear = SimdBayerBilinear;

@@ -24,7 +24,10 @@ struct Isa {
     static V Set8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
     static V Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
     static V Set32(int v) { return _mm_set1_epi32(v); }
-    static V Set16Pair(int lo, int hi) { return _mm_set1_epi32(static_cast<int>((static_cast<unsigned>(hi) << 16) | (lo & 0xFFFF))); }
+    static V Set16Pair(int lo, int hi)
+    {
+        return _mm_set1_epi32(static_cast<int>((static_cast<unsigned>(hi) << 16) | (lo & 0xFFFF)));
+    }
     static V And(V a, V b) { return _mm_and_si128(a, b); }
     static V Or(V a, V b) { return _mm_or_si128(a, b); }
     static V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
@@ -55,7 +58,8 @@ struct Isa {
     static V Widen32Hi(V v) { return _mm_unpackhi_epi16(v, _mm_setzero_si128()); }
     static V Abs16(V v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
     // x where a < b (signed 16-bit lanes), else y.
-    static V SelectLt16(V a, V b, V x, V y) {
+    static V SelectLt16(V a, V b, V x, V y)
+    {
         const V mask = _mm_cmplt_epi16(a, b);
         return _mm_or_si128(_mm_and_si128(mask, x), _mm_andnot_si128(mask, y));
     }
@@ -63,15 +67,19 @@ struct Isa {
 
     // Four 0x00RRGGBB pixels to 12 bytes; the store writes 4 more bytes, which the caller
     // overwrites afterwards.
-    static void Store4(uint8_t* p, V px) {
-        const V t = _mm_or_si128(_mm_and_si128(px, _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF)),
-                                 _mm_and_si128(_mm_srli_epi64(px, 8), _mm_set_epi32(0xFFFF, 0xFF000000, 0xFFFF, 0xFF000000)));
-        const V packed = _mm_or_si128(_mm_and_si128(t, _mm_set_epi32(0, 0, 0xFFFF, static_cast<int>(0xFFFFFFFF))),
-                                      _mm_and_si128(_mm_srli_si128(t, 2), _mm_set_epi32(-1, -1, static_cast<int>(0xFFFF0000), 0)));
+    static void Store4(uint8_t* p, V px)
+    {
+        const V t =
+            _mm_or_si128(_mm_and_si128(px, _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF)),
+                         _mm_and_si128(_mm_srli_epi64(px, 8), _mm_set_epi32(0xFFFF, 0xFF000000, 0xFFFF, 0xFF000000)));
+        const V packed =
+            _mm_or_si128(_mm_and_si128(t, _mm_set_epi32(0, 0, 0xFFFF, static_cast<int>(0xFFFFFFFF))),
+                         _mm_and_si128(_mm_srli_si128(t, 2), _mm_set_epi32(-1, -1, static_cast<int>(0xFFFF0000), 0)));
         Store(p, packed);
     }
     // 16 pixels as 48 bytes, and up to 4 bytes beyond.
-    static void StoreBgr(uint8_t* p, V b, V g, V r) {
+    static void StoreBgr(uint8_t* p, V b, V g, V r)
+    {
         const V z = _mm_setzero_si128();
         const V bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
         const V r0Lo = _mm_unpacklo_epi8(r, z), r0Hi = _mm_unpackhi_epi8(r, z);
@@ -90,7 +98,8 @@ struct Isa {
 
 }  // namespace
 
-const Kernels* Sse2Kernels() {
+const Kernels* Sse2Kernels()
+{
     static const Kernels k = SimdKernelTable();
     return &k;
 }
@@ -102,7 +111,10 @@ const Kernels* Sse2Kernels() {
 
 namespace Convert {
 namespace Detail {
-const Kernels* Sse2Kernels() { return nullptr; }
+const Kernels* Sse2Kernels()
+{
+    return nullptr;
+}
 }  // namespace Detail
 }  // namespace Convert
 

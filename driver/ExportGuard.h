@@ -11,7 +11,8 @@ namespace ExportGuard {
 void LogException(const char* tag, const char* message) noexcept;
 
 template <typename Result, typename Body>
-Result Run(const char* tag, Result failure, Body&& body) noexcept {
+Result Run(const char* tag, Result failure, Body&& body) noexcept
+{
     try {
         return body();
     } catch (const std::exception& e) {
@@ -23,7 +24,8 @@ Result Run(const char* tag, Result failure, Body&& body) noexcept {
 }
 
 template <typename Body>
-void RunVoid(const char* tag, Body&& body) noexcept {
+void RunVoid(const char* tag, Body&& body) noexcept
+{
     try {
         body();
     } catch (const std::exception& e) {

@@ -14,11 +14,15 @@ namespace {
 
 const char kDriverVersion[] = "1.0.4.53";
 
-int LogPort() { return Util_2_1::GlobalLogPort(); }
+int LogPort()
+{
+    return Util_2_1::GlobalLogPort();
+}
 
 }  // namespace
 
-void ExportGuard::LogException(const char* tag, const char* message) noexcept {
+void ExportGuard::LogException(const char* tag, const char* message) noexcept
+{
     try {
         if (message != nullptr) {
             ORNIC_LOG_ERR(LogPort(), tag, "Exception: " << message);
@@ -32,7 +36,8 @@ void ExportGuard::LogException(const char* tag, const char* message) noexcept {
 
 extern "C" {
 
-ORNIC_EXPORT int ORNIC_CALL setSystemPath(const char* path) {
+ORNIC_EXPORT int ORNIC_CALL setSystemPath(const char* path)
+{
     if (path == nullptr || path[0] == '\0') return 0;
     return ExportGuard::Run("setSystemPath", 0, [&] {
         ORNIC_LOG_TRACE(LogPort(), "setSystemPath", "setSystemPath=" << path);
@@ -41,14 +46,16 @@ ORNIC_EXPORT int ORNIC_CALL setSystemPath(const char* path) {
     });
 }
 
-ORNIC_EXPORT void ORNIC_CALL setDebugMsgProc(OrnicDebugMsgProc proc) {
+ORNIC_EXPORT void ORNIC_CALL setDebugMsgProc(OrnicDebugMsgProc proc)
+{
     ExportGuard::RunVoid("setDebugMsgProc", [&] {
         ORNIC_LOG_TRACE(LogPort(), "setDebugMsgProc", "setDebugMsgProc");
         Globals::Instance().SetDebugMsgProc(proc);
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL initialize(const char* systemPath, OrnicDebugMsgProc proc) {
+ORNIC_EXPORT int ORNIC_CALL initialize(const char* systemPath, OrnicDebugMsgProc proc)
+{
     return ExportGuard::Run("initialize", 0, [&] {
         Globals& globals = Globals::Instance();
         // Raised before anything can fail and never lowered on failure: finalize balances it.
@@ -60,14 +67,15 @@ ORNIC_EXPORT int ORNIC_CALL initialize(const char* systemPath, OrnicDebugMsgProc
             if (!globals.InitAll(systemPath, proc)) return 0;
             CameraList::InitInstance();
         }
-        ORNIC_LOG_INFO(LogPort(), "initialize",
-                       "initialize camera driver: ornic " << kDriverVersion << ", MVS "
-                                                          << SdkVersionText(MV_CC_GetSDKVersion()));
+        ORNIC_LOG_INFO(
+            LogPort(), "initialize",
+            "initialize camera driver: ornic " << kDriverVersion << ", MVS " << SdkVersionText(MV_CC_GetSDKVersion()));
         return 1;
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL finalize(void) {
+ORNIC_EXPORT int ORNIC_CALL finalize(void)
+{
     return ExportGuard::Run("finalize", 0, [&] {
         Globals& globals = Globals::Instance();
         ORNIC_LOG_Info(LogPort(), "finalize", "===============finalize: entering, refcount" << globals.initCount);
@@ -79,18 +87,26 @@ ORNIC_EXPORT int ORNIC_CALL finalize(void) {
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL getCVLMaxNoOfGrabbers(void) { return 1; }
+ORNIC_EXPORT int ORNIC_CALL getCVLMaxNoOfGrabbers(void)
+{
+    return 1;
+}
 
-ORNIC_EXPORT int ORNIC_CALL getCVLMaxNoOfPorts(void) { return CameraList::kPortCount; }
+ORNIC_EXPORT int ORNIC_CALL getCVLMaxNoOfPorts(void)
+{
+    return CameraList::kPortCount;
+}
 
-ORNIC_EXPORT int ORNIC_CALL getCVLNoOfSupportedCameras(void) {
+ORNIC_EXPORT int ORNIC_CALL getCVLNoOfSupportedCameras(void)
+{
     return ExportGuard::Run("getCVLNoOfSupportedCameras", 0, [] {
         CameraList* list = CameraList::InstanceOrNull();
         return list != nullptr ? list->CameraCount() : 0;
     });
 }
 
-ORNIC_EXPORT const char** ORNIC_CALL getCVLCameraConfigNames(void) {
+ORNIC_EXPORT const char** ORNIC_CALL getCVLCameraConfigNames(void)
+{
     CameraList* list = CameraList::InstanceOrNull();
     // The host's interface is a plain char-pointer array; it must not write through it.
     return list != nullptr ? const_cast<const char**>(list->ConfigNames()) : nullptr;

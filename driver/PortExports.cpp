@@ -13,16 +13,23 @@
 
 namespace {
 
-int LogPort() { return Util_2_1::GlobalLogPort(); }
+int LogPort()
+{
+    return Util_2_1::GlobalLogPort();
+}
 
 // Ports in log lines are written as the host's unsigned value.
-uint32_t AsUnsigned(int value) { return static_cast<uint32_t>(value); }
+uint32_t AsUnsigned(int value)
+{
+    return static_cast<uint32_t>(value);
+}
 
 }  // namespace
 
 extern "C" {
 
-ORNIC_EXPORT int ORNIC_CALL openCVLPort(int /*grabber*/, int port, const char* cameraName, OrnicImageSize* size) {
+ORNIC_EXPORT int ORNIC_CALL openCVLPort(int /*grabber*/, int port, const char* cameraName, OrnicImageSize* size)
+{
     if (size != nullptr) *size = OrnicImageSize{0, 0};
     return ExportGuard::Run("openCVLPort", 0, [&] {
         const char* const tag = "openCVLPort";
@@ -51,7 +58,8 @@ ORNIC_EXPORT int ORNIC_CALL openCVLPort(int /*grabber*/, int port, const char* c
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int /*grabber*/, int port) {
+ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int /*grabber*/, int port)
+{
     return ExportGuard::Run("closeCVLPort", 0, [&] {
         CameraList& list = CameraList::Instance();
         ORNIC_LOG_Info(LogPort(), "closeCVLPort", "closeCVLPort, port#" << AsUnsigned(port));
@@ -59,7 +67,8 @@ ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int /*grabber*/, int port) {
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL doCVLGrab(int /*grabber*/, int port) {
+ORNIC_EXPORT int ORNIC_CALL doCVLGrab(int /*grabber*/, int port)
+{
     return ExportGuard::Run("doCVLGrab", 0, [&] {
         ORNIC_LOG_TRACE(LogPort(), "doCVLGrab", "doCVLGrab entering, port=" << AsUnsigned(port));
         return CameraList::Instance().SignalGrabOnPort(port) ? 1 : 0;
@@ -67,7 +76,8 @@ ORNIC_EXPORT int ORNIC_CALL doCVLGrab(int /*grabber*/, int port) {
 }
 
 ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int /*grabber*/, int port, void* dest, int row, int firstColumn,
-                                          int lastColumn) {
+                                          int lastColumn)
+{
     return ExportGuard::Run("getCVLGrabRow", 0, [&] {
         const char* const tag = "getCVLGrabRow";
         Camera* camera = CameraList::Instance().CameraOnPort(port);
@@ -83,9 +93,9 @@ ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int /*grabber*/, int port, void* dest,
         const int width = camera->Image().Width();
         if (dest == nullptr || firstColumn < 0 || lastColumn < firstColumn || lastColumn >= width) {
             ORNIC_LOG_ERR(LogPort(), tag,
-                          "getCVLGrabRow refused: columns " << firstColumn << ".." << lastColumn << " of width " << width
-                                                            << (dest == nullptr ? ", no destination" : "") << ", "
-                                                            << camera->ConfigName());
+                          "getCVLGrabRow refused: columns " << firstColumn << ".." << lastColumn << " of width "
+                                                            << width << (dest == nullptr ? ", no destination" : "")
+                                                            << ", " << camera->ConfigName());
             return 0;
         }
         const size_t bytesPerPixel = static_cast<size_t>(camera->HostBitsPerPixel() / 8);
@@ -95,7 +105,8 @@ ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int /*grabber*/, int port, void* dest,
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL setCompleteCallback(int /*grabber*/, int port, OrnicCompleteCallback cb) {
+ORNIC_EXPORT int ORNIC_CALL setCompleteCallback(int /*grabber*/, int port, OrnicCompleteCallback cb)
+{
     return ExportGuard::Run("setCompleteCallback", 0, [&] {
         CameraList& list = CameraList::Instance();
         if (!list.Initialized()) {
@@ -109,7 +120,8 @@ ORNIC_EXPORT int ORNIC_CALL setCompleteCallback(int /*grabber*/, int port, Ornic
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int /*grabber*/, int port, void* cb) {
+ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int /*grabber*/, int port, void* cb)
+{
     return ExportGuard::Run("setCmdCallback", 0, [&] {
         Camera* camera = CameraList::Instance().CameraOnPort(port);
         if (camera == nullptr) return 0;
@@ -119,15 +131,16 @@ ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int /*grabber*/, int port, void* cb) 
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL configureCamera(void* /*parent*/, const char* cameraName) {
+ORNIC_EXPORT int ORNIC_CALL configureCamera(void* /*parent*/, const char* cameraName)
+{
     return ExportGuard::Run("configureCamera", 0, [&] {
         const char* name = cameraName != nullptr ? cameraName : "";
         ORNIC_LOG_Info(LogPort(), "configureCamera", "configureCamera: entering for " << name);
         Camera* camera = CameraList::Instance().GetByName(name);
         if (camera == nullptr) return 0;
-        ORNIC_LOG_ERR(LogPort(), "configureCamera",
-                      "configureCamera: the configuration dialog is not available in this build; " << name
-                                                                                                   << " not configured");
+        ORNIC_LOG_ERR(
+            LogPort(), "configureCamera",
+            "configureCamera: the configuration dialog is not available in this build; " << name << " not configured");
         return 0;
     });
 }

@@ -4,16 +4,16 @@
 #define ORNIC_DRIVER_H
 
 #if defined(_WIN32)
-#  define ORNIC_CALL __cdecl
+#define ORNIC_CALL __cdecl
 #else
-#  define ORNIC_CALL
+#define ORNIC_CALL
 #endif
 
 #if defined(ORNIC_BUILDING_DRIVER) && !defined(_WIN32)
-#  define ORNIC_EXPORT __attribute__((visibility("default")))
+#define ORNIC_EXPORT __attribute__((visibility("default")))
 #else
 /* The Windows DLL exports through its .def file, which keeps the names undecorated. */
-#  define ORNIC_EXPORT
+#define ORNIC_EXPORT
 #endif
 
 #ifdef __cplusplus
@@ -52,8 +52,7 @@ ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int grabber, int port);
 ORNIC_EXPORT int ORNIC_CALL doCVLGrab(int grabber, int port);
 /* Copies columns first..last (inclusive) of a row of the frame in hand; only inside the
    completion callback. 8-bit grey or 24-bit BGR pixels. */
-ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int grabber, int port, void* dest, int row, int firstColumn,
-                                          int lastColumn);
+ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int grabber, int port, void* dest, int row, int firstColumn, int lastColumn);
 ORNIC_EXPORT int ORNIC_CALL setCompleteCallback(int grabber, int port, OrnicCompleteCallback cb);
 ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int grabber, int port, void* cb);
 /* The modal configuration dialog for a camera, owned by the parent window. */

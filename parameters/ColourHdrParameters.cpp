@@ -12,7 +12,10 @@ using NodeRecords::FeatureRecord;
 
 namespace {
 
-bool HasText(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+bool HasText(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 int HdrIndex(const std::string& name)
 {
@@ -78,14 +81,18 @@ bool CameraParameters::ReadColorTransformationEnable(Param& p)
     int cameraValue = 0;
     const MvStatus status(MV_CC_GetBoolValue(Handle(), "ColorTransformationEnable", &cameraValue));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not obtain " << "ColorTransformationEnable" << " value " << status);
+        ORNIC_LOG_ERR(port, tag,
+                      "Could not obtain "
+                          << "ColorTransformationEnable"
+                          << " value " << status);
         return false;
     }
     // This camera family's node means the opposite: true selects hue and saturation.
     p.SetBool(cameraValue == 0);
     ORNIC_LOG_INFO(port, tag,
-                   "Parameter " << "ColorTransformationEnable" << " read from camera as " << (cameraValue != 0)
-                                << ", but now has value " << p.GetBool());
+                   "Parameter "
+                       << "ColorTransformationEnable"
+                       << " read from camera as " << (cameraValue != 0) << ", but now has value " << p.GetBool());
     SetCcmAvailability(p.GetBool());
     return true;
 }
@@ -98,12 +105,15 @@ bool CameraParameters::WriteColorTransformationEnable(Param& p, GrabPauseGuard& 
     const bool cameraValue = !p.GetBool();
     const MvStatus status(MV_CC_SetBoolValue(Handle(), "ColorTransformationEnable", cameraValue ? 1 : 0));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not write to camera " << "ColorTransformationEnable" << " value " << status);
+        ORNIC_LOG_ERR(port, tag,
+                      "Could not write to camera "
+                          << "ColorTransformationEnable"
+                          << " value " << status);
         return false;
     }
     ORNIC_LOG_Info(port, tag,
-                   "ColorTransformationEnable" << " has value " << p.GetBool() << ", written to camera as "
-                                               << cameraValue);
+                   "ColorTransformationEnable"
+                       << " has value " << p.GetBool() << ", written to camera as " << cameraValue);
     return true;
 }
 
@@ -118,12 +128,17 @@ bool CameraParameters::ReadWrite_CCM(Param& p, bool read)
         return false;
     }
     if (!IsNodeWritable("ColorTransformationValueSelector")) {
-        ORNIC_LOG_TRACE(port, tag, "Could not get write access to " << "ColorTransformationValueSelector");
+        ORNIC_LOG_TRACE(port, tag,
+                        "Could not get write access to "
+                            << "ColorTransformationValueSelector");
         return false;
     }
     MvStatus status(MV_CC_SetEnumValue(Handle(), "ColorTransformationValueSelector", static_cast<unsigned>(index)));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not set " << "ColorTransformationValueSelector" << " value " << status);
+        ORNIC_LOG_ERR(port, tag,
+                      "Could not set "
+                          << "ColorTransformationValueSelector"
+                          << " value " << status);
         return false;
     }
     if (read) {
@@ -131,7 +146,10 @@ bool CameraParameters::ReadWrite_CCM(Param& p, bool read)
         std::memset(&value, 0, sizeof value);
         status = MV_CC_GetFloatValue(Handle(), "ColorTransformationValue", &value);
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(port, tag, "Could not retrieve " << "ColorTransformationValue" << " value " << status);
+            ORNIC_LOG_ERR(port, tag,
+                          "Could not retrieve "
+                              << "ColorTransformationValue"
+                              << " value " << status);
             return false;
         }
         p.ClearFlags(FlagUnavailable);
@@ -143,7 +161,10 @@ bool CameraParameters::ReadWrite_CCM(Param& p, bool read)
     }
     status = MV_CC_SetFloatValue(Handle(), "ColorTransformationValue", static_cast<float>(p.GetDouble()));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not write " << "ColorTransformationValue" << " value = " << p.GetDouble());
+        ORNIC_LOG_ERR(port, tag,
+                      "Could not write "
+                          << "ColorTransformationValue"
+                          << " value = " << p.GetDouble());
         return false;
     }
     return true;
@@ -161,7 +182,8 @@ bool CameraParameters::UpdateHdrProperties(Param& p)
     const bool hdrOn = hdrEnableSeen && MV_CC_GetBoolValue(Handle(), "HDREnable", &enabled) == MV_OK && enabled != 0;
     FeatureRecord feature;
     if (shutter) {
-        MvStatus status = NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRShutter", IFT_IInteger), feature);
+        MvStatus status =
+            NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRShutter", IFT_IInteger), feature);
         if (!status.Ok()) {
             status = NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRShuter", IFT_IInteger), feature);
         }
@@ -216,7 +238,9 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
     FeatureRecord feature;
     MvStatus status = NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRSelector", IFT_IInteger), feature);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not obtain node features for " << "HDRSelector" << status);
+        ORNIC_LOG_ERR(port, tag,
+                      "Could not obtain node features for "
+                          << "HDRSelector" << status);
         return false;
     }
     if (feature.base.enAccessMode != AM_RW) {
@@ -240,7 +264,10 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
             status = MV_CC_GetIntValueEx(Handle(), node, &value);
         }
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(port, tag, "Could not retrieve " << "HDRShutter" << " value " << status);
+            ORNIC_LOG_ERR(port, tag,
+                          "Could not retrieve "
+                              << "HDRShutter"
+                              << " value " << status);
             return false;
         }
         if (read) {
@@ -257,7 +284,10 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
         }
         if (MV_CC_SetIntValueEx(Handle(), "HDRShutter", p.GetInt64()) != MV_OK &&
             MV_CC_SetIntValueEx(Handle(), "HDRShuter", p.GetInt64()) != MV_OK) {
-            ORNIC_LOG_ERR(port, tag, "Could not write " << "HDRShutter" << " value = " << p.GetInt64());
+            ORNIC_LOG_ERR(port, tag,
+                          "Could not write "
+                              << "HDRShutter"
+                              << " value = " << p.GetInt64());
             return false;
         }
         ORNIC_LOG_TRACE(port, tag, "value written: " << DescribeParam(p));
@@ -267,7 +297,9 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
     if (hdrGainSeen && HasText(name, "Gain")) {
         status = NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRGain", IFT_IFloat), feature);
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(port, tag, "Could not obtain node features for " << "HDRGain" << status);
+            ORNIC_LOG_ERR(port, tag,
+                          "Could not obtain node features for "
+                              << "HDRGain" << status);
             return false;
         }
         if (feature.base.enAccessMode != AM_RW) {
@@ -284,7 +316,10 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
             return true;
         }
         if (MV_CC_SetFloatValue(Handle(), "HDRGain", static_cast<float>(p.GetDouble())) != MV_OK) {
-            ORNIC_LOG_ERR(port, tag, "Could not write " << "HDRGain" << " value = " << p.GetDouble());
+            ORNIC_LOG_ERR(port, tag,
+                          "Could not write "
+                              << "HDRGain"
+                              << " value = " << p.GetDouble());
             return false;
         }
         ORNIC_LOG_TRACE(port, tag, "written:" << DescribeParam(p));

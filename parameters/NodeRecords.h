@@ -33,7 +33,10 @@ std::string Text(const char (&field)[N])
     return std::string(field, n);
 }
 
-inline std::string NameOf(const MvXmlNode& node) { return Text(node.strName); }
+inline std::string NameOf(const MvXmlNode& node)
+{
+    return Text(node.strName);
+}
 
 // A node record that names `name` with type `type`; the SDK finds nodes by name.
 inline MvXmlNode MakeNode(const std::string& name, uint32_t type)
@@ -71,13 +74,20 @@ inline uint32_t AccessOf(const FeatureRecord& record, uint32_t type)
 inline const char* AccessText(uint32_t mode)
 {
     switch (mode) {
-    case AM_NI: return "NI";
-    case AM_NA: return "NA";
-    case AM_WO: return "WO";
-    case AM_RO: return "RO";
-    case AM_RW: return "RW";
-    case AM_Undefined: return "Undef";
-    default: return "??";
+    case AM_NI:
+        return "NI";
+    case AM_NA:
+        return "NA";
+    case AM_WO:
+        return "WO";
+    case AM_RO:
+        return "RO";
+    case AM_RW:
+        return "RW";
+    case AM_Undefined:
+        return "Undef";
+    default:
+        return "??";
     }
 }
 

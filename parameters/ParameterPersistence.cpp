@@ -12,7 +12,10 @@ using namespace Util_2_1;
 
 namespace {
 
-bool IsLibName(const std::string& name) { return name.compare(0, 4, "lib_") == 0; }
+bool IsLibName(const std::string& name)
+{
+    return name.compare(0, 4, "lib_") == 0;
+}
 
 // One save at a time in this process: they share the working copy's name.
 std::mutex& SaveLock()
@@ -52,9 +55,15 @@ private:
 
 }  // namespace
 
-bool CameraParameters::SaveToFile(const char* file) { return SaveToFile(file, LogPort(), false); }
+bool CameraParameters::SaveToFile(const char* file)
+{
+    return SaveToFile(file, LogPort(), false);
+}
 
-bool CameraParameters::RestoreFromFile(const char* file) { return RestoreFromFile(file, LogPort()); }
+bool CameraParameters::RestoreFromFile(const char* file)
+{
+    return RestoreFromFile(file, LogPort());
+}
 
 bool CameraParameters::RestoreFromActiveIni()
 {
@@ -97,7 +106,8 @@ bool CameraParameters::SaveToFile(const char* file, int port, bool libOnly)
                 ORNIC_LOG_TRACE(port, tag, "Save parameter" << name << p->GetTextString());
             }
         } else if (!p->TestFlags(FlagReadOnly)) {
-            if (ini.WriteParam(p.get())) ORNIC_LOG_TRACE(port, tag, "Save parameter " << name << " " << p->GetTextString());
+            if (ini.WriteParam(p.get()))
+                ORNIC_LOG_TRACE(port, tag, "Save parameter " << name << " " << p->GetTextString());
         } else {
             ORNIC_LOG_TRACE(port, tag, "SaveToFile skipping RO " << name);
         }

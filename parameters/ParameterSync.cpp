@@ -22,7 +22,10 @@ struct CameraParameters::NodeRef {
 
 namespace {
 
-bool IsBalanceRatio(const std::string& name) { return IsOneOf(name, kBalanceRatios); }
+bool IsBalanceRatio(const std::string& name)
+{
+    return IsOneOf(name, kBalanceRatios);
+}
 
 const char* BalanceChannel(const std::string& name)
 {
@@ -31,21 +34,33 @@ const char* BalanceChannel(const std::string& name)
     return "Blue";
 }
 
-bool IsHdrParameter(const std::string& name) { return IsOneOf(name, kHdrShutters) || IsOneOf(name, kHdrGains); }
+bool IsHdrParameter(const std::string& name)
+{
+    return IsOneOf(name, kHdrShutters) || IsOneOf(name, kHdrGains);
+}
 
-bool IsCcmElement(const std::string& name) { return IsOneOf(name, kCcmElements); }
+bool IsCcmElement(const std::string& name)
+{
+    return IsOneOf(name, kCcmElements);
+}
 
 // The node type a parameter of this kind is read from; 0 for kinds that have none.
 uint32_t NodeTypeOf(int32_t kind)
 {
     switch (kind) {
     case TypeInt:
-    case TypeIP: return IFT_IInteger;
-    case TypeFloat: return IFT_IFloat;
-    case TypeBool: return IFT_IBoolean;
-    case TypeString: return IFT_IString;
-    case TypeEnum: return IFT_IEnumeration;
-    default: return 0;
+    case TypeIP:
+        return IFT_IInteger;
+    case TypeFloat:
+        return IFT_IFloat;
+    case TypeBool:
+        return IFT_IBoolean;
+    case TypeString:
+        return IFT_IString;
+    case TypeEnum:
+        return IFT_IEnumeration;
+    default:
+        return 0;
     }
 }
 
@@ -287,7 +302,8 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
     }
     const uint32_t nodeType = NodeTypeOf(p.Type());
     FeatureRecord feature;
-    if (nodeType == 0 || !NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode(ref.node, nodeType), feature).Ok()) {
+    if (nodeType == 0 ||
+        !NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode(ref.node, nodeType), feature).Ok()) {
         ORNIC_LOG_ERR(port, tag, "Could not retrieve node " << ref.node << ". Skipping parameter writing.");
         return false;
     }
@@ -343,10 +359,10 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
                                        : NodeRecords::Text(feature.string.strValue);
         const std::string now = p.GetTextString();
         if (EqualsNoCase(old, now)) {
-            ORNIC_LOG_TRACE(port, tag,
-                            (isEnum ? "enum value was the same, write skipped: "
-                                    : "String value was the same, write skipped: ")
-                                << now << " for " << name);
+            ORNIC_LOG_TRACE(
+                port, tag,
+                (isEnum ? "enum value was the same, write skipped: " : "String value was the same, write skipped: ")
+                    << now << " for " << name);
             break;
         }
         GuardWrite(node, guard, mayPauseGrabbing);
@@ -392,7 +408,8 @@ bool CameraParameters::WriteNonCamera(Param& p, GrabPauseGuard& guard, bool mayP
         GuardWrite("ColorTransformationValue", guard, mayPauseGrabbing);
         return ReadWrite_CCM(p, false);
     }
-    if (EqualsNoCase(name, "ColorTransformationEnable")) return WriteColorTransformationEnable(p, guard, mayPauseGrabbing);
+    if (EqualsNoCase(name, "ColorTransformationEnable"))
+        return WriteColorTransformationEnable(p, guard, mayPauseGrabbing);
     return true;
 }
 

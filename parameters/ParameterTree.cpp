@@ -38,25 +38,44 @@ bool IsIgnoredCategory(const std::string& name)
 
 bool IsIgnoredNode(const std::string& name)
 {
-    return InList(name,
-                  {"DeviceConnectionSelector", "DeviceLinkSelector", "DeviceStreamChannelCount",
-                   "DeviceStreamChannelSelector", "DeviceStreamChannelType", "DeviceStreamChannelLink",
-                   "DeviceStreamChannelEndianness", "DeviceStreamChannelPacketSize", "DeviceEventChannelCount",
-                   "GevSupportedOptionSelector", "GevSupportedOption", "BalanceRatioSelector", "BalanceRatio",
-                   "HDRSelector", "HDRShutter", "HDRShuter", "HDRGain", "UserSetSelector",
-                   "TransferControl_Category_Inq", "ChunkDataControl_Category_Inq", "EventControl_Category_Inq",
-                   "CounterAndTimerControl_Category_Inq", "ShadingCorrection_Category_Inq",
-                   "ColorTransformationControl_Category_Inq", "SuperPaletteControl_Category_Inq",
-                   "EncoderControl_Category_Inq", "FrequencyConverter_Category_Inq", "ColorTransformationEnable",
-                   "ColorTransformationValueSelector", "ColorTransformationValue", "ActionControl_Category_Inq",
-                   "ActionSelector"});
+    return InList(name, {"DeviceConnectionSelector",
+                         "DeviceLinkSelector",
+                         "DeviceStreamChannelCount",
+                         "DeviceStreamChannelSelector",
+                         "DeviceStreamChannelType",
+                         "DeviceStreamChannelLink",
+                         "DeviceStreamChannelEndianness",
+                         "DeviceStreamChannelPacketSize",
+                         "DeviceEventChannelCount",
+                         "GevSupportedOptionSelector",
+                         "GevSupportedOption",
+                         "BalanceRatioSelector",
+                         "BalanceRatio",
+                         "HDRSelector",
+                         "HDRShutter",
+                         "HDRShuter",
+                         "HDRGain",
+                         "UserSetSelector",
+                         "TransferControl_Category_Inq",
+                         "ChunkDataControl_Category_Inq",
+                         "EventControl_Category_Inq",
+                         "CounterAndTimerControl_Category_Inq",
+                         "ShadingCorrection_Category_Inq",
+                         "ColorTransformationControl_Category_Inq",
+                         "SuperPaletteControl_Category_Inq",
+                         "EncoderControl_Category_Inq",
+                         "FrequencyConverter_Category_Inq",
+                         "ColorTransformationEnable",
+                         "ColorTransformationValueSelector",
+                         "ColorTransformationValue",
+                         "ActionControl_Category_Inq",
+                         "ActionSelector"});
 }
 
 bool IsIpAddressNode(const std::string& name)
 {
-    return InList(name, {"GevSCDA", "GevPersistentSubnetMask", "GevPersistentIPAddress",
-                         "GevPersistentDefaultGateway", "GevCurrentSubnetMask", "GevCurrentIPAddress",
-                         "GevCurrentDefaultGateway"});
+    return InList(name, {"GevSCDA", "GevPersistentSubnetMask", "GevPersistentIPAddress", "GevPersistentDefaultGateway",
+                         "GevCurrentSubnetMask", "GevCurrentIPAddress", "GevCurrentDefaultGateway"});
 }
 
 std::vector<std::string> DependentsOf(const std::string& name)
@@ -144,7 +163,9 @@ void CameraParameters::InitGeneralParameters()
         favourites->SetText(kFavourites);
     } else {
         ORNIC_LOG_ERR(LogPort(), "CameraParameters::InitGeneralParameters",
-                      "Parameter " << "lib_Favourites" << " not found");
+                      "Parameter "
+                          << "lib_Favourites"
+                          << " not found");
     }
 
     const uint32_t setting = FlagGeneral | FlagNonCamera;
@@ -374,16 +395,15 @@ bool CameraParameters::CreateSelector(const MvXmlNode& category, MvXmlNodeList* 
             return false;
         }
         (void)DoCreateParamFromCategory(category, children, 1, entry + "_");
-        const uint32_t count =
-            children->nNodeNum < MV_MAX_XML_NODE_NUM ? children->nNodeNum : MV_MAX_XML_NODE_NUM;
+        const uint32_t count = children->nNodeNum < MV_MAX_XML_NODE_NUM ? children->nNodeNum : MV_MAX_XML_NODE_NUM;
         for (uint32_t i = 1; i < count; ++i) selectorOfNode[NameOf(children->stNodes[i])] = selectorName;
     }
     return true;
 }
 
 template <class T>
-bool CameraParameters::CreateParamFromNode(const std::string& section, const MvXmlNode& node,
-                                           const std::string& prefix, bool isCommand)
+bool CameraParameters::CreateParamFromNode(const std::string& section, const MvXmlNode& node, const std::string& prefix,
+                                           bool isCommand)
 {
     const int port = LogPort();
     const char* const tag = "CameraParameters::CreateParamFromNode";
@@ -493,13 +513,17 @@ bool CameraParameters::UpdateParamPropertiesFromNode(Param& p)
     const uint32_t mode = NodeRecords::AccessOf(feature, node.enType);
     const uint32_t all = FlagUnavailable | FlagReadOnly | FlagHidden;
     switch (mode) {
-    case AM_NI: p.SetFlags(all); break;
+    case AM_NI:
+        p.SetFlags(all);
+        break;
     case AM_NA:
     case AM_Undefined:
         p.SetFlags(FlagUnavailable | FlagReadOnly);
         p.ClearFlags(FlagHidden);
         break;
-    case AM_RW: p.ClearFlags(all); break;
+    case AM_RW:
+        p.ClearFlags(all);
+        break;
     case AM_WO:
         p.ClearFlags(FlagUnavailable | FlagReadOnly);
         p.SetFlags(FlagHidden);
@@ -530,7 +554,8 @@ void CameraParameters::SetEnumValues(Param& p, const MvXmlFeatureEnumeration& fe
 {
     const int port = LogPort();
     const char* const tag = "CameraParameters::SetEnumValues";
-    const uint32_t count = feature.nSymbolicNum < MV_MAX_XML_SYMBOLIC_NUM ? feature.nSymbolicNum : MV_MAX_XML_SYMBOLIC_NUM;
+    const uint32_t count =
+        feature.nSymbolicNum < MV_MAX_XML_SYMBOLIC_NUM ? feature.nSymbolicNum : MV_MAX_XML_SYMBOLIC_NUM;
     std::vector<std::string> names;
     names.reserve(count);
     for (uint32_t i = 0; i < count; ++i) names.push_back(NodeRecords::Text(feature.stEntries[i].strSymbolic));
@@ -602,7 +627,8 @@ void CameraParameters::CreateBalanceRatios(const std::string& section)
         "Green component of white auto balance. Active when BalanceWhiteAuto is off",
         "Blue component of white auto balance. Active when BalanceWhiteAuto is off"};
     ParamPtr ratios[3];
-    for (int i = 0; i < 3; ++i) ratios[i] = CreateCustom_T<ParamInt>(section, kBalanceRatios[i], descriptions[i], FlagNonCamera);
+    for (int i = 0; i < 3; ++i)
+        ratios[i] = CreateCustom_T<ParamInt>(section, kBalanceRatios[i], descriptions[i], FlagNonCamera);
     FeatureRecord feature;
     if (NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("BalanceRatio", IFT_IInteger), feature).Ok()) {
         for (const ParamPtr& ratio : ratios) {
@@ -633,8 +659,8 @@ void CameraParameters::CreateBayerParameters(const std::string& section)
                              "2-Optimal",
                              FlagNonCamera)
         ->SetInt(0);
-    CreateCustom_T<ParamBool>(section, "UseBayerMatrix",
-                              (std::string("Enable Color correction matrix.") + use).c_str(), FlagNonCamera)
+    CreateCustom_T<ParamBool>(section, "UseBayerMatrix", (std::string("Enable Color correction matrix.") + use).c_str(),
+                              FlagNonCamera)
         ->SetBool(false);
     auto scale = CreateCustom_T<ParamInt>(
         section, "BayerMatrixScale",
@@ -677,4 +703,3 @@ void CameraParameters::CreateCcmParameters(const std::string& section)
     // The enable switch was read before the elements existed; give them its state now.
     if (ParamPtr enable = Find("ColorTransformationEnable")) SetCcmAvailability(enable->GetBool());
 }
-

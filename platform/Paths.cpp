@@ -6,16 +6,12 @@ namespace Platform {
 
 std::string JoinPath(const std::string& directory, const std::string& name)
 {
-    if (directory.empty())
-        return name;
-    if (name.empty())
-        return directory;
+    if (directory.empty()) return name;
+    if (name.empty()) return directory;
     const bool dirEnds = IsPathSeparator(directory.back());
     const bool nameStarts = IsPathSeparator(name.front());
-    if (dirEnds && nameStarts)
-        return directory + name.substr(1);
-    if (dirEnds || nameStarts)
-        return directory + name;
+    if (dirEnds && nameStarts) return directory + name.substr(1);
+    if (dirEnds || nameStarts) return directory + name;
     return directory + PathSeparator() + name;
 }
 

@@ -84,8 +84,8 @@ std::string FileNamePart(const std::string& path);  // text after the last separ
 // without regard to case, the default for a missing key, file and section created on write,
 // NUL-separated name lists with the Windows truncation rule (size - 2 when cut).
 // A null section lists the section names, a null key lists the keys of the section.
-uint32_t ReadIniString(const char* section, const char* key, const char* defaultValue, char* buffer,
-                          uint32_t size, const char* file);
+uint32_t ReadIniString(const char* section, const char* key, const char* defaultValue, char* buffer, uint32_t size,
+                       const char* file);
 // A null key removes the section, a null value removes the key.
 bool WriteIniString(const char* section, const char* key, const char* value, const char* file);
 uint32_t ReadIniSectionNames(char* buffer, uint32_t size, const char* file);

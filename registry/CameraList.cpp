@@ -15,11 +15,11 @@ namespace {
 
 std::atomic<CameraList*> listInstance{nullptr};
 
-bool EqualsNoCase(const char* a, const char* b) {
+bool EqualsNoCase(const char* a, const char* b)
+{
     if (a == nullptr || b == nullptr) return false;
     for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
-            return false;
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
     }
     return *a == *b;
 }
@@ -28,7 +28,8 @@ const int kLogPort = 99;  // the driver-wide port: the list concerns no single c
 
 }  // namespace
 
-void CameraList::InitInstance() {
+void CameraList::InitInstance()
+{
     if (listInstance.load() != nullptr) {
         ORNIC_LOG_INFO(kLogPort, "CameraList::InitInstance", "CameraList: WARNING: already initialized");
         return;
@@ -38,25 +39,32 @@ void CameraList::InitInstance() {
     list->DoInit();
 }
 
-CameraList& CameraList::Instance() {
+CameraList& CameraList::Instance()
+{
     CameraList* list = listInstance.load();
     if (list == nullptr) throw std::runtime_error("CameraList instance not ready yet");
     return *list;
 }
 
-CameraList* CameraList::InstanceOrNull() { return listInstance.load(); }
+CameraList* CameraList::InstanceOrNull()
+{
+    return listInstance.load();
+}
 
-void CameraList::ReleaseInstance() {
+void CameraList::ReleaseInstance()
+{
     CameraList* list = listInstance.exchange(nullptr);
     delete list;
 }
 
-CameraList::CameraList() {
+CameraList::CameraList()
+{
     mvCameras.reserve(kPortCount);
     for (auto& port : _ports) port.store(nullptr);
 }
 
-void CameraList::DoInit() {
+void CameraList::DoInit()
+{
     const char* tag = "CameraList::DoInit";
     ORNIC_LOG_TRACE(kLogPort, tag, "CameraList Init");
     MvStatus status(MV_CC_Initialize());
@@ -96,7 +104,8 @@ void CameraList::DoInit() {
             ++count;
             AddCamera(camera);
         } else {
-            ORNIC_LOG_ERR(kLogPort, tag, "CameraList: could not allocate Camera object for camera " << entry.configName);
+            ORNIC_LOG_ERR(kLogPort, tag,
+                          "CameraList: could not allocate Camera object for camera " << entry.configName);
         }
     }
     if (!CreateConfigNames()) return;
@@ -104,7 +113,8 @@ void CameraList::DoInit() {
     ORNIC_LOG_INFO(kLogPort, tag, "CameraList::Init: " << count << " camera(s) found");
 }
 
-void CameraList::AddCamera(Camera* camera) {
+void CameraList::AddCamera(Camera* camera)
+{
     std::lock_guard<std::mutex> lock(camerasLock);
     for (Camera* existing : mvCameras) {
         if (existing == camera) return;
@@ -112,18 +122,21 @@ void CameraList::AddCamera(Camera* camera) {
     mvCameras.push_back(camera);
 }
 
-int CameraList::CameraCount() {
+int CameraList::CameraCount()
+{
     std::lock_guard<std::mutex> lock(camerasLock);
     return static_cast<int>(mvCameras.size());
 }
 
-Camera* CameraList::CameraAt(int index) {
+Camera* CameraList::CameraAt(int index)
+{
     std::lock_guard<std::mutex> lock(camerasLock);
     if (index < 0 || index >= static_cast<int>(mvCameras.size())) return nullptr;
     return mvCameras[static_cast<size_t>(index)];
 }
 
-bool CameraList::CreateConfigNames() {
+bool CameraList::CreateConfigNames()
+{
     configNames.clear();
     const int count = CameraCount();
     for (int index = 0; index < count; ++index) {
@@ -138,13 +151,15 @@ bool CameraList::CreateConfigNames() {
     return true;
 }
 
-const char* const* CameraList::ConfigNames() const {
+const char* const* CameraList::ConfigNames() const
+{
     // A half-built array has no terminator; the host would read past its end.
     if (configNames.empty() || configNames.back() != nullptr) return nullptr;
     return configNames.data();
 }
 
-Camera* CameraList::GetByName(const char* name) {
+Camera* CameraList::GetByName(const char* name)
+{
     const char* tag = "CameraList::GetByName";
     ORNIC_LOG_TRACE(kLogPort, tag, "CameraList GetByName " << name);
     const int count = CameraCount();
@@ -156,12 +171,14 @@ Camera* CameraList::GetByName(const char* name) {
     return nullptr;
 }
 
-Camera* CameraList::CameraOnPort(int port) const {
+Camera* CameraList::CameraOnPort(int port) const
+{
     if (!IsValidPort(port)) return nullptr;
     return _ports[static_cast<size_t>(port)].load();
 }
 
-bool CameraList::SetPortBinding(int port, Camera* camera) {
+bool CameraList::SetPortBinding(int port, Camera* camera)
+{
     const char* tag = "CameraList::SetPortBinding";
     if (!IsValidPort(port)) {
         ORNIC_LOG_ERR(kLogPort, tag, "SetCamByPort portNo out of bounds: " << port);
@@ -175,7 +192,8 @@ bool CameraList::SetPortBinding(int port, Camera* camera) {
     return true;
 }
 
-bool CameraList::OpenCamera(const char* name, int port, ImageSize& size) {
+bool CameraList::OpenCamera(const char* name, int port, ImageSize& size)
+{
     const char* tag = "CameraList::OpenCamera";
     Camera* camera = GetByName(name);
     if (camera == nullptr) return false;
@@ -199,7 +217,8 @@ bool CameraList::OpenCamera(const char* name, int port, ImageSize& size) {
     return true;
 }
 
-bool CameraList::CloseCamera(int port) {
+bool CameraList::CloseCamera(int port)
+{
     Camera* camera = CameraOnPort(port);
     if (camera != nullptr) {
         camera->SignalClose();
@@ -209,20 +228,23 @@ bool CameraList::CloseCamera(int port) {
     return false;
 }
 
-bool CameraList::SignalGrabOnPort(int port) {
+bool CameraList::SignalGrabOnPort(int port)
+{
     Camera* camera = CameraOnPort(port);
     if (camera == nullptr) return false;
     camera->SignalGrab();
     return true;
 }
 
-void CameraList::DeleteCameras() {
+void CameraList::DeleteCameras()
+{
     std::lock_guard<std::mutex> lock(camerasLock);
     for (Camera* camera : mvCameras) delete camera;
     mvCameras.clear();
 }
 
-CameraList::~CameraList() {
+CameraList::~CameraList()
+{
     const char* tag = "CameraList::~CameraList";
     ORNIC_LOG_Info(kLogPort, tag, "CameraList dtor: entering");
     for (const auto& port : _ports) {

@@ -8,15 +8,15 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(MV_SDK_BUILDING)
-#    define MV_SDK_API __declspec(dllexport)
-#  else
-#    define MV_SDK_API __declspec(dllimport)
-#  endif
-#  define MV_SDK_CALL __cdecl
+#if defined(MV_SDK_BUILDING)
+#define MV_SDK_API __declspec(dllexport)
 #else
-#  define MV_SDK_API __attribute__((visibility("default")))
-#  define MV_SDK_CALL
+#define MV_SDK_API __declspec(dllimport)
+#endif
+#define MV_SDK_CALL __cdecl
+#else
+#define MV_SDK_API __attribute__((visibility("default")))
+#define MV_SDK_CALL
 #endif
 
 #ifdef __cplusplus
@@ -24,65 +24,65 @@ extern "C" {
 #endif
 
 // ---- status codes -------------------------------------------------------------------
-#define MV_OK                      0x00000000u
-#define MV_E_HANDLE                0x80000000u  // error or invalid handle
-#define MV_E_SUPPORT               0x80000001u  // function not supported
-#define MV_E_BUFOVER               0x80000002u  // cache full
-#define MV_E_CALLORDER             0x80000003u  // wrong calling order
-#define MV_E_PARAMETER             0x80000004u  // incorrect parameter
-#define MV_E_RESOURCE              0x80000006u  // resource allocation failed
-#define MV_E_NODATA                0x80000007u  // no data
-#define MV_E_PRECONDITION          0x80000008u  // precondition error
-#define MV_E_VERSION               0x80000009u  // version mismatch
-#define MV_E_NOENOUGH_BUF          0x8000000Au  // insufficient memory
-#define MV_E_ABNORMAL_IMAGE        0x8000000Bu  // incomplete image
-#define MV_E_LOAD_LIBRARY          0x8000000Cu
-#define MV_E_NOOUTBUF              0x8000000Du  // no available buffer
-#define MV_E_ENCRYPT               0x8000000Eu
-#define MV_E_OPENFILE              0x8000000Fu
-#define MV_E_UNKNOWN               0x800000FFu
-#define MV_E_GC_GENERIC            0x80000100u
-#define MV_E_GC_ARGUMENT           0x80000101u  // illegal parameters
-#define MV_E_GC_RANGE              0x80000102u  // value out of range
-#define MV_E_GC_PROPERTY           0x80000103u
-#define MV_E_GC_RUNTIME            0x80000104u
-#define MV_E_GC_LOGICAL            0x80000105u
-#define MV_E_GC_ACCESS             0x80000106u  // node access condition
-#define MV_E_GC_TIMEOUT            0x80000107u
-#define MV_E_GC_DYNAMICCAST        0x80000108u
-#define MV_E_GC_UNKNOWN            0x800001FFu
-#define MV_E_NOT_IMPLEMENTED       0x80000200u
-#define MV_E_INVALID_ADDRESS       0x80000201u
-#define MV_E_WRITE_PROTECT         0x80000202u
-#define MV_E_ACCESS_DENIED         0x80000203u
-#define MV_E_BUSY                  0x80000204u  // device busy or network disconnected
-#define MV_E_PACKET                0x80000205u
-#define MV_E_NETWORK               0x80000206u
-#define MV_E_IP_CONFLICT           0x80000221u
-#define MV_E_USB_READ              0x80000300u
-#define MV_E_USB_WRITE             0x80000301u
-#define MV_E_USB_DEVICE            0x80000302u
-#define MV_E_USB_GENICAM           0x80000303u
-#define MV_E_USB_BANDWIDTH         0x80000304u
-#define MV_E_USB_UNKNOWN           0x800003FFu
-#define MV_E_UPG_FILE_MISMATCH     0x80000400u
+#define MV_OK 0x00000000u
+#define MV_E_HANDLE 0x80000000u          // error or invalid handle
+#define MV_E_SUPPORT 0x80000001u         // function not supported
+#define MV_E_BUFOVER 0x80000002u         // cache full
+#define MV_E_CALLORDER 0x80000003u       // wrong calling order
+#define MV_E_PARAMETER 0x80000004u       // incorrect parameter
+#define MV_E_RESOURCE 0x80000006u        // resource allocation failed
+#define MV_E_NODATA 0x80000007u          // no data
+#define MV_E_PRECONDITION 0x80000008u    // precondition error
+#define MV_E_VERSION 0x80000009u         // version mismatch
+#define MV_E_NOENOUGH_BUF 0x8000000Au    // insufficient memory
+#define MV_E_ABNORMAL_IMAGE 0x8000000Bu  // incomplete image
+#define MV_E_LOAD_LIBRARY 0x8000000Cu
+#define MV_E_NOOUTBUF 0x8000000Du  // no available buffer
+#define MV_E_ENCRYPT 0x8000000Eu
+#define MV_E_OPENFILE 0x8000000Fu
+#define MV_E_UNKNOWN 0x800000FFu
+#define MV_E_GC_GENERIC 0x80000100u
+#define MV_E_GC_ARGUMENT 0x80000101u  // illegal parameters
+#define MV_E_GC_RANGE 0x80000102u     // value out of range
+#define MV_E_GC_PROPERTY 0x80000103u
+#define MV_E_GC_RUNTIME 0x80000104u
+#define MV_E_GC_LOGICAL 0x80000105u
+#define MV_E_GC_ACCESS 0x80000106u  // node access condition
+#define MV_E_GC_TIMEOUT 0x80000107u
+#define MV_E_GC_DYNAMICCAST 0x80000108u
+#define MV_E_GC_UNKNOWN 0x800001FFu
+#define MV_E_NOT_IMPLEMENTED 0x80000200u
+#define MV_E_INVALID_ADDRESS 0x80000201u
+#define MV_E_WRITE_PROTECT 0x80000202u
+#define MV_E_ACCESS_DENIED 0x80000203u
+#define MV_E_BUSY 0x80000204u  // device busy or network disconnected
+#define MV_E_PACKET 0x80000205u
+#define MV_E_NETWORK 0x80000206u
+#define MV_E_IP_CONFLICT 0x80000221u
+#define MV_E_USB_READ 0x80000300u
+#define MV_E_USB_WRITE 0x80000301u
+#define MV_E_USB_DEVICE 0x80000302u
+#define MV_E_USB_GENICAM 0x80000303u
+#define MV_E_USB_BANDWIDTH 0x80000304u
+#define MV_E_USB_UNKNOWN 0x800003FFu
+#define MV_E_UPG_FILE_MISMATCH 0x80000400u
 #define MV_E_UPG_LANGUAGE_MISMATCH 0x80000401u
-#define MV_E_UPG_CONFLICT          0x80000402u
-#define MV_E_UPG_INNER_ERR         0x80000403u
-#define MV_E_UPG_UNKNOWN           0x800004FFu
+#define MV_E_UPG_CONFLICT 0x80000402u
+#define MV_E_UPG_INNER_ERR 0x80000403u
+#define MV_E_UPG_UNKNOWN 0x800004FFu
 
 // ---- devices ------------------------------------------------------------------------
-#define MV_UNKNOWN_DEVICE   0x00000000u
-#define MV_GIGE_DEVICE      0x00000001u
-#define MV_1394_DEVICE      0x00000002u
-#define MV_USB_DEVICE       0x00000004u
+#define MV_UNKNOWN_DEVICE 0x00000000u
+#define MV_GIGE_DEVICE 0x00000001u
+#define MV_1394_DEVICE 0x00000002u
+#define MV_USB_DEVICE 0x00000004u
 #define MV_CAMERALINK_DEVICE 0x00000008u
 
-#define MV_MAX_DEVICE_NUM           256
-#define MV_GIGE_MODEL_NAME_LEN      32
-#define MV_GIGE_SERIAL_NUMBER_LEN   16
-#define MV_GIGE_NAME_LEN            32
-#define MV_USB_NAME_LEN             64
+#define MV_MAX_DEVICE_NUM 256
+#define MV_GIGE_MODEL_NAME_LEN 32
+#define MV_GIGE_SERIAL_NUMBER_LEN 16
+#define MV_GIGE_NAME_LEN 32
+#define MV_USB_NAME_LEN 64
 
 typedef struct MvGigeDeviceInfo {
     uint32_t nCurrentIp;
@@ -277,11 +277,11 @@ typedef enum MvXmlAccessMode {
     AM_Undefined = 5,
 } MvXmlAccessMode;
 
-#define MV_MAX_XML_NODE_NUM        128
-#define MV_MAX_XML_NODE_NAME_LEN   64   // names up to 63 characters
-#define MV_MAX_XML_DISC_LEN        512
-#define MV_MAX_XML_STRVALUE_LEN    64
-#define MV_MAX_XML_SYMBOLIC_NUM    64
+#define MV_MAX_XML_NODE_NUM 128
+#define MV_MAX_XML_NODE_NAME_LEN 64  // names up to 63 characters
+#define MV_MAX_XML_DISC_LEN 512
+#define MV_MAX_XML_STRVALUE_LEN 64
+#define MV_MAX_XML_SYMBOLIC_NUM 64
 
 typedef struct MvXmlNode {
     uint32_t enType;        // MvXmlInterfaceType
@@ -392,7 +392,7 @@ typedef struct MvEnumValue {
 } MvEnumValue;
 
 typedef struct MvEnumEntry {
-    uint32_t nValue;  // in: the entry's value
+    uint32_t nValue;                            // in: the entry's value
     char chSymbolic[MV_MAX_XML_NODE_NAME_LEN];  // out: its symbolic name
     uint32_t nReserved[4];
 } MvEnumEntry;

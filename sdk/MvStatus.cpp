@@ -60,7 +60,8 @@ const StatusEntry kStatusTexts[] = {
 
 }  // namespace
 
-std::string StatusText(uint32_t code) {
+std::string StatusText(uint32_t code)
+{
     for (const StatusEntry& entry : kStatusTexts) {
         if (entry.code == code) return entry.text;
     }
@@ -70,7 +71,8 @@ std::string StatusText(uint32_t code) {
     return text;
 }
 
-std::string SdkVersionText(uint32_t version) {
+std::string SdkVersionText(uint32_t version)
+{
     char text[32];
     std::snprintf(text, sizeof text, "%u.%u.%u.%u", (version >> 24) & 0xFFu, (version >> 16) & 0xFFu,
                   (version >> 8) & 0xFFu, version & 0xFFu);

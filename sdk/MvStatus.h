@@ -12,7 +12,8 @@ class MvStatus {
 public:
     MvStatus() = default;
     explicit MvStatus(int code) : code(static_cast<uint32_t>(code)) {}
-    MvStatus& operator=(int rc) {
+    MvStatus& operator=(int rc)
+    {
         code = static_cast<uint32_t>(rc);
         return *this;
     }

@@ -7,7 +7,8 @@ namespace OrnicHost {
 namespace {
 
 template <typename Fn>
-bool Find(const Platform::Library& library, const char* name, Fn& fn) {
+bool Find(const Platform::Library& library, const char* name, Fn& fn)
+{
     fn = reinterpret_cast<Fn>(library.Symbol(name));
     if (fn == nullptr) std::fprintf(stderr, "the driver lacks the export %s\n", name);
     return fn != nullptr;
@@ -15,7 +16,8 @@ bool Find(const Platform::Library& library, const char* name, Fn& fn) {
 
 }  // namespace
 
-bool DriverApi::Load(const std::string& file) {
+bool DriverApi::Load(const std::string& file)
+{
     if (!library.Load(file)) {
         std::fprintf(stderr, "cannot load %s: %s\n", file.c_str(), library.LastError().c_str());
         return false;

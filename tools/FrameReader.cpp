@@ -9,7 +9,8 @@ namespace {
 constexpr size_t kGuardBytes = 64;
 }  // namespace
 
-int DetectChannels(int width, const RowReader& read, std::string& error) {
+int DetectChannels(int width, const RowReader& read, std::string& error)
+{
     if (width <= 0) {
         error = "no image width";
         return 0;
@@ -41,7 +42,8 @@ int DetectChannels(int width, const RowReader& read, std::string& error) {
     return 0;
 }
 
-bool ReadFrame(const RowReader& read, Image& image, std::string& error) {
+bool ReadFrame(const RowReader& read, Image& image, std::string& error)
+{
     if (image.width <= 0 || image.height <= 0 || (image.channels != 1 && image.channels != 3)) {
         error = "no image size";
         return false;

@@ -25,7 +25,7 @@ struct PortSlot {
     std::condition_variable done;
     bool expecting = false;  // a doCVLGrab is waiting; other frames are counted and dropped
     bool ready = false;
-    Image frame;             // width, height set at open; channels 0 until the first frame
+    Image frame;  // width, height set at open; channels 0 until the first frame
     std::string problem;
     unsigned unexpected = 0;
 };
@@ -34,7 +34,8 @@ PortSlot slots[kMaxPorts];
 OrnicGrabRowFn grabRow = nullptr;
 
 // Runs on the driver's image thread: the rows can only be read before it returns.
-void ORNIC_CALL OnFrameComplete(int grabber, int port) {
+void ORNIC_CALL OnFrameComplete(int grabber, int port)
+{
     if (port < 0 || port >= kMaxPorts) return;
     PortSlot& slot = slots[port];
     std::lock_guard<std::mutex> lock(slot.mutex);
@@ -54,7 +55,8 @@ void ORNIC_CALL OnFrameComplete(int grabber, int port) {
     slot.done.notify_all();
 }
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -63,7 +65,8 @@ struct CameraResult {
     int delivered = 0;
 };
 
-CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::string& name, int port) {
+CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::string& name, int port)
+{
     CameraResult result;
     const std::string label = "port " + std::to_string(port) + " " + name;
     OrnicImageSize size{0, 0};
@@ -103,8 +106,8 @@ CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::st
                 problem = "doCVLGrab failed";
             } else {
                 std::unique_lock<std::mutex> lock(slot.mutex);
-                arrived = slot.done.wait_for(lock, std::chrono::milliseconds(options.timeoutMs),
-                                             [&] { return slot.ready; });
+                arrived =
+                    slot.done.wait_for(lock, std::chrono::milliseconds(options.timeoutMs), [&] { return slot.ready; });
                 if (arrived) {
                     frame = slot.frame;  // the slot keeps width, height and channels for the next one
                     problem = slot.problem;
@@ -150,7 +153,8 @@ CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::st
 
 }  // namespace
 
-int ListCameras(DriverApi& driver) {
+int ListCameras(DriverApi& driver)
+{
     std::printf("grabbers: %d, ports per grabber: %d\n", driver.maxGrabbers(), driver.maxPorts());
     std::printf("cameras: %d\n", driver.cameraCount());
     const char** names = driver.configNames();
@@ -158,7 +162,8 @@ int ListCameras(DriverApi& driver) {
     return 0;
 }
 
-int GrabFrames(DriverApi& driver, const Options& options) {
+int GrabFrames(DriverApi& driver, const Options& options)
+{
     grabRow = driver.grabRow;
     std::vector<std::string> cameras = options.cameras;
     if (cameras.empty()) {
@@ -189,7 +194,8 @@ int GrabFrames(DriverApi& driver, const Options& options) {
         if (!result.opened || result.delivered < options.frames) ++failed;
     }
     std::printf("%d frames from %zu camera(s) saved in %s\n", saved, cameras.size(), options.outDir.c_str());
-    if (failed != 0) std::printf("%d camera(s) failed to open or delivered fewer than %d frames\n", failed, options.frames);
+    if (failed != 0)
+        std::printf("%d camera(s) failed to open or delivered fewer than %d frames\n", failed, options.frames);
     return failed == 0 ? 0 : 1;
 }
 

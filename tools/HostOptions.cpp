@@ -8,7 +8,8 @@ namespace OrnicHost {
 namespace {
 
 // Whole-text decimal only: "5x" or "" must not quietly become a number.
-bool ParseInt(const std::string& text, int low, int high, int& value) {
+bool ParseInt(const std::string& text, int low, int high, int& value)
+{
     if (text.empty()) return false;
     char* end = nullptr;
     errno = 0;
@@ -20,7 +21,8 @@ bool ParseInt(const std::string& text, int low, int high, int& value) {
 
 }  // namespace
 
-bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
+{
     std::vector<std::string> commands;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -124,7 +126,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     return true;
 }
 
-const char* UsageText() {
+const char* UsageText()
+{
     return "usage: ornic-host [options] [list | grab]\n"
            "  list                start the driver, list the cameras it found, stop it (the default)\n"
            "  grab                open each camera on a port, grab frames one at a time, save them\n"

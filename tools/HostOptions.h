@@ -9,9 +9,9 @@
 namespace OrnicHost {
 
 struct Options {
-    std::string command = "list";     // "list" or "grab"
-    std::string driverFile;           // empty: the driver built beside the host
-    std::string systemPath;           // empty: a fresh temporary directory
+    std::string command = "list";  // "list" or "grab"
+    std::string driverFile;        // empty: the driver built beside the host
+    std::string systemPath;        // empty: a fresh temporary directory
     bool quiet = false;
     bool help = false;
     std::vector<std::string> cameras;  // empty: every camera the driver lists

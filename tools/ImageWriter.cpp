@@ -13,16 +13,19 @@ namespace OrnicHost {
 
 namespace {
 
-void Put16(std::vector<uint8_t>& out, size_t at, uint32_t value) {
+void Put16(std::vector<uint8_t>& out, size_t at, uint32_t value)
+{
     out[at] = static_cast<uint8_t>(value);
     out[at + 1] = static_cast<uint8_t>(value >> 8);
 }
 
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
+void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value)
+{
     for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
+{
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
     if (!file) {
         error = "cannot create " + path;
@@ -36,7 +39,8 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, 
 }
 
 #ifdef ORNIC_HOST_HAVE_PNG
-bool WritePng(const std::string& path, const Image& image, std::string& error) {
+bool WritePng(const std::string& path, const Image& image, std::string& error)
+{
     // The simplified API reports errors in the record instead of longjmp-ing through C++ frames.
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
@@ -56,7 +60,8 @@ bool WritePng(const std::string& path, const Image& image, std::string& error) {
 
 }  // namespace
 
-bool PngAvailable() {
+bool PngAvailable()
+{
 #ifdef ORNIC_HOST_HAVE_PNG
     return true;
 #else
@@ -64,9 +69,13 @@ bool PngAvailable() {
 #endif
 }
 
-ImageFormat DefaultImageFormat() { return PngAvailable() ? ImageFormat::Png : ImageFormat::Bmp; }
+ImageFormat DefaultImageFormat()
+{
+    return PngAvailable() ? ImageFormat::Png : ImageFormat::Bmp;
+}
 
-bool ParseImageFormat(const std::string& text, ImageFormat& format) {
+bool ParseImageFormat(const std::string& text, ImageFormat& format)
+{
     if (text == "png" || text == "PNG") {
         format = ImageFormat::Png;
         return true;
@@ -78,9 +87,13 @@ bool ParseImageFormat(const std::string& text, ImageFormat& format) {
     return false;
 }
 
-const char* FileExtension(ImageFormat format) { return format == ImageFormat::Png ? "png" : "bmp"; }
+const char* FileExtension(ImageFormat format)
+{
+    return format == ImageFormat::Png ? "png" : "bmp";
+}
 
-std::vector<uint8_t> EncodeBmp(const Image& image) {
+std::vector<uint8_t> EncodeBmp(const Image& image)
+{
     if (!image.Valid()) return {};
     const size_t rowBytes = image.RowBytes();
     const size_t stride = (rowBytes + 3) & ~static_cast<size_t>(3);
@@ -112,12 +125,14 @@ std::vector<uint8_t> EncodeBmp(const Image& image) {
     // The frame's B,G,R order is the BMP's own, so rows are copied as they are.
     for (int y = 0; y < image.height; ++y) {
         const uint8_t* src = image.pixels.data() + static_cast<size_t>(image.height - 1 - y) * rowBytes;
-        std::copy(src, src + rowBytes, out.begin() + static_cast<std::ptrdiff_t>(headerBytes + static_cast<size_t>(y) * stride));
+        std::copy(src, src + rowBytes,
+                  out.begin() + static_cast<std::ptrdiff_t>(headerBytes + static_cast<size_t>(y) * stride));
     }
     return out;
 }
 
-bool WriteImage(const std::string& path, const Image& image, ImageFormat format, std::string& error) {
+bool WriteImage(const std::string& path, const Image& image, ImageFormat format, std::string& error)
+{
     if (!image.Valid()) {
         error = "no image to write to " + path;
         return false;
@@ -133,12 +148,13 @@ bool WriteImage(const std::string& path, const Image& image, ImageFormat format,
     return WriteFileBytes(path, EncodeBmp(image), error);
 }
 
-std::string SanitiseFileName(const std::string& name) {
+std::string SanitiseFileName(const std::string& name)
+{
     std::string out;
     bool pendingGap = false;
     for (const char c : name) {
-        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                          c == '.';
+        const bool keep =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
         if (!keep) {
             pendingGap = true;
             continue;
@@ -152,7 +168,8 @@ std::string SanitiseFileName(const std::string& name) {
     return out.empty() ? "camera" : out;
 }
 
-std::string FrameFileName(int port, const std::string& cameraName, int frame, ImageFormat format) {
+std::string FrameFileName(int port, const std::string& cameraName, int frame, ImageFormat format)
+{
     char number[16];
     std::snprintf(number, sizeof number, "%03d", frame);
     return std::to_string(port) + "-" + SanitiseFileName(cameraName) + "-" + number + "." + FileExtension(format);

@@ -11,11 +11,12 @@ namespace OrnicHost {
 struct Image {
     int width = 0;
     int height = 0;
-    int channels = 1;  // 1 grey, 3 B,G,R
+    int channels = 1;             // 1 grey, 3 B,G,R
     std::vector<uint8_t> pixels;  // height rows of width * channels bytes, top row first
 
     size_t RowBytes() const { return static_cast<size_t>(width) * static_cast<size_t>(channels); }
-    bool Valid() const {
+    bool Valid() const
+    {
         return width > 0 && height > 0 && (channels == 1 || channels == 3) &&
                pixels.size() == RowBytes() * static_cast<size_t>(height);
     }

@@ -19,7 +19,8 @@ FILE* logFile = nullptr;  // null: standard error
 bool quiet = false;
 
 // The host's debug procedure; the driver calls it on its logger thread.
-void ORNIC_CALL PrintDriverLine(const char* line) {
+void ORNIC_CALL PrintDriverLine(const char* line)
+{
     if (quiet || line == nullptr) return;
     std::lock_guard<std::mutex> lock(logMutex);
     if (logFile != nullptr) {
@@ -31,7 +32,8 @@ void ORNIC_CALL PrintDriverLine(const char* line) {
 }
 
 // A directory of our own under the system's temporary folder, so runs never share an ini file.
-std::string MakeTempSystemPath() {
+std::string MakeTempSystemPath()
+{
     std::error_code ec;
     const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
     if (ec) return {};
@@ -45,12 +47,14 @@ std::string MakeTempSystemPath() {
 
 // The driver reads its debug-view level as logDebugView in [General] of ornic.ini in the
 // system path, once, during initialize.
-bool WriteLogLevel(const std::string& systemPath, int level) {
+bool WriteLogLevel(const std::string& systemPath, int level)
+{
     const std::string ini = Platform::JoinPath(systemPath, "ornic.ini");
     return Platform::WriteIniString("General", "logDebugView", std::to_string(level).c_str(), ini.c_str());
 }
 
-int Run(OrnicHost::DriverApi& driver, const OrnicHost::Options& options, const std::string& systemPath) {
+int Run(OrnicHost::DriverApi& driver, const OrnicHost::Options& options, const std::string& systemPath)
+{
     driver.setSystemPath(systemPath.c_str());
     driver.setDebugMsgProc(&PrintDriverLine);
     if (driver.initialize(systemPath.c_str(), &PrintDriverLine) != 1) {
@@ -67,7 +71,8 @@ int Run(OrnicHost::DriverApi& driver, const OrnicHost::Options& options, const s
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     OrnicHost::Options options;
     options.driverFile = ORNIC_DRIVER_FILE;
     std::string error;

@@ -5,10 +5,14 @@
 namespace Util_2_1 {
 
 namespace {
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 }  // namespace
 
-bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const
+{
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
         const unsigned char x = static_cast<unsigned char>(LowerAscii(a[i]));
@@ -18,7 +22,8 @@ bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
     return a.size() < b.size();
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
+bool EqualsNoCase(const std::string& a, const std::string& b)
+{
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
@@ -26,7 +31,8 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-AllParametersList::AllParametersList() : ownFlags(FlagGeneral | FlagHidden | FlagNonCamera) {
+AllParametersList::AllParametersList() : ownFlags(FlagGeneral | FlagHidden | FlagNonCamera)
+{
     CreateParameter<ParamString>("lib_Favourites", "General", "", ownFlags);
     CreateParameter<ParamString>("lib_CollapsedSec", "General", "", ownFlags);
     CreateParameter<ParamInt>("lib_DialogWidth", "General", 800, ownFlags);
@@ -37,18 +43,21 @@ AllParametersList::AllParametersList() : ownFlags(FlagGeneral | FlagHidden | Fla
     CreateParameter<ParamFloat>("lib_Dialogcol1ratio", "General", 0.4, ownFlags);
 }
 
-AllParametersList::ParamPtr AllParametersList::Find(const char* name) const {
+AllParametersList::ParamPtr AllParametersList::Find(const char* name) const
+{
     if (name == nullptr || name[0] == '\0') return nullptr;
     return Find(std::string(name));
 }
 
-AllParametersList::ParamPtr AllParametersList::Find(const std::string& name) const {
+AllParametersList::ParamPtr AllParametersList::Find(const std::string& name) const
+{
     if (name.empty()) return nullptr;
     const auto found = byName.find(name);
     return found != byName.end() ? found->second : nullptr;
 }
 
-bool AllParametersList::Insert(ParamPtr p, size_t position) {
+bool AllParametersList::Insert(ParamPtr p, size_t position)
+{
     if (p == nullptr || byName.count(p->Name()) != 0) return false;
     if (position > params.size()) position = params.size();
     byName.emplace(p->Name(), p);
@@ -56,25 +65,32 @@ bool AllParametersList::Insert(ParamPtr p, size_t position) {
     return true;
 }
 
-bool AllParametersList::Add(Param* p) { return Add(std::unique_ptr<Param>(p)); }
+bool AllParametersList::Add(Param* p)
+{
+    return Add(std::unique_ptr<Param>(p));
+}
 
-bool AllParametersList::Add(std::unique_ptr<Param> p) {
+bool AllParametersList::Add(std::unique_ptr<Param> p)
+{
     if (p == nullptr || byName.count(p->Name()) != 0) return false;  // p is destroyed here
     return Insert(ParamPtr(std::move(p)), params.size());
 }
 
-void AllParametersList::Clear() {
+void AllParametersList::Clear()
+{
     params.clear();
     byName.clear();
 }
 
-void AllParametersList::CopyFrom(const AllParametersList& other) {
+void AllParametersList::CopyFrom(const AllParametersList& other)
+{
     if (&other == this) return;  // clearing first would leave nothing to copy
     Clear();
     for (const ParamPtr& p : other.params) Add(p->Clone());
 }
 
-void AllParametersList::MarkAllModified() {
+void AllParametersList::MarkAllModified()
+{
     for (const ParamPtr& p : params) p->SetFlags(FlagModified);
 }
 

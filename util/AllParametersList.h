@@ -60,7 +60,8 @@ public:
                              uint32_t paramFlags);
     template <class T, class Default>
     ParamPtr CreateParameter(const std::string& name, const char* paramSection, const Default& defaultValue,
-                             uint32_t paramFlags) {
+                             uint32_t paramFlags)
+    {
         return CreateParameter<T>(name.c_str(), paramSection, defaultValue, paramFlags);
     }
 
@@ -95,7 +96,8 @@ private:
 
 template <class T, class Default>
 AllParametersList::ParamPtr AllParametersList::CreateParameter(const char* name, const char* paramSection,
-                                                               const Default& defaultValue, uint32_t paramFlags) {
+                                                               const Default& defaultValue, uint32_t paramFlags)
+{
     if (name == nullptr || name[0] == '\0') throw std::invalid_argument("CreateParameter : null  argument");
     ParamPtr p = Find(name);
     if (p == nullptr) {

@@ -15,13 +15,15 @@ const char kOlderIniName[] = "CamDriver.ini";
 const char kGeneralSection[] = "General";
 }  // namespace
 
-Globals& Globals::Instance() {
+Globals& Globals::Instance()
+{
     static Globals* const instance = new (std::nothrow) Globals();
     if (instance == nullptr) throw std::runtime_error("Globals allocation failed");
     return *instance;
 }
 
-void Globals::Output(const char* line) {
+void Globals::Output(const char* line)
+{
     DebugMsgProc proc = debugMsgProc.load();
     if (proc == nullptr) return;
     // The host's procedure runs on the logger thread; nothing it throws may end that thread.
@@ -31,7 +33,8 @@ void Globals::Output(const char* line) {
     }
 }
 
-void Globals::InitPath(const char* path) {
+void Globals::InitPath(const char* path)
+{
     systemPath = path != nullptr ? path : "";
     defaultIniFile = Platform::JoinPath(systemPath, kDefaultIniName);
     const std::string olderIniFile = Platform::JoinPath(systemPath, kOlderIniName);
@@ -42,7 +45,8 @@ void Globals::InitPath(const char* path) {
     }
 }
 
-int Globals::ReadIniInt(const std::string& file, const char* section, const char* key, int current) {
+int Globals::ReadIniInt(const std::string& file, const char* section, const char* key, int current)
+{
     char defaultText[15];
     std::snprintf(defaultText, sizeof defaultText, "%d", current);
     char text[128];
@@ -53,11 +57,13 @@ int Globals::ReadIniInt(const std::string& file, const char* section, const char
     return static_cast<int>(value);
 }
 
-bool Globals::InitAll(const char* path, DebugMsgProc proc) {
+bool Globals::InitAll(const char* path, DebugMsgProc proc)
+{
     return InitAll(path, proc, Util_2_1::Logger::Instance());
 }
 
-bool Globals::InitAll(const char* path, DebugMsgProc proc, Util_2_1::Logger& logger) {
+bool Globals::InitAll(const char* path, DebugMsgProc proc, Util_2_1::Logger& logger)
+{
     if (path == nullptr || path[0] == '\0') {
         Platform::DebugOutput("Error: Globals::InitAll has empty systemPath");
         return false;
@@ -83,7 +89,8 @@ bool Globals::InitAll(const char* path, DebugMsgProc proc, Util_2_1::Logger& log
     return true;
 }
 
-bool Globals::SetIniFile(const char* name) {
+bool Globals::SetIniFile(const char* name)
+{
     const int port = Util_2_1::GlobalLogPort();
     std::string text = name != nullptr ? name : "";
     auto equalsNoCase = [](const std::string& a, const char* b) {
@@ -102,8 +109,7 @@ bool Globals::SetIniFile(const char* name) {
     const std::string fileName = Platform::FileNamePart(text);
     if (fileName.empty()) {
         ORNIC_LOG_ERR(port, "Globals::SetIniFile",
-                      "leaving ini file setting unchanged, since supplied ini file did not have filename: "
-                          << text);
+                      "leaving ini file setting unchanged, since supplied ini file did not have filename: " << text);
         return false;
     }
     if (!Platform::IsAbsolutePath(text)) {

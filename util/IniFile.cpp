@@ -15,7 +15,8 @@ const char kGeneralSection[] = "General";
 // A default no stored value has: it tells a missing key from one that is present.
 const char kMissingKey[] = "\x01<no such key>\x01";
 
-bool EqualNoCase(const char* a, const std::string& b) {
+bool EqualNoCase(const char* a, const std::string& b)
+{
     size_t i = 0;
     for (; i < b.size() && a[i] != '\0'; ++i) {
         char x = a[i], y = b[i];
@@ -28,9 +29,11 @@ bool EqualNoCase(const char* a, const std::string& b) {
 }  // namespace
 
 IniFile::IniFile(const std::string& file, int32_t portNumber)
-    : port(portNumber), fileName(file), section("Port.0." + std::to_string(portNumber)), buffer(kBufferSize, '\0') {}
+    : port(portNumber), fileName(file), section("Port.0." + std::to_string(portNumber)), buffer(kBufferSize, '\0')
+{}
 
-const char* IniFile::Read(const char* sectionName, const char* key, const char* defaultValue) {
+const char* IniFile::Read(const char* sectionName, const char* key, const char* defaultValue)
+{
     buffer.assign(kBufferSize, '\0');
     if (key == nullptr) return buffer.c_str();
     Platform::ReadIniString(sectionName, key, defaultValue != nullptr ? defaultValue : "", &buffer[0], kBufferSize,
@@ -38,35 +41,47 @@ const char* IniFile::Read(const char* sectionName, const char* key, const char* 
     return buffer.c_str();
 }
 
-bool IniFile::Write(const char* sectionName, const char* key, const char* value) {
+bool IniFile::Write(const char* sectionName, const char* key, const char* value)
+{
     if (key == nullptr || value == nullptr) return false;
     // A line break would end the line early and let the rest of the text be read as keys or
     // sections of their own.
     if (std::strpbrk(key, "\r\n=") != nullptr || std::strpbrk(value, "\r\n") != nullptr) {
-        ORNIC_LOG_ERR(port, "Util_2_1::IniFile::Write",
-                      "Could not write key " << key << " to ini file " << fileName << ": line break or '=' in the text");
+        ORNIC_LOG_ERR(
+            port, "Util_2_1::IniFile::Write",
+            "Could not write key " << key << " to ini file " << fileName << ": line break or '=' in the text");
         return false;
     }
     return Platform::WriteIniString(sectionName, key, value, fileName.c_str());
 }
 
-const char* IniFile::GetString(const char* key, const char* defaultValue) {
+const char* IniFile::GetString(const char* key, const char* defaultValue)
+{
     return Read(section.c_str(), key, defaultValue);
 }
 
-const char* IniFile::GetGeneralString(const char* key, const char* defaultValue) {
+const char* IniFile::GetGeneralString(const char* key, const char* defaultValue)
+{
     return Read(kGeneralSection, key, defaultValue);
 }
 
-bool IniFile::WriteString(const char* key, const char* value) { return Write(section.c_str(), key, value); }
+bool IniFile::WriteString(const char* key, const char* value)
+{
+    return Write(section.c_str(), key, value);
+}
 
-bool IniFile::WriteGeneralString(const char* key, const char* value) { return Write(kGeneralSection, key, value); }
+bool IniFile::WriteGeneralString(const char* key, const char* value)
+{
+    return Write(kGeneralSection, key, value);
+}
 
-const char* IniFile::SectionOf(const Param& p) const {
+const char* IniFile::SectionOf(const Param& p) const
+{
     return p.TestFlags(FlagGeneral) ? kGeneralSection : section.c_str();
 }
 
-void IniFile::ReadParam(Param* p) {
+void IniFile::ReadParam(Param* p)
+{
     if (p == nullptr) return;
     // A missing key changes nothing. Setting the current text again would not do: a double's
     // text is rounded, and reading it back would change the value.
@@ -74,17 +89,20 @@ void IniFile::ReadParam(Param* p) {
     if (std::strcmp(text, kMissingKey) != 0) p->SetText(text);
 }
 
-bool IniFile::WriteParam(Param* p) {
+bool IniFile::WriteParam(Param* p)
+{
     if (p == nullptr) return false;
     return Write(SectionOf(*p), p->Name().c_str(), p->GetText());
 }
 
-bool IniFile::FileExists() const {
+bool IniFile::FileExists() const
+{
     std::ifstream in(fileName, std::ios::binary);
     return in.is_open();
 }
 
-bool IniFile::SectionExists() {
+bool IniFile::SectionExists()
+{
     std::vector<char> names(kSectionNamesSize, '\0');
     const uint32_t length = Platform::ReadIniSectionNames(names.data(), kSectionNamesSize, fileName.c_str());
     if (length >= kSectionNamesSize - 2) {
@@ -103,7 +121,8 @@ bool IniFile::SectionExists() {
     return false;
 }
 
-bool IniFile::CameraMatches(const char* cameraName) {
+bool IniFile::CameraMatches(const char* cameraName)
+{
     if (!SectionExists()) return false;
     const std::string stored = GetString("$Camera", "");
     const size_t k = stored.find('(') != std::string::npos ? stored.find('(') : stored.size();

@@ -10,11 +10,15 @@
 
 namespace Util_2_1 {
 
-int GlobalLogPort() { return 99; }
+int GlobalLogPort()
+{
+    return 99;
+}
 
 // ---- LogElement -------------------------------------------------------------------------
 
-Logger::LogElement::LogElement(Counter* counter) : counter(counter) {
+Logger::LogElement::LogElement(Counter* counter) : counter(counter)
+{
     text.reserve(kLineCapacity);
     if (counter == nullptr) return;
     const int32_t old = counter->current.fetch_add(1);
@@ -23,7 +27,8 @@ Logger::LogElement::LogElement(Counter* counter) : counter(counter) {
     }
 }
 
-Logger::LogElement::~LogElement() {
+Logger::LogElement::~LogElement()
+{
     if (counter != nullptr) counter->current.fetch_sub(1);
 }
 
@@ -33,7 +38,8 @@ namespace {
 
 // Polls try_lock rather than using a timed mutex: the sanitizers follow try_lock, and the
 // path is taken only during shut-down.
-bool TryLockWithin(std::unique_lock<std::mutex>& lock, uint32_t limitMs) {
+bool TryLockWithin(std::unique_lock<std::mutex>& lock, uint32_t limitMs)
+{
     const uint64_t deadline = Platform::TickCountMs() + limitMs;
     while (!lock.try_lock()) {
         if (Platform::TickCountMs() >= deadline) return false;
@@ -50,7 +56,8 @@ struct LoggerShutdownAtExit {
 
 }  // namespace
 
-Logger& Logger::Instance() {
+Logger& Logger::Instance()
+{
     static Logger* const instance = new Logger();
     static LoggerShutdownAtExit shutdownAtExit{instance};
     return *instance;
@@ -58,11 +65,18 @@ Logger& Logger::Instance() {
 
 Logger::Logger() = default;
 
-Logger::~Logger() { Shutdown(); }
+Logger::~Logger()
+{
+    Shutdown();
+}
 
-Logger::ElementPtr Logger::NewElement() { return std::make_shared<LogElement>(&counter); }
+Logger::ElementPtr Logger::NewElement()
+{
+    return std::make_shared<LogElement>(&counter);
+}
 
-bool Logger::IsEnabled(int level) {
+bool Logger::IsEnabled(int level)
+{
     if (DebugInterface* dbg = _dbgInterface.load(std::memory_order_acquire)) {
         cachedHostLevel.store(dbg->GetLogLevel(), std::memory_order_relaxed);
         cachedViewLevel.store(dbg->GetDebugViewLevel(), std::memory_order_relaxed);
@@ -71,7 +85,8 @@ bool Logger::IsEnabled(int level) {
            level <= cachedViewLevel.load(std::memory_order_relaxed);
 }
 
-Logger::ElementPtr Logger::Acquire() {
+Logger::ElementPtr Logger::Acquire()
+{
     if (!running.load() || closing.load()) return NewElement();
     {
         std::lock_guard<std::mutex> lock(queueLock);
@@ -93,7 +108,8 @@ Logger::ElementPtr Logger::Acquire() {
     return element;
 }
 
-void Logger::Post(ElementPtr element) {
+void Logger::Post(ElementPtr element)
+{
     if (!element) return;
     if (!running.load() || closing.load()) {
         Print(element->level, element->text.c_str());
@@ -106,7 +122,8 @@ void Logger::Post(ElementPtr element) {
     if (wakeEvent) wakeEvent->Set();
 }
 
-void Logger::Print(int level, const char* text) {
+void Logger::Print(int level, const char* text)
+{
     DebugInterface* dbg = _dbgInterface.load(std::memory_order_acquire);
     if (dbg == nullptr) {
         std::unique_lock<std::mutex> lock;
@@ -155,7 +172,8 @@ void Logger::Print(int level, const char* text) {
     }
 }
 
-bool Logger::Init(DebugInterface* dbg, int count) {
+bool Logger::Init(DebugInterface* dbg, int count)
+{
     _dbgInterface.store(dbg, std::memory_order_release);
     // Closing is tested first: after shut-down the thread is gone even though `running` stays
     // set, and a start must not be reported as done.
@@ -201,7 +219,8 @@ bool Logger::Init(DebugInterface* dbg, int count) {
     }
 }
 
-bool Logger::LockForPrint(std::unique_lock<std::mutex>& lock) {
+bool Logger::LockForPrint(std::unique_lock<std::mutex>& lock)
+{
     lock = std::unique_lock<std::mutex>(printLock, std::defer_lock);
     if (!closing.load()) {
         lock.lock();
@@ -210,12 +229,14 @@ bool Logger::LockForPrint(std::unique_lock<std::mutex>& lock) {
     return TryLockWithin(lock, 200);
 }
 
-int Logger::ThreadMain(void* arg) {
+int Logger::ThreadMain(void* arg)
+{
     if (arg == nullptr) return -1;
     return static_cast<Logger*>(arg)->Run();
 }
 
-int Logger::Run() {
+int Logger::Run()
+{
     Print(2, "Logger: thread entering.");
     running.store(true);
     while (!closing.load()) {
@@ -250,7 +271,8 @@ int Logger::Run() {
     return 0;
 }
 
-void Logger::Shutdown() {
+void Logger::Shutdown()
+{
     if (closing.exchange(true)) return;
     Print(3, "Logger: dtor");
     if (thread) {
@@ -274,12 +296,14 @@ void Logger::Shutdown() {
     Print(3, text);
 }
 
-size_t Logger::PoolSize() {
+size_t Logger::PoolSize()
+{
     std::lock_guard<std::mutex> lock(queueLock);
     return pool.size();
 }
 
-size_t Logger::QueueSize() {
+size_t Logger::QueueSize()
+{
     std::lock_guard<std::mutex> lock(queueLock);
     return queue.size();
 }
@@ -291,7 +315,8 @@ namespace {
 constexpr size_t kScratch = 128;
 }  // namespace
 
-LogLine& LogLine::Prefix(int port) {
+LogLine& LogLine::Prefix(int port)
+{
     if (port < 0) {
         text += "###: ";
         return *this;
@@ -302,52 +327,60 @@ LogLine& LogLine::Prefix(int port) {
     return *this;
 }
 
-LogLine& LogLine::operator<<(const char* piece) {
+LogLine& LogLine::operator<<(const char* piece)
+{
     if (piece != nullptr) text += piece;
     return *this;
 }
 
-LogLine& LogLine::operator<<(const std::string& piece) {
+LogLine& LogLine::operator<<(const std::string& piece)
+{
     text += piece;
     return *this;
 }
 
-LogLine& LogLine::operator<<(int32_t value) {
+LogLine& LogLine::operator<<(int32_t value)
+{
     char scratch[kScratch];
     std::snprintf(scratch, sizeof scratch, "%d", static_cast<int>(value));
     text += scratch;
     return *this;
 }
 
-LogLine& LogLine::operator<<(uint32_t value) {
+LogLine& LogLine::operator<<(uint32_t value)
+{
     char scratch[kScratch];
     std::snprintf(scratch, sizeof scratch, "%u", static_cast<unsigned>(value));
     text += scratch;
     return *this;
 }
 
-LogLine& LogLine::operator<<(int64_t value) {
+LogLine& LogLine::operator<<(int64_t value)
+{
     char scratch[kScratch];
     std::snprintf(scratch, sizeof scratch, "%" PRId64, value);
     text += scratch;
     return *this;
 }
 
-LogLine& LogLine::operator<<(Hex value) {
+LogLine& LogLine::operator<<(Hex value)
+{
     char scratch[kScratch];
     std::snprintf(scratch, sizeof scratch, "0x%x", static_cast<unsigned>(value.value));
     text += scratch;
     return *this;
 }
 
-LogLine& LogLine::operator<<(double value) {
+LogLine& LogLine::operator<<(double value)
+{
     char scratch[kScratch];
     std::snprintf(scratch, sizeof scratch, "%f", value);
     text += scratch;
     return *this;
 }
 
-LogLine& LogLine::operator<<(const MvStatus& status) {
+LogLine& LogLine::operator<<(const MvStatus& status)
+{
     text += " /rc=";
     text += status.Text();
     return *this;

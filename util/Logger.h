@@ -133,16 +133,16 @@ private:
 
 // The log statement: the level test comes first, so a disabled level composes nothing.
 // `message` is a chain of pieces: ORNIC_LOG_ERR(port, "Tag", "text " << value);
-#define ORNIC_LOG(port, lvl, word, tag, message)                                      \
-    do {                                                                              \
-        ::Util_2_1::Logger& ornicLogger_ = ::Util_2_1::Logger::Instance();            \
-        if (ornicLogger_.IsEnabled(lvl)) {                                            \
-            ::Util_2_1::Logger::ElementPtr ornicElement_ = ornicLogger_.Acquire();    \
-            ornicElement_->level = (lvl);                                             \
-            ::Util_2_1::LogLine ornicLine_(ornicElement_->text);                      \
-            ornicLine_.Prefix(port) << word << message << " {" << tag << "}\n";       \
-            ornicLogger_.Post(std::move(ornicElement_));                              \
-        }                                                                             \
+#define ORNIC_LOG(port, lvl, word, tag, message)                                   \
+    do {                                                                           \
+        ::Util_2_1::Logger& ornicLogger_ = ::Util_2_1::Logger::Instance();         \
+        if (ornicLogger_.IsEnabled(lvl)) {                                         \
+            ::Util_2_1::Logger::ElementPtr ornicElement_ = ornicLogger_.Acquire(); \
+            ornicElement_->level = (lvl);                                          \
+            ::Util_2_1::LogLine ornicLine_(ornicElement_->text);                   \
+            ornicLine_.Prefix(port) << word << message << " {" << tag << "}\n";    \
+            ornicLogger_.Post(std::move(ornicElement_));                           \
+        }                                                                          \
     } while (0)
 
 #define ORNIC_LOG_ERR(port, tag, message) ORNIC_LOG(port, 1, "ERR: ", tag, message)

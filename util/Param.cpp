@@ -18,11 +18,21 @@ namespace {
 // More decimals carry no information for a double and only make texts huge.
 constexpr int32_t kMaxPrecision = 30;
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool EqualNoCase(const std::string& a, const char* b) {
+bool EqualNoCase(const std::string& a, const char* b)
+{
     size_t i = 0;
     for (; i < a.size() && b[i] != '\0'; ++i) {
         if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
@@ -30,7 +40,8 @@ bool EqualNoCase(const std::string& a, const char* b) {
     return i == a.size() && b[i] == '\0';
 }
 
-int HexDigit(char c) {
+int HexDigit(char c)
+{
     if (IsDigit(c)) return c - '0';
     const char lower = LowerAscii(c);
     if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
@@ -39,7 +50,8 @@ int HexDigit(char c) {
 
 // Start of a number as strtod/strtoll see it: leading blanks skipped, a '+' dropped (from_chars
 // accepts only '-').
-const char* NumberStart(const std::string& text) {
+const char* NumberStart(const std::string& text)
+{
     const char* p = text.c_str();
     while (IsSpace(*p)) ++p;
     if (*p == '+' && *(p + 1) != '-') ++p;
@@ -47,7 +59,8 @@ const char* NumberStart(const std::string& text) {
 }
 
 // The leading decimal integer, 0 when there is none, clamped on overflow.
-int64_t LeadingInteger(const std::string& text) {
+int64_t LeadingInteger(const std::string& text)
+{
     const char* begin = NumberStart(text);
     const char* end = text.c_str() + text.size();
     int64_t result = 0;
@@ -60,7 +73,8 @@ int64_t LeadingInteger(const std::string& text) {
 // The leading decimal floating-point number, 0 when there is none. Only decimal digits count:
 // "inf", "nan" and hexadecimal floats are not numbers here. Out of range: infinity or 0, as
 // strtod gives.
-double LeadingDouble(const std::string& text) {
+double LeadingDouble(const std::string& text)
+{
     const char* begin = NumberStart(text);
     const char* end = text.c_str() + text.size();
     const char* first = (*begin == '-') ? begin + 1 : begin;
@@ -79,7 +93,8 @@ double LeadingDouble(const std::string& text) {
 }
 
 // "0x" followed by hexadecimal digits, as written for `hex` values; saturates beyond 64 bits.
-bool ParseHexText(const std::string& text, int64_t& result) {
+bool ParseHexText(const std::string& text, int64_t& result)
+{
     if (text.size() < 3 || text[0] != '0' || LowerAscii(text[1]) != 'x' || HexDigit(text[2]) < 0) return false;
     uint64_t bits = 0;
     for (size_t i = 2; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
@@ -94,19 +109,22 @@ bool ParseHexText(const std::string& text, int64_t& result) {
 }
 
 // x truncated toward zero, clamped: casting a NaN or an out-of-range double is undefined.
-int64_t TruncateToInt64(double x) {
+int64_t TruncateToInt64(double x)
+{
     if (std::isnan(x)) return 0;
     if (x >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();
     if (x <= -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
     return static_cast<int64_t>(x);
 }
 
-const EnumEntry& SharedEmptyEntry() {
+const EnumEntry& SharedEmptyEntry()
+{
     static const EnumEntry entry;
     return entry;
 }
 
-const std::string& EmptyText() {
+const std::string& EmptyText()
+{
     static const std::string text;
     return text;
 }
@@ -116,7 +134,8 @@ const std::string& EmptyText() {
 // ---------------------------------------------------------------------------------------------
 // ParamValue
 
-std::string ParamValue::IntegerText(int64_t v, bool asHex) {
+std::string ParamValue::IntegerText(int64_t v, bool asHex)
+{
     if (!asHex) return std::to_string(v);
     const uint64_t bits = (v < 0 && v >= std::numeric_limits<int32_t>::min())
                               ? static_cast<uint64_t>(static_cast<uint32_t>(v))
@@ -126,7 +145,8 @@ std::string ParamValue::IntegerText(int64_t v, bool asHex) {
     return buffer;
 }
 
-std::string ParamValue::DoubleText(double x, int32_t p) {
+std::string ParamValue::DoubleText(double x, int32_t p)
+{
     if (x == 0.0) x = 0.0;  // no "-0"
     const double magnitude = std::fabs(x);
     if (p < 0) p = magnitude > 10 ? 1 : magnitude > 0.1 ? 2 : magnitude > 0.001 ? 3 : 6;
@@ -150,28 +170,38 @@ std::string ParamValue::DoubleText(double x, int32_t p) {
     return text;
 }
 
-void ParamValue::SetInt(int32_t v) { SetInt64(v); }
+void ParamValue::SetInt(int32_t v)
+{
+    SetInt64(v);
+}
 
-void ParamValue::SetUInt(uint32_t v) { SetInt64(static_cast<int64_t>(v)); }
+void ParamValue::SetUInt(uint32_t v)
+{
+    SetInt64(static_cast<int64_t>(v));
+}
 
-void ParamValue::SetInt64(int64_t v) {
+void ParamValue::SetInt64(int64_t v)
+{
     i64 = v;
     d = static_cast<double>(v);
     text = IntegerText(v, hex);
 }
 
-void ParamValue::SetBool(bool v) {
+void ParamValue::SetBool(bool v)
+{
     i64 = v ? 1 : 0;
     d = v ? 1.0 : 0.0;
     text = v ? "true" : "false";
 }
 
-void ParamValue::SetText(const char* v) {
+void ParamValue::SetText(const char* v)
+{
     if (v == nullptr) return;
     SetText(std::string(v));
 }
 
-void ParamValue::SetText(const std::string& v) {
+void ParamValue::SetText(const std::string& v)
+{
     if (EqualNoCase(v, "true")) {
         SetBool(true);
         return;
@@ -196,7 +226,8 @@ void ParamValue::SetText(const std::string& v) {
     text = v;
 }
 
-void ParamValue::SetDouble(double x) {
+void ParamValue::SetDouble(double x)
+{
     i64 = TruncateToInt64(x);
     d = x;
     text = DoubleText(x, precision);
@@ -205,74 +236,155 @@ void ParamValue::SetDouble(double x) {
 // ---------------------------------------------------------------------------------------------
 // Param
 
-Param::Param(int32_t typeCode, const char* paramName) : type(typeCode) {
+Param::Param(int32_t typeCode, const char* paramName) : type(typeCode)
+{
     if (paramName == nullptr || paramName[0] == '\0')
         throw std::invalid_argument("Param ctor called without name parameter");
     name = paramName;
 }
 
-const char* Param::TypeName(int32_t typeCode) {
+const char* Param::TypeName(int32_t typeCode)
+{
     switch (typeCode) {
-        case TypeNone: return "none";
-        case TypeBool: return "bool";
-        case TypeInt: return "int";
-        case TypeUInt: return "uint";
-        case TypeFloat: return "float";
-        case TypeString: return "string";
-        case TypeEnum: return "enum";
-        case TypeVector: return "vector";
-        case TypeIP: return "ip";
-        case TypeCommand: return "command";
-        default: return "unrec";
+    case TypeNone:
+        return "none";
+    case TypeBool:
+        return "bool";
+    case TypeInt:
+        return "int";
+    case TypeUInt:
+        return "uint";
+    case TypeFloat:
+        return "float";
+    case TypeString:
+        return "string";
+    case TypeEnum:
+        return "enum";
+    case TypeVector:
+        return "vector";
+    case TypeIP:
+        return "ip";
+    case TypeCommand:
+        return "command";
+    default:
+        return "unrec";
     }
 }
 
-void Param::SetEnumValue(int v) { value.SetInt(v); }
-void Param::SetEnumIndex(int index) { value.SetInt(index); }
-void Param::SetValue(const ParamValue& newValue) { value = newValue; }
-void Param::SetBool(bool v) { value.SetBool(v); }
-void Param::SetDouble(double v) { value.SetDouble(v); }
-void Param::SetText(const std::string& v) { value.SetText(v); }
-void Param::SetText(const char* v) { value.SetText(v); }
-void Param::SetUInt(unsigned v) { value.SetUInt(v); }
-void Param::SetInt64(int64_t v) { value.SetInt64(v); }
-void Param::SetLong(long v) { value.SetInt(static_cast<int32_t>(v)); }
-void Param::SetInt(int v) { value.SetInt(v); }
+void Param::SetEnumValue(int v)
+{
+    value.SetInt(v);
+}
+void Param::SetEnumIndex(int index)
+{
+    value.SetInt(index);
+}
+void Param::SetValue(const ParamValue& newValue)
+{
+    value = newValue;
+}
+void Param::SetBool(bool v)
+{
+    value.SetBool(v);
+}
+void Param::SetDouble(double v)
+{
+    value.SetDouble(v);
+}
+void Param::SetText(const std::string& v)
+{
+    value.SetText(v);
+}
+void Param::SetText(const char* v)
+{
+    value.SetText(v);
+}
+void Param::SetUInt(unsigned v)
+{
+    value.SetUInt(v);
+}
+void Param::SetInt64(int64_t v)
+{
+    value.SetInt64(v);
+}
+void Param::SetLong(long v)
+{
+    value.SetInt(static_cast<int32_t>(v));
+}
+void Param::SetInt(int v)
+{
+    value.SetInt(v);
+}
 
-int Param::GetInt() const { return static_cast<int32_t>(value.i64); }
-int64_t Param::GetInt64() const { return value.i64; }
-double Param::GetDouble() const { return value.d; }
-bool Param::GetBool() const { return value.i64 != 0; }
-const char* Param::GetText() const { return value.text.c_str(); }
-const std::string& Param::GetTextString() const { return value.text; }
-int Param::GetEnumIndex() const { return 0; }
-int Param::GetEnumCount() const { return 0; }
-const EnumEntry& Param::GetEnumEntry(int) const { return SharedEmptyEntry(); }
+int Param::GetInt() const
+{
+    return static_cast<int32_t>(value.i64);
+}
+int64_t Param::GetInt64() const
+{
+    return value.i64;
+}
+double Param::GetDouble() const
+{
+    return value.d;
+}
+bool Param::GetBool() const
+{
+    return value.i64 != 0;
+}
+const char* Param::GetText() const
+{
+    return value.text.c_str();
+}
+const std::string& Param::GetTextString() const
+{
+    return value.text;
+}
+int Param::GetEnumIndex() const
+{
+    return 0;
+}
+int Param::GetEnumCount() const
+{
+    return 0;
+}
+const EnumEntry& Param::GetEnumEntry(int) const
+{
+    return SharedEmptyEntry();
+}
 void Param::SetEnumEntries(const std::vector<std::string>&) {}
 
-void Param::RangeText(std::string& out) const { out = "[" + minimum.text + ".." + maximum.text + "]"; }
+void Param::RangeText(std::string& out) const
+{
+    out = "[" + minimum.text + ".." + maximum.text + "]";
+}
 
-void Param::WriteRange(std::ostream& out) const {
+void Param::WriteRange(std::ostream& out) const
+{
     if (type != TypeInt && type != TypeUInt && type != TypeFloat) return;
     out << "[" << minimum.text << ".." << maximum.text << "]";
     if (increment.i64 >= 2) out << ", increment by " << increment.text;
 }
 
-void Param::SetSection(const char* text) {
+void Param::SetSection(const char* text)
+{
     if (text != nullptr) section = text;
 }
 
-void Param::SetDescription(const char* text) {
+void Param::SetDescription(const char* text)
+{
     if (text != nullptr) description = text;
 }
 
-void Param::SetUnit(const char* text) {
+void Param::SetUnit(const char* text)
+{
     if (text != nullptr) unit = text;
 }
 
 // Only number texts are made again. A string, bool, enum or address keeps its text, and a
 // whole integer keeps its integer text, so no stored value is turned into something else.
-void Param::Reformat(ParamValue& record) const {
+void Param::Reformat(ParamValue& record) const
+{
     if (type != TypeInt && type != TypeUInt && type != TypeFloat) return;
     if (record.hex && type != TypeFloat) {
         record.text = ParamValue::IntegerText(record.i64, true);
@@ -285,7 +397,8 @@ void Param::Reformat(ParamValue& record) const {
     }
 }
 
-void Param::SetPrecision(int32_t newPrecision) {
+void Param::SetPrecision(int32_t newPrecision)
+{
     precision = newPrecision;
     for (ParamValue* record : {&value, &minimum, &maximum}) {
         record->precision = newPrecision;
@@ -293,14 +406,16 @@ void Param::SetPrecision(int32_t newPrecision) {
     }
 }
 
-void Param::SetHex(bool on) {
+void Param::SetHex(bool on)
+{
     for (ParamValue* record : {&value, &minimum, &maximum}) {
         record->hex = on;
         Reformat(*record);
     }
 }
 
-void Param::CopyFrom(const Param& other) {
+void Param::CopyFrom(const Param& other)
+{
     if (&other == this) return;
     flags = other.flags;
     value = other.value;
@@ -317,25 +432,29 @@ void Param::CopyFrom(const Param& other) {
 // ---------------------------------------------------------------------------------------------
 // Simple classes
 
-std::unique_ptr<Param> ParamBool::Clone() const {
+std::unique_ptr<Param> ParamBool::Clone() const
+{
     auto copy = std::make_unique<ParamBool>(name);
     copy->CopyFrom(*this);
     return copy;
 }
 
-std::unique_ptr<Param> ParamInt::Clone() const {
+std::unique_ptr<Param> ParamInt::Clone() const
+{
     auto copy = std::make_unique<ParamInt>(name);
     copy->CopyFrom(*this);
     return copy;
 }
 
-std::unique_ptr<Param> ParamFloat::Clone() const {
+std::unique_ptr<Param> ParamFloat::Clone() const
+{
     auto copy = std::make_unique<ParamFloat>(name);
     copy->CopyFrom(*this);
     return copy;
 }
 
-std::unique_ptr<Param> ParamString::Clone() const {
+std::unique_ptr<Param> ParamString::Clone() const
+{
     auto copy = std::make_unique<ParamString>(name);
     copy->CopyFrom(*this);
     return copy;
@@ -344,7 +463,8 @@ std::unique_ptr<Param> ParamString::Clone() const {
 // ---------------------------------------------------------------------------------------------
 // ParamEnum
 
-std::unique_ptr<Param> ParamEnum::Clone() const {
+std::unique_ptr<Param> ParamEnum::Clone() const
+{
     auto copy = std::make_unique<ParamEnum>(name);
     copy->CopyFrom(*this);
     copy->entries = entries;
@@ -353,7 +473,8 @@ std::unique_ptr<Param> ParamEnum::Clone() const {
     return copy;
 }
 
-void ParamEnum::SelectByValue(int32_t v) {
+void ParamEnum::SelectByValue(int32_t v)
+{
     current = v;
     for (const EnumEntry& entry : entries) {
         if (entry.value == v) return;
@@ -361,11 +482,13 @@ void ParamEnum::SelectByValue(int32_t v) {
     current = entries.empty() ? -1 : entries.front().value;
 }
 
-void ParamEnum::SetEnumIndex(int index) {
+void ParamEnum::SetEnumIndex(int index)
+{
     if (index >= 0 && static_cast<size_t>(index) < entries.size()) current = entries[static_cast<size_t>(index)].value;
 }
 
-void ParamEnum::SetText(const std::string& newValue) {
+void ParamEnum::SetText(const std::string& newValue)
+{
     for (const EnumEntry& entry : entries) {
         if (EqualNoCase(entry.name, newValue.c_str()) && entry.name.size() == newValue.size()) {
             current = entry.value;
@@ -374,30 +497,35 @@ void ParamEnum::SetText(const std::string& newValue) {
     }
 }
 
-void ParamEnum::SetText(const char* newValue) {
+void ParamEnum::SetText(const char* newValue)
+{
     if (newValue != nullptr) SetText(std::string(newValue));
 }
 
-const std::string& ParamEnum::GetTextString() const {
+const std::string& ParamEnum::GetTextString() const
+{
     for (const EnumEntry& entry : entries) {
         if (entry.value == current) return entry.name;
     }
     return EmptyText();
 }
 
-int ParamEnum::GetEnumIndex() const {
+int ParamEnum::GetEnumIndex() const
+{
     for (size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].value == current) return static_cast<int>(i);
     }
     return 0;
 }
 
-const EnumEntry& ParamEnum::GetEnumEntry(int index) const {
+const EnumEntry& ParamEnum::GetEnumEntry(int index) const
+{
     if (index < 0 || static_cast<size_t>(index) >= entries.size()) return emptyEntry;
     return entries[static_cast<size_t>(index)];
 }
 
-void ParamEnum::SetEnumEntries(const std::vector<std::string>& names) {
+void ParamEnum::SetEnumEntries(const std::vector<std::string>& names)
+{
     entries.clear();
     entries.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
@@ -409,9 +537,13 @@ void ParamEnum::SetEnumEntries(const std::vector<std::string>& names) {
     SelectByValue(current);
 }
 
-void ParamEnum::SetEntries(const std::vector<EnumEntry>& newEntries) { SetEntries(newEntries, current); }
+void ParamEnum::SetEntries(const std::vector<EnumEntry>& newEntries)
+{
+    SetEntries(newEntries, current);
+}
 
-void ParamEnum::SetEntries(const std::vector<EnumEntry>& newEntries, int selectValue) {
+void ParamEnum::SetEntries(const std::vector<EnumEntry>& newEntries, int selectValue)
+{
     entries = newEntries;
     SelectByValue(selectValue);
 }
@@ -419,7 +551,8 @@ void ParamEnum::SetEntries(const std::vector<EnumEntry>& newEntries, int selectV
 // ---------------------------------------------------------------------------------------------
 // ParamIPAddress
 
-std::unique_ptr<Param> ParamIPAddress::Clone() const {
+std::unique_ptr<Param> ParamIPAddress::Clone() const
+{
     auto copy = std::make_unique<ParamIPAddress>(name);
     copy->CopyFrom(*this);
     copy->address = address;
@@ -427,11 +560,13 @@ std::unique_ptr<Param> ParamIPAddress::Clone() const {
     return copy;
 }
 
-void ParamIPAddress::SetText(const char* newValue) {
+void ParamIPAddress::SetText(const char* newValue)
+{
     if (newValue != nullptr) Parse(newValue);
 }
 
-void ParamIPAddress::Parse(const std::string& text) {
+void ParamIPAddress::Parse(const std::string& text)
+{
     size_t dots = 0;
     for (char c : text) {
         if (c == '.') ++dots;
@@ -450,7 +585,8 @@ void ParamIPAddress::Parse(const std::string& text) {
     SetOctets(octets[0], octets[1], octets[2], octets[3]);
 }
 
-bool ParamIPAddress::SetOctets(long a, long b, long c, long d) {
+bool ParamIPAddress::SetOctets(long a, long b, long c, long d)
+{
     for (long octet : {a, b, c, d}) {
         if (octet < 0 || octet > 255) return false;
     }
@@ -460,7 +596,8 @@ bool ParamIPAddress::SetOctets(long a, long b, long c, long d) {
     return true;
 }
 
-void ParamIPAddress::SetAddress(uint32_t newAddress) {
+void ParamIPAddress::SetAddress(uint32_t newAddress)
+{
     SetOctets(static_cast<long>(newAddress >> 24), static_cast<long>((newAddress >> 16) & 0xFF),
               static_cast<long>((newAddress >> 8) & 0xFF), static_cast<long>(newAddress & 0xFF));
 }
@@ -469,7 +606,8 @@ void ParamIPAddress::SetAddress(uint32_t newAddress) {
 // ParamVector
 
 template <typename T>
-void ParamVector<T>::ParseItems() {
+void ParamVector<T>::ParseItems()
+{
     items.clear();
     std::istringstream in(value.text);
     in.imbue(std::locale::classic());
@@ -482,18 +620,27 @@ template class ParamVector<int>;
 // ---------------------------------------------------------------------------------------------
 // DescribeParam
 
-void DescribeParam(std::ostream& out, const Param& p) { out << DescribeParam(p); }
+void DescribeParam(std::ostream& out, const Param& p)
+{
+    out << DescribeParam(p);
+}
 
-std::string DescribeParam(const Param& p) {
+std::string DescribeParam(const Param& p)
+{
     // A buffer of its own per call: two threads may describe parameters at the same time.
     const uint32_t f = p.Flags();
-    const char mode[7] = {(f & FlagModified) ? 'A' : '.', (f & FlagReadOnly) ? 'R' : '.',
-                          (f & FlagWriteOnly) ? 'W' : '.', (f & FlagUnavailable) ? 'U' : '.',
-                          (f & FlagNonCamera) ? 'n' : '.', (f & FlagGeneral) ? 'g' : '.', '\0'};
+    const char mode[7] = {(f & FlagModified) ? 'A' : '.',
+                          (f & FlagReadOnly) ? 'R' : '.',
+                          (f & FlagWriteOnly) ? 'W' : '.',
+                          (f & FlagUnavailable) ? 'U' : '.',
+                          (f & FlagNonCamera) ? 'n' : '.',
+                          (f & FlagGeneral) ? 'g' : '.',
+                          '\0'};
     std::ostringstream text;
     text.imbue(std::locale::classic());
-    text << p.Name() << " (mode " << mode << ") (type " << p.TypeName() << ")=='" << p.GetText() << "'("
-         << p.GetInt64() << "i)" << ",(" << std::fixed << std::setprecision(6) << p.GetDouble() << "f)";
+    text << p.Name() << " (mode " << mode << ") (type " << p.TypeName() << ")=='" << p.GetText() << "'(" << p.GetInt64()
+         << "i)"
+         << ",(" << std::fixed << std::setprecision(6) << p.GetDouble() << "f)";
     return text.str();
 }
 

@@ -27,14 +27,14 @@ enum ParamTypeCode : int32_t {
 };
 
 // Flag bits. A test of a mask is true when all its bits are set.
-constexpr uint32_t FlagUnavailable = 1;   // the camera cannot use the feature
-constexpr uint32_t FlagGeneral = 2;       // stored in ini section "General"
+constexpr uint32_t FlagUnavailable = 1;  // the camera cannot use the feature
+constexpr uint32_t FlagGeneral = 2;      // stored in ini section "General"
 constexpr uint32_t FlagReadOnly = 4;
 constexpr uint32_t FlagWriteOnly = 8;
-constexpr uint32_t FlagNoSave = 16;       // never written to or restored from the ini file
-constexpr uint32_t FlagHidden = 32;       // not shown in the grid
-constexpr uint32_t FlagNonCamera = 64;    // a driver setting, not a camera feature
-constexpr uint32_t FlagModified = 128;    // waiting to be applied to the camera
+constexpr uint32_t FlagNoSave = 16;     // never written to or restored from the ini file
+constexpr uint32_t FlagHidden = 32;     // not shown in the grid
+constexpr uint32_t FlagNonCamera = 64;  // a driver setting, not a camera feature
+constexpr uint32_t FlagModified = 128;  // waiting to be applied to the camera
 constexpr uint32_t FlagFavourite = 1024;
 
 // One value in three views. The setters keep the views consistent.
@@ -278,32 +278,38 @@ public:
     explicit ParamVector(const char* name) : Param(TypeVector, name) {}
     explicit ParamVector(const std::string& name) : ParamVector(name.c_str()) {}
 
-    std::unique_ptr<Param> Clone() const override {
+    std::unique_ptr<Param> Clone() const override
+    {
         auto copy = std::make_unique<ParamVector<T>>(name);
         copy->CopyFrom(*this);
         copy->items = items;
         return copy;
     }
 
-    void SetEnumValue(int newValue) override {
+    void SetEnumValue(int newValue) override
+    {
         Param::SetEnumValue(newValue);
         ParseItems();
     }
-    void SetEnumIndex(int index) override {
+    void SetEnumIndex(int index) override
+    {
         Param::SetEnumIndex(index);
         ParseItems();
     }
-    void SetValue(const ParamValue& newValue) override {
+    void SetValue(const ParamValue& newValue) override
+    {
         value.SetText(newValue.text);
         ParseItems();
     }
     void SetBool(bool) override {}
     void SetDouble(double) override {}
-    void SetText(const std::string& newValue) override {
+    void SetText(const std::string& newValue) override
+    {
         value.SetText(newValue);
         ParseItems();
     }
-    void SetText(const char* newValue) override {
+    void SetText(const char* newValue) override
+    {
         if (newValue == nullptr) return;
         value.SetText(newValue);
         ParseItems();

@@ -10,7 +10,8 @@
 namespace Platform {
 
 // Writes everything, retrying after interrupted or partial writes.
-inline bool WriteAllBytes(int fd, const char* data, size_t size) {
+inline bool WriteAllBytes(int fd, const char* data, size_t size)
+{
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
         if (written < 0) {
@@ -23,6 +24,9 @@ inline bool WriteAllBytes(int fd, const char* data, size_t size) {
     return true;
 }
 
-inline bool WriteAllBytes(int fd, const std::string& data) { return WriteAllBytes(fd, data.data(), data.size()); }
+inline bool WriteAllBytes(int fd, const std::string& data)
+{
+    return WriteAllBytes(fd, data.data(), data.size());
+}
 
 }  // namespace Platform

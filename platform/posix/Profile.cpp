@@ -53,17 +53,21 @@ std::mutex& ProfileMutex()
 
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == ' '; }
+bool IsBlank(char c)
+{
+    return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == ' ';
+}
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualNoCase(const std::string& a, const std::string& b)
 {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
     return true;
 }
 
@@ -71,17 +75,14 @@ std::string TrimBlanks(const char* text)
 {
     std::string s(text);
     size_t begin = 0, end = s.size();
-    while (begin < end && IsBlank(s[begin]))
-        ++begin;
-    while (end > begin && IsBlank(s[end - 1]))
-        --end;
+    while (begin < end && IsBlank(s[begin])) ++begin;
+    while (end > begin && IsBlank(s[end - 1])) --end;
     return s.substr(begin, end - begin);
 }
 
 const char* SkipBlanks(const char* text)
 {
-    while (*text != '\0' && IsBlank(*text))
-        ++text;
+    while (*text != '\0' && IsBlank(*text)) ++text;
     return text;
 }
 
@@ -114,22 +115,16 @@ void Parse(const std::string& text, Profile& profile)
     bool hasPrevious = false, previousNameEmpty = false;
     while (pos < size) {
         size_t begin = pos, end = pos;
-        while (end < size && text[end] != '\n' && text[end] != '\r')
-            ++end;
+        while (end < size && text[end] != '\n' && text[end] != '\r') ++end;
         pos = end;
-        while (pos < size && (text[pos] == '\n' || text[pos] == '\r'))
-            ++pos;
-        while (begin < end && IsBlank(text[begin]))
-            ++begin;
-        while (end > begin && IsBlank(text[end - 1]))
-            --end;
-        if (begin >= end)
-            continue;
+        while (pos < size && (text[pos] == '\n' || text[pos] == '\r')) ++pos;
+        while (begin < end && IsBlank(text[begin])) ++begin;
+        while (end > begin && IsBlank(text[end - 1])) --end;
+        if (begin >= end) continue;
 
         if (text[begin] == '[') {
             size_t close = end;  // one past the last ']'
-            while (close > begin && text[close - 1] != ']')
-                --close;
+            while (close > begin && text[close - 1] != ']') --close;
             if (close > begin + 1) {
                 profile.sections.push_back(Section{text.substr(begin + 1, close - begin - 2), {}});
                 current = profile.sections.size() - 1;
@@ -143,11 +138,9 @@ void Parse(const std::string& text, Profile& profile)
         const size_t eq = text.find('=', begin);
         if (eq != std::string::npos && eq < end) {
             size_t nameEnd = eq;
-            while (nameEnd > begin && IsBlank(text[nameEnd - 1]))
-                --nameEnd;
+            while (nameEnd > begin && IsBlank(text[nameEnd - 1])) --nameEnd;
             size_t valueBegin = eq + 1;
-            while (valueBegin < end && IsBlank(text[valueBegin]))
-                ++valueBegin;
+            while (valueBegin < end && IsBlank(text[valueBegin])) ++valueBegin;
             entry.name = text.substr(begin, nameEnd - begin);
             entry.value = text.substr(valueBegin, end - valueBegin);
             entry.hasValue = true;
@@ -166,16 +159,13 @@ void Parse(const std::string& text, Profile& profile)
 std::string Serialize(const Profile& profile)
 {
     std::string out;
-    if (profile.utf8Bom)
-        out += kUtf8Bom;
+    if (profile.utf8Bom) out += kUtf8Bom;
     for (size_t i = 0; i < profile.sections.size(); ++i) {
         const Section& section = profile.sections[i];
-        if (i > 0)
-            out += "[" + section.name + "]\r\n";
+        if (i > 0) out += "[" + section.name + "]\r\n";
         for (const Entry& entry : section.entries) {
             out += entry.name;
-            if (entry.hasValue)
-                out += "=" + entry.value;
+            if (entry.hasValue) out += "=" + entry.value;
             out += "\r\n";
         }
     }
@@ -186,16 +176,14 @@ std::string Serialize(const Profile& profile)
 Section* FindSection(Profile& profile, const std::string& name)
 {
     for (size_t i = 1; i < profile.sections.size(); ++i)
-        if (EqualNoCase(profile.sections[i].name, name))
-            return &profile.sections[i];
+        if (EqualNoCase(profile.sections[i].name, name)) return &profile.sections[i];
     return nullptr;
 }
 
 Entry* FindEntry(Section& section, const std::string& name)
 {
     for (Entry& entry : section.entries)
-        if (EqualNoCase(entry.name, name))
-            return &entry;
+        if (EqualNoCase(entry.name, name)) return &entry;
     return nullptr;
 }
 
@@ -207,10 +195,8 @@ enum class LoadResult { Loaded, Missing, Failed };
 std::string DirectoryOf(const std::string& path)
 {
     const size_t cut = path.find_last_of('/');
-    if (cut == std::string::npos)
-        return ".";
-    if (cut == 0)
-        return "/";
+    if (cut == std::string::npos) return ".";
+    if (cut == 0) return "/";
     return path.substr(0, cut);
 }
 
@@ -225,12 +211,10 @@ bool IsDirectory(const std::string& path)
 // directory fails).
 LoadResult Load(const char* file, bool forWrite, Profile& profile)
 {
-    if (file == nullptr || *file == '\0')
-        return LoadResult::Failed;
+    if (file == nullptr || *file == '\0') return LoadResult::Failed;
     const int fd = ::open(file, (forWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT && IsDirectory(DirectoryOf(file)))
-            return LoadResult::Missing;
+        if (errno == ENOENT && IsDirectory(DirectoryOf(file))) return LoadResult::Missing;
         return LoadResult::Failed;
     }
     std::string text;
@@ -239,18 +223,15 @@ LoadResult Load(const char* file, bool forWrite, Profile& profile)
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             ok = false;
             break;
         }
-        if (got == 0)
-            break;
+        if (got == 0) break;
         text.append(chunk, static_cast<size_t>(got));
     }
     ::close(fd);
-    if (!ok)
-        return LoadResult::Failed;
+    if (!ok) return LoadResult::Failed;
     Parse(text, profile);
     return LoadResult::Loaded;
 }
@@ -287,14 +268,12 @@ bool Save(const char* file, const Profile& profile)
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = directory + "/." + base + "." + std::to_string(::getpid()) + "." +
-               std::to_string(counter.fetch_add(1)) + ".tmp";
+        temp = directory + "/." + base + "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1)) +
+               ".tmp";
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
+        if (fd < 0 && errno != EEXIST) return false;
     }
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
 
     if (hadOld) {
         // Keep owner and mode of the file being replaced (best effort: not every file system
@@ -306,10 +285,8 @@ bool Save(const char* file, const Profile& profile)
     }
     // EINVAL: the file system cannot sync (some special ones); the rename is still atomic.
     bool ok = WriteAllBytes(fd, Serialize(profile)) && (::fsync(fd) == 0 || errno == EINVAL);
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0)
-        ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) {
         ::unlink(temp.c_str());
         return false;
@@ -342,29 +319,24 @@ uint32_t ListKeys(Profile& profile, const char* sectionName, char* buffer, uint3
     const Section* section = FindSection(profile, sectionName);
     if (section == nullptr) {
         buffer[0] = '\0';
-        if (size > 1)
-            buffer[1] = '\0';
+        if (size > 1) buffer[1] = '\0';
         return 0;
     }
     uint32_t left = size;
     char* out = buffer;
     for (const Entry& entry : section->entries) {
-        if (left <= 2)
-            break;
-        if (entry.name.empty() || entry.name[0] == ';' || !entry.hasValue)
-            continue;
+        if (left <= 2) break;
+        if (entry.name.empty() || entry.name[0] == ';' || !entry.hasValue) continue;
         const size_t n = std::min<size_t>(entry.name.size(), left - 2);
         std::memcpy(out, entry.name.data(), n);
         out[n] = '\0';
         out += n + 1;
         left -= static_cast<uint32_t>(n + 1);
-        if (left < 2)
-            break;
+        if (left < 2) break;
     }
     *out = '\0';
     if (left <= 1) {
-        if (out > buffer)
-            out[-1] = '\0';
+        if (out > buffer) out[-1] = '\0';
         return size >= 2 ? size - 2 : 0;
     }
     return size - left;
@@ -383,8 +355,7 @@ uint32_t ListSections(const Profile& profile, char* buffer, uint32_t size)
     char* out = buffer;
     for (size_t i = 1; i < profile.sections.size(); ++i) {
         const std::string& name = profile.sections[i].name;
-        if (name.empty())
-            continue;
+        if (name.empty()) continue;
         const size_t needed = name.size() + 1;
         if (needed >= room) {
             std::memcpy(out, name.data(), room - 1);
@@ -405,28 +376,24 @@ uint32_t ListSections(const Profile& profile, char* buffer, uint32_t size)
 // Windows side writes it too (see win32/Profile.cpp), so both give the same bytes.
 uint32_t EndList(char* buffer, uint32_t size, uint32_t result)
 {
-    if (size >= 2 && result == size - 2)
-        buffer[size - 1] = '\0';
+    if (size >= 2 && result == size - 2) buffer[size - 1] = '\0';
     return result;
 }
 
 std::string TrimDefault(const char* defaultValue)
 {
     std::string value = defaultValue != nullptr ? defaultValue : "";
-    while (!value.empty() && value.back() == ' ')
-        value.pop_back();
+    while (!value.empty() && value.back() == ' ') value.pop_back();
     return value;
 }
 
 }  // namespace
 
-uint32_t ReadIniString(const char* section, const char* key, const char* defaultValue, char* buffer,
-                          uint32_t size, const char* file)
+uint32_t ReadIniString(const char* section, const char* key, const char* defaultValue, char* buffer, uint32_t size,
+                       const char* file)
 {
-    if (buffer == nullptr || size == 0)
-        return 0;
-    if (section == nullptr)
-        return ReadIniSectionNames(buffer, size, file);
+    if (buffer == nullptr || size == 0) return 0;
+    if (section == nullptr) return ReadIniSectionNames(buffer, size, file);
 
     const std::string fallback = TrimDefault(defaultValue);
     std::lock_guard<std::mutex> lock(ProfileMutex());
@@ -447,16 +414,14 @@ uint32_t ReadIniString(const char* section, const char* key, const char* default
 
     const Entry* entry = nullptr;
     if (loaded) {
-        if (Section* found = FindSection(profile, TrimBlanks(section)))
-            entry = FindEntry(*found, TrimBlanks(key));
+        if (Section* found = FindSection(profile, TrimBlanks(section))) entry = FindEntry(*found, TrimBlanks(key));
     }
     return CopyValue(buffer, size, entry != nullptr && entry->hasValue ? entry->value : fallback);
 }
 
 uint32_t ReadIniSectionNames(char* buffer, uint32_t size, const char* file)
 {
-    if (buffer == nullptr || size == 0)
-        return 0;
+    if (buffer == nullptr || size == 0) return 0;
     std::lock_guard<std::mutex> lock(ProfileMutex());
     Profile profile;
     Load(file, false, profile);  // a missing or unreadable file lists nothing
@@ -465,12 +430,10 @@ uint32_t ReadIniSectionNames(char* buffer, uint32_t size, const char* file)
 
 bool WriteIniString(const char* section, const char* key, const char* value, const char* file)
 {
-    if (section == nullptr)
-        return false;
+    if (section == nullptr) return false;
     std::lock_guard<std::mutex> lock(ProfileMutex());
     Profile profile;
-    if (Load(file, true, profile) == LoadResult::Failed)
-        return false;
+    if (Load(file, true, profile) == LoadResult::Failed) return false;
 
     bool changed = false;
     if (key == nullptr) {
@@ -486,8 +449,7 @@ bool WriteIniString(const char* section, const char* key, const char* value, con
         // Delete the key (a missing one is no error).
         for (size_t i = 1; i < profile.sections.size() && !changed; ++i) {
             Section& s = profile.sections[i];
-            if (!EqualNoCase(s.name, section))
-                continue;
+            if (!EqualNoCase(s.name, section)) continue;
             for (auto it = s.entries.begin(); it != s.entries.end(); ++it) {
                 if (EqualNoCase(it->name, key)) {
                     s.entries.erase(it);
@@ -516,8 +478,7 @@ bool WriteIniString(const char* section, const char* key, const char* value, con
         }
     }
 
-    if (!changed)
-        return true;  // nothing to do; a missing file is not created
+    if (!changed) return true;  // nothing to do; a missing file is not created
     return Save(file, profile);
 }
 

@@ -53,7 +53,10 @@ Event::Event(Mode mode, bool initiallySet) : impl(std::make_unique<Impl>())
 
 Event::~Event() = default;
 
-bool Event::Valid() const { return impl != nullptr; }
+bool Event::Valid() const
+{
+    return impl != nullptr;
+}
 
 void Event::Set()
 {
@@ -72,10 +75,8 @@ void Event::Reset()
 WaitResult Event::Wait(uint32_t timeoutMs)
 {
     std::unique_lock<std::mutex> lock(impl->mutex);
-    if (!WaitFor(impl->cv, lock, timeoutMs, [this] { return impl->signaled; }))
-        return WaitResult::Timeout;
-    if (!impl->manual)
-        impl->signaled = false;
+    if (!WaitFor(impl->cv, lock, timeoutMs, [this] { return impl->signaled; })) return WaitResult::Timeout;
+    if (!impl->manual) impl->signaled = false;
     return WaitResult::Signaled;
 }
 
@@ -118,14 +119,12 @@ Thread::Thread() : impl(std::make_unique<Impl>()) {}
 
 Thread::~Thread()
 {
-    if (impl->thread.joinable())
-        impl->thread.detach();
+    if (impl->thread.joinable()) impl->thread.detach();
 }
 
 bool Thread::Start(Function function, void* arg)
 {
-    if (function == nullptr || impl->thread.joinable())
-        return false;
+    if (function == nullptr || impl->thread.joinable()) return false;
     auto state = std::make_shared<ThreadState>();
     try {
         impl->thread = std::thread([state, function, arg] {
@@ -144,20 +143,20 @@ bool Thread::Start(Function function, void* arg)
     return true;
 }
 
-bool Thread::Started() const { return impl->thread.joinable(); }
+bool Thread::Started() const
+{
+    return impl->thread.joinable();
+}
 
 bool Thread::Join(uint32_t timeoutMs)
 {
-    if (!impl->thread.joinable())
-        return impl->hasResult;
-    if (impl->thread.get_id() == std::this_thread::get_id())
-        return false;  // a thread cannot wait for its own end
+    if (!impl->thread.joinable()) return impl->hasResult;
+    if (impl->thread.get_id() == std::this_thread::get_id()) return false;  // a thread cannot wait for its own end
     int code = 0;
     {
         ThreadState& state = *impl->state;
         std::unique_lock<std::mutex> lock(state.mutex);
-        if (!WaitFor(state.cv, lock, timeoutMs, [&state] { return state.done; }))
-            return false;
+        if (!WaitFor(state.cv, lock, timeoutMs, [&state] { return state.done; })) return false;
         code = state.exitCode;
     }
     impl->thread.join();  // the function has returned; this only reaps the thread
@@ -167,8 +166,7 @@ bool Thread::Join(uint32_t timeoutMs)
 
 void Thread::Terminate(int exitCode)
 {
-    if (!impl->thread.joinable())
-        return;
+    if (!impl->thread.joinable()) return;
     bool done = false;
     int code = 0;
     {
@@ -191,11 +189,17 @@ void Thread::Terminate(int exitCode)
     impl->Release(exitCode);
 }
 
-int Thread::ExitCode() const { return impl->exitCode; }
+int Thread::ExitCode() const
+{
+    return impl->exitCode;
+}
 
 // ---------------------------------------------------------------------------------------------
 
-void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMs(uint32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 uint64_t TickCountMs()
 {

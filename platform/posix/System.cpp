@@ -15,8 +15,7 @@ namespace Platform {
 
 void DebugOutput(const char* text)
 {
-    if (text == nullptr)
-        return;
+    if (text == nullptr) return;
     // The text goes out unchanged (OutputDebugString adds no newline either).
     std::fputs(text, stderr);
     std::fflush(stderr);
@@ -39,8 +38,7 @@ public:
     explicit Fd(int value) : fd(value) {}
     ~Fd()
     {
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
@@ -63,27 +61,22 @@ private:
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
 {
     Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0)
-        return false;
+    if (in.get() < 0) return false;
     struct stat st;
-    if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+    if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777));
-    if (out.get() < 0)
-        return false;
+    if (out.get() < 0) return false;
 
     bool ok = true;
     char chunk[64 * 1024];
     for (;;) {
         const ssize_t got = ::read(in.get(), chunk, sizeof chunk);
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             ok = false;
             break;
         }
-        if (got == 0)
-            break;
+        if (got == 0) break;
         if (!WriteAllBytes(out.get(), chunk, static_cast<size_t>(got))) {
             ok = false;
             break;
@@ -93,14 +86,15 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
         (void)::futimens(out.get(), times);
     }
-    if (!out.Close())
-        ok = false;
-    if (!ok)
-        ::unlink(to.c_str());
+    if (!out.Close()) ok = false;
+    if (!ok) ::unlink(to.c_str());
     return ok;
 }
 
-uint32_t LastErrorCode() { return static_cast<uint32_t>(errno); }
+uint32_t LastErrorCode()
+{
+    return static_cast<uint32_t>(errno);
+}
 
 bool RemoveFile(const std::string& path)
 {
@@ -112,8 +106,7 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
     // The contents first, then the name: after a crash the name points at a complete file.
     {
         Fd file(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-        if (file.get() < 0 || (::fsync(file.get()) != 0 && errno != EINVAL))
-            return false;
+        if (file.get() < 0 || (::fsync(file.get()) != 0 && errno != EINVAL)) return false;
     }
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
@@ -122,17 +115,29 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 // Paths. Both separators are accepted everywhere (the host may hand over either); new paths
 // are made with '/'.
 
-char PathSeparator() { return '/'; }
+char PathSeparator()
+{
+    return '/';
+}
 
-bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsPathSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
 
 // Rooted paths only: POSIX has no drive letters, so "C:\\x" is relative here.
-bool IsAbsolutePath(const std::string& path) { return !path.empty() && IsPathSeparator(path[0]); }
+bool IsAbsolutePath(const std::string& path)
+{
+    return !path.empty() && IsPathSeparator(path[0]);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Library
 
-Library::~Library() { Unload(); }
+Library::~Library()
+{
+    Unload();
+}
 
 bool Library::Load(const std::string& path)
 {
@@ -150,8 +155,7 @@ bool Library::Load(const std::string& path)
 
 void* Library::Symbol(const char* name) const
 {
-    if (handle == nullptr || name == nullptr)
-        return nullptr;
+    if (handle == nullptr || name == nullptr) return nullptr;
     return ::dlsym(handle, name);
 }
 

@@ -16,34 +16,33 @@ struct Event::Impl {
 
 Event::Event(Mode mode, bool initiallySet) : impl(std::make_unique<Impl>())
 {
-    impl->handle = ::CreateEventA(nullptr, mode == Mode::ManualReset ? TRUE : FALSE, initiallySet ? TRUE : FALSE,
-                                  nullptr);
+    impl->handle =
+        ::CreateEventA(nullptr, mode == Mode::ManualReset ? TRUE : FALSE, initiallySet ? TRUE : FALSE, nullptr);
 }
 
 Event::~Event()
 {
-    if (impl->handle != nullptr)
-        ::CloseHandle(impl->handle);
+    if (impl->handle != nullptr) ::CloseHandle(impl->handle);
 }
 
-bool Event::Valid() const { return impl->handle != nullptr; }
+bool Event::Valid() const
+{
+    return impl->handle != nullptr;
+}
 
 void Event::Set()
 {
-    if (impl->handle != nullptr)
-        ::SetEvent(impl->handle);
+    if (impl->handle != nullptr) ::SetEvent(impl->handle);
 }
 
 void Event::Reset()
 {
-    if (impl->handle != nullptr)
-        ::ResetEvent(impl->handle);
+    if (impl->handle != nullptr) ::ResetEvent(impl->handle);
 }
 
 WaitResult Event::Wait(uint32_t timeoutMs)
 {
-    if (impl->handle == nullptr)
-        return WaitResult::Failed;
+    if (impl->handle == nullptr) return WaitResult::Failed;
     switch (::WaitForSingleObject(impl->handle, timeoutMs)) {
     case WAIT_OBJECT_0:
         return WaitResult::Signaled;
@@ -99,14 +98,12 @@ Thread::Thread() : impl(std::make_unique<Impl>()) {}
 Thread::~Thread()
 {
     // Closing the handle abandons the thread; it runs on until its function returns.
-    if (impl->handle != nullptr)
-        ::CloseHandle(impl->handle);
+    if (impl->handle != nullptr) ::CloseHandle(impl->handle);
 }
 
 bool Thread::Start(Function function, void* arg)
 {
-    if (function == nullptr || impl->handle != nullptr)
-        return false;
+    if (function == nullptr || impl->handle != nullptr) return false;
     auto* block = new StartBlock{function, arg};
     DWORD id = 0;
     HANDLE handle = ::CreateThread(nullptr, 0, ThreadEntry, block, 0, &id);
@@ -121,16 +118,16 @@ bool Thread::Start(Function function, void* arg)
     return true;
 }
 
-bool Thread::Started() const { return impl->handle != nullptr; }
+bool Thread::Started() const
+{
+    return impl->handle != nullptr;
+}
 
 bool Thread::Join(uint32_t timeoutMs)
 {
-    if (impl->handle == nullptr)
-        return impl->hasResult;
-    if (impl->id == ::GetCurrentThreadId())
-        return false;  // a thread cannot wait for its own end
-    if (::WaitForSingleObject(impl->handle, timeoutMs) != WAIT_OBJECT_0)
-        return false;
+    if (impl->handle == nullptr) return impl->hasResult;
+    if (impl->id == ::GetCurrentThreadId()) return false;  // a thread cannot wait for its own end
+    if (::WaitForSingleObject(impl->handle, timeoutMs) != WAIT_OBJECT_0) return false;
     DWORD code = 0;
     ::GetExitCodeThread(impl->handle, &code);
     impl->Release(static_cast<int>(code));
@@ -139,27 +136,37 @@ bool Thread::Join(uint32_t timeoutMs)
 
 void Thread::Terminate(int exitCode)
 {
-    if (impl->handle == nullptr)
-        return;
+    if (impl->handle == nullptr) return;
     if (::WaitForSingleObject(impl->handle, 0) != WAIT_OBJECT_0) {
         ::TerminateThread(impl->handle, static_cast<DWORD>(exitCode));
         // TerminateThread is asynchronous; the handle is signaled once the thread is gone.
         ::WaitForSingleObject(impl->handle, 5000);
     }
     DWORD code = STILL_ACTIVE;
-    if (!::GetExitCodeThread(impl->handle, &code) || code == STILL_ACTIVE)
-        code = static_cast<DWORD>(exitCode);
+    if (!::GetExitCodeThread(impl->handle, &code) || code == STILL_ACTIVE) code = static_cast<DWORD>(exitCode);
     impl->Release(static_cast<int>(code));
 }
 
-int Thread::ExitCode() const { return impl->exitCode; }
+int Thread::ExitCode() const
+{
+    return impl->exitCode;
+}
 
 // ---------------------------------------------------------------------------------------------
 
-void SleepMs(uint32_t ms) { ::Sleep(ms); }
+void SleepMs(uint32_t ms)
+{
+    ::Sleep(ms);
+}
 
-uint64_t TickCountMs() { return ::GetTickCount64(); }
+uint64_t TickCountMs()
+{
+    return ::GetTickCount64();
+}
 
-uint32_t CurrentThreadId() { return ::GetCurrentThreadId(); }
+uint32_t CurrentThreadId()
+{
+    return ::GetCurrentThreadId();
+}
 
 }  // namespace Platform

@@ -9,8 +9,7 @@ namespace Platform {
 
 void DebugOutput(const char* text)
 {
-    if (text != nullptr)
-        ::OutputDebugStringA(text);
+    if (text != nullptr) ::OutputDebugStringA(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -27,7 +26,10 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to)
     return ::CopyFileA(from.c_str(), to.c_str(), TRUE) != FALSE;
 }
 
-uint32_t LastErrorCode() { return static_cast<uint32_t>(::GetLastError()); }
+uint32_t LastErrorCode()
+{
+    return static_cast<uint32_t>(::GetLastError());
+}
 
 bool RemoveFile(const std::string& path)
 {
@@ -42,16 +44,21 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 // ---------------------------------------------------------------------------------------------
 // Paths. Both separators are accepted everywhere; new paths are made with '\\'.
 
-char PathSeparator() { return '\\'; }
+char PathSeparator()
+{
+    return '\\';
+}
 
-bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsPathSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
 
 // "C:\\x", "C:/x", UNC ("\\\\server\\share") and rooted ("\\x") paths. "C:x" is relative to the
 // current directory of drive C and so not absolute.
 bool IsAbsolutePath(const std::string& path)
 {
-    if (!path.empty() && IsPathSeparator(path[0]))
-        return true;
+    if (!path.empty() && IsPathSeparator(path[0])) return true;
     const char drive = path.size() >= 3 ? path[0] : '\0';
     const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
     return letter && path[1] == ':' && IsPathSeparator(path[2]);
@@ -65,23 +72,25 @@ namespace {
 std::string ErrorText(DWORD code)
 {
     char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     std::string message;
     if (length != 0 && text != nullptr) {
         message.assign(text, length);
         while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
             message.pop_back();
     }
-    if (text != nullptr)
-        ::LocalFree(text);
+    if (text != nullptr) ::LocalFree(text);
     return "error " + std::to_string(code) + (message.empty() ? "" : ": " + message);
 }
 
 }  // namespace
 
-Library::~Library() { Unload(); }
+Library::~Library()
+{
+    Unload();
+}
 
 bool Library::Load(const std::string& path)
 {
@@ -98,8 +107,7 @@ bool Library::Load(const std::string& path)
 
 void* Library::Symbol(const char* name) const
 {
-    if (handle == nullptr || name == nullptr)
-        return nullptr;
+    if (handle == nullptr || name == nullptr) return nullptr;
     FARPROC proc = ::GetProcAddress(static_cast<HMODULE>(handle), name);
     void* result = nullptr;
     static_assert(sizeof proc == sizeof result, "function and data pointers differ in size");

@@ -42,7 +42,10 @@ void* AllocateAligned(size_t size, std::align_val_t align)
 
 // Out of line: where the compiler sees free() applied to what operator new returned, it
 // warns of a mismatch, though here both sides are ours.
-__attribute__((noinline)) void Release(void* p) { std::free(p); }
+__attribute__((noinline)) void Release(void* p)
+{
+    std::free(p);
+}
 
 __attribute__((noinline)) void FreeAligned(void* p)
 {
@@ -65,8 +68,14 @@ void* operator new[](size_t size)
     if (void* p = Allocate(size)) return p;
     throw std::bad_alloc();
 }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
 void* operator new(size_t size, std::align_val_t align)
 {
     if (void* p = AllocateAligned(size, align)) return p;
@@ -85,18 +94,54 @@ void* operator new[](size_t size, std::align_val_t align, const std::nothrow_t&)
 {
     return AllocateAligned(size, align);
 }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, size_t) noexcept { Release(p); }
-void operator delete[](void* p, size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete(void* p, std::align_val_t) noexcept { FreeAligned(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { FreeAligned(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { FreeAligned(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { FreeAligned(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { FreeAligned(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { FreeAligned(p); }
+void operator delete(void* p) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p) noexcept
+{
+    Release(p);
+}
+void operator delete(void* p, size_t) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p, size_t) noexcept
+{
+    Release(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    Release(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept
+{
+    FreeAligned(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept
+{
+    FreeAligned(p);
+}
+void operator delete(void* p, size_t, std::align_val_t) noexcept
+{
+    FreeAligned(p);
+}
+void operator delete[](void* p, size_t, std::align_val_t) noexcept
+{
+    FreeAligned(p);
+}
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept
+{
+    FreeAligned(p);
+}
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept
+{
+    FreeAligned(p);
+}
 
 namespace {
 
@@ -124,7 +169,8 @@ Host host;
 void CAMERA_HOST_CALL OnFrame(int, int)
 {
     ImgBuffer& image = host.camera->Image();
-    const size_t rowBytes = static_cast<size_t>(image.Width()) * static_cast<size_t>(host.camera->HostBitsPerPixel() / 8);
+    const size_t rowBytes =
+        static_cast<size_t>(image.Width()) * static_cast<size_t>(host.camera->HostBitsPerPixel() / 8);
     for (int row = 0; row < image.Height(); ++row) {
         const uint8_t* line = image.GetLine(row);
         if (line == nullptr || (static_cast<size_t>(row) + 1) * rowBytes > host.frame.size()) {

@@ -11,9 +11,9 @@ protected:
     {
         SimFixture::SetUp();
         // Two GigE Vision cameras on one subnet, one on another, one USB3 Vision camera.
-        ASSERT_EQ(Code(CamSim_LoadConfig("gige:SIM-A:A1; gige:SIM-A:A2; gige:SIM-A:A3:ip=10.1.2.3; usb:SIM-U:U1",
-                                         nullptr)),
-                  MV_OK);
+        ASSERT_EQ(
+            Code(CamSim_LoadConfig("gige:SIM-A:A1; gige:SIM-A:A2; gige:SIM-A:A3:ip=10.1.2.3; usb:SIM-U:U1", nullptr)),
+            MV_OK);
         ASSERT_EQ(Code(MV_CC_Initialize()), MV_OK);
         for (unsigned int i = 0; i < 4; ++i) {
             ids[i] = Device(i).id;

@@ -168,8 +168,7 @@ TEST_F(Concurrency, NodeAccessWhileOtherHandlesOpenAndClose)
 // run after its handle is gone, and under ThreadSanitizer no access may race.
 TEST_F(Concurrency, StreamingWhileNodesChangeAndCamerasComeAndGo)
 {
-    ASSERT_EQ(Code(CamSim_LoadConfig("gige:SIM-A:A1:mono; usb:SIM-B:B1:bayer_bg; gige:SIM-C:C1:mono", nullptr)),
-              MV_OK);
+    ASSERT_EQ(Code(CamSim_LoadConfig("gige:SIM-A:A1:mono; usb:SIM-B:B1:bayer_bg; gige:SIM-C:C1:mono", nullptr)), MV_OK);
     ASSERT_EQ(Code(MV_CC_Initialize()), MV_OK);
     const unsigned int stableId = Device(0).id;
     const unsigned int flakyId = Device(1).id;

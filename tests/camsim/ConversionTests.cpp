@@ -32,7 +32,8 @@ std::vector<Case> HandleCases()
     static MvCcmParamEx ccm{};
     auto p = [](bool with, auto* pointer) { return with ? pointer : nullptr; };
     return {
-        {"MV_CC_ConvertPixelTypeEx", true, [=](void* h, bool w) { return MV_CC_ConvertPixelTypeEx(h, p(w, &convert)); }},
+        {"MV_CC_ConvertPixelTypeEx", true,
+         [=](void* h, bool w) { return MV_CC_ConvertPixelTypeEx(h, p(w, &convert)); }},
         {"MV_CC_SetBayerCvtQuality", false, [](void* h, bool) { return MV_CC_SetBayerCvtQuality(h, 1); }},
         {"MV_CC_SetBayerGammaValue", false, [](void* h, bool) { return MV_CC_SetBayerGammaValue(h, 0.7f); }},
         {"MV_CC_SetBayerCCMParamEx", true, [=](void* h, bool w) { return MV_CC_SetBayerCCMParamEx(h, p(w, &ccm)); }},

@@ -87,12 +87,13 @@ TEST_F(CustomModel, TheCameraHasExactlyTheDescribedNodes)
 TEST_F(CustomModel, ModifiersReachTheNodeRecords)
 {
     const unsigned int id = Device(1).id;
-    ASSERT_EQ(Code(CamSim_SetDeviceModel(id, "category C\n"
-                                             "integer Address 0 0xFFFFFFFF 1 0x0A000001; ip; tooltip Where it is\n"
-                                             "integer Mask 0 255 1 0x0F; hex; access ni\n"
-                                             "float Ratio 0 2 1; increment 0.25\n"
-                                             "enumeration Mode A A=1 B=2\n"
-                                             "command Go; available-unless Mode A\n")),
+    ASSERT_EQ(Code(CamSim_SetDeviceModel(id,
+                                         "category C\n"
+                                         "integer Address 0 0xFFFFFFFF 1 0x0A000001; ip; tooltip Where it is\n"
+                                         "integer Mask 0 255 1 0x0F; hex; access ni\n"
+                                         "float Ratio 0 2 1; increment 0.25\n"
+                                         "enumeration Mode A A=1 B=2\n"
+                                         "command Go; available-unless Mode A\n")),
               MV_OK);
     void* handle = OpenHandle(1);
     ASSERT_NE(handle, nullptr);
@@ -128,12 +129,13 @@ TEST_F(CustomModel, ModifiersReachTheNodeRecords)
 // are, whatever the conditions and the acquisition say, and refuses every read and write.
 TEST_F(CustomModel, UnusualAccessModesAreReportedAsTheyAreAndRefuseReadsAndWrites)
 {
-    ASSERT_EQ(Code(CamSim_SetDeviceModel(Device(0).id, "category C; enumeration Mode Off Off=0 On=1\n"
-                                                       "integer Odd 0 10 1 5; access undefined; locked-while-acquiring\n"
-                                                       "boolean Flag false; access 6; available-when Mode On\n"
-                                                       "enumeration Choice A A=1 B=2; access 255\n"
-                                                       "command Go; access 9; locked-while-acquiring\n"
-                                                       "command AcquisitionStart\n")),
+    ASSERT_EQ(Code(CamSim_SetDeviceModel(Device(0).id,
+                                         "category C; enumeration Mode Off Off=0 On=1\n"
+                                         "integer Odd 0 10 1 5; access undefined; locked-while-acquiring\n"
+                                         "boolean Flag false; access 6; available-when Mode On\n"
+                                         "enumeration Choice A A=1 B=2; access 255\n"
+                                         "command Go; access 9; locked-while-acquiring\n"
+                                         "command AcquisitionStart\n")),
               MV_OK);
     void* handle = OpenHandle(0);
     ASSERT_NE(handle, nullptr);
@@ -168,9 +170,10 @@ TEST_F(CustomModel, UnusualAccessModesAreReportedAsTheyAreAndRefuseReadsAndWrite
 // A node listed under a second category is in both lists and stays one node.
 TEST_F(CustomModel, AReferenceListsANodeUnderASecondCategory)
 {
-    ASSERT_EQ(Code(CamSim_SetDeviceModel(Device(0).id, "category Acquisition; float Exposure 15 1000 100\n"
-                                                       "reference Gain; unit us  # Gain comes later; us is Exposure's\n"
-                                                       "category Analog; float Gain 0 12 0; reference Exposure\n")),
+    ASSERT_EQ(Code(CamSim_SetDeviceModel(Device(0).id,
+                                         "category Acquisition; float Exposure 15 1000 100\n"
+                                         "reference Gain; unit us  # Gain comes later; us is Exposure's\n"
+                                         "category Analog; float Gain 0 12 0; reference Exposure\n")),
               MV_OK);
     void* handle = OpenHandle(0);
     ASSERT_NE(handle, nullptr);
@@ -209,28 +212,28 @@ TEST_F(CustomModel, MalformedModelsAreRefused)
         tooManyEntries += " V" + std::to_string(i) + "=" + std::to_string(i);
     }
     const std::string bad[] = {
-        "category C; widget W",                                   // unknown kind
-        "display Before any node",                                // modifier without a node
-        "category C; integer W 0 100 4 50",                       // 50 is off the 4-step grid
-        "category C; integer W 0 100 1 101",                      // default above the maximum
-        "category C; integer W 0 100 0 0",                        // no increment
-        "category C; integer W 0 ten 1 0",                        // not a number
-        "category C; float F 1 0 0.5",                            // minimum above maximum
-        "category C; enumeration E Three One=1 Two=2",            // default not an entry
-        "category C; enumeration E A A=1 A=2",                    // duplicate entry
-        "category C; boolean B maybe",                            // neither true nor false
-        "category C; boolean B true; boolean B false",            // duplicate name
-        "category C; boolean B true; writable-when Missing On",   // condition on an unknown node
-        "category C; float F 0 1 0; selected-by F",               // a selector must be an enumeration
-        "category C; string S 64 x",                              // longer than the string record holds
-        "category C; boolean Bad-Name true",                      // not a node name
-        "category C; boolean B true; visibility loud",            // unknown visibility
-        "category C; boolean B true; access 256",                 // no access mode fits a byte
-        "category C; boolean B true; access 0x6",                 // raw modes are decimal
-        "category C; reference Missing",                          // reference to no node
-        "category C; subcategory S; category D; reference S",     // reference to a category
+        "category C; widget W",                                              // unknown kind
+        "display Before any node",                                           // modifier without a node
+        "category C; integer W 0 100 4 50",                                  // 50 is off the 4-step grid
+        "category C; integer W 0 100 1 101",                                 // default above the maximum
+        "category C; integer W 0 100 0 0",                                   // no increment
+        "category C; integer W 0 ten 1 0",                                   // not a number
+        "category C; float F 1 0 0.5",                                       // minimum above maximum
+        "category C; enumeration E Three One=1 Two=2",                       // default not an entry
+        "category C; enumeration E A A=1 A=2",                               // duplicate entry
+        "category C; boolean B maybe",                                       // neither true nor false
+        "category C; boolean B true; boolean B false",                       // duplicate name
+        "category C; boolean B true; writable-when Missing On",              // condition on an unknown node
+        "category C; float F 0 1 0; selected-by F",                          // a selector must be an enumeration
+        "category C; string S 64 x",                                         // longer than the string record holds
+        "category C; boolean Bad-Name true",                                 // not a node name
+        "category C; boolean B true; visibility loud",                       // unknown visibility
+        "category C; boolean B true; access 256",                            // no access mode fits a byte
+        "category C; boolean B true; access 0x6",                            // raw modes are decimal
+        "category C; reference Missing",                                     // reference to no node
+        "category C; subcategory S; category D; reference S",                // reference to a category
         "category C; boolean B true; category D; reference B; reference B",  // listed twice
-        "category C; boolean B true; reference B",                // already listed there
+        "category C; boolean B true; reference B",                           // already listed there
         tooManyChildren,
         tooManyEntries,
     };

@@ -18,10 +18,12 @@ protected:
     static const MvDeviceInfo* FindSerial(const std::vector<const MvDeviceInfo*>& records, const std::string& serial)
     {
         for (const MvDeviceInfo* record : records) {
-            if (record->nTLayerType == MV_GIGE_DEVICE && Text(record->SpecialInfo.stGigEInfo.chSerialNumber) == serial) {
+            if (record->nTLayerType == MV_GIGE_DEVICE &&
+                Text(record->SpecialInfo.stGigEInfo.chSerialNumber) == serial) {
                 return record;
             }
-            if (record->nTLayerType == MV_USB_DEVICE && Text(record->SpecialInfo.stUsb3VInfo.chSerialNumber) == serial) {
+            if (record->nTLayerType == MV_USB_DEVICE &&
+                Text(record->SpecialInfo.stUsb3VInfo.chSerialNumber) == serial) {
                 return record;
             }
         }
@@ -126,7 +128,7 @@ TEST_F(Enumeration, ListHoldsAtMost256Devices)
 TEST_F(Enumeration, FullLengthNamesAreCopiedWithoutTerminator)
 {
     const std::string model32 = "M123456789012345678901234567890Z";  // exactly 32
-    const std::string serial16 = "S12345678901234Z";                  // exactly 16
+    const std::string serial16 = "S12345678901234Z";                 // exactly 16
     ASSERT_EQ(model32.size(), 32u);
     ASSERT_EQ(serial16.size(), 16u);
     CamSim_ClearDevices();
@@ -179,7 +181,8 @@ TEST_F(Enumeration, RecordsStayPutUntilFinalize)
 
 TEST_F(Enumeration, CamerasGetDistinctAddressesAndNumbers)
 {
-    ASSERT_EQ(Code(CamSim_LoadConfig("gige:A:S1\ngige:B:S2\ngige:C:S3:ip=10.1.2.3\nusb:D:S4\nusb:E:S5", nullptr)), MV_OK);
+    ASSERT_EQ(Code(CamSim_LoadConfig("gige:A:S1\ngige:B:S2\ngige:C:S3:ip=10.1.2.3\nusb:D:S4\nusb:E:S5", nullptr)),
+              MV_OK);
     const auto gige = Enumerate(MV_GIGE_DEVICE);
     ASSERT_EQ(gige.size(), 3u);
     EXPECT_NE(gige[0]->SpecialInfo.stGigEInfo.nCurrentIp, gige[1]->SpecialInfo.stGigEInfo.nCurrentIp);

@@ -53,7 +53,7 @@ TEST_F(Handles, OpenIsExclusiveAndCloseReleases)
     EXPECT_EQ(Code(MV_CC_OpenDevice(a, 8, 0)), MV_E_PARAMETER);
     EXPECT_EQ(Code(MV_CC_OpenDevice(a, 3, 0)), MV_E_SUPPORT);  // shared modes are not simulated
     EXPECT_EQ(Code(MV_CC_OpenDevice(a, 1, 0)), MV_OK);
-    EXPECT_EQ(Code(MV_CC_OpenDevice(a, 1, 0)), MV_E_CALLORDER);     // already open
+    EXPECT_EQ(Code(MV_CC_OpenDevice(a, 1, 0)), MV_E_CALLORDER);      // already open
     EXPECT_EQ(Code(MV_CC_OpenDevice(b, 1, 0)), MV_E_ACCESS_DENIED);  // same camera, other handle
     EXPECT_EQ(Code(MV_CC_OpenDevice(other, 1, 0)), MV_OK);           // another camera is free
 

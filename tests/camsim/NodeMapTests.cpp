@@ -20,8 +20,8 @@ protected:
     void SetUp() override
     {
         SimFixture::SetUp();
-        mono = OpenHandle(0);     // the default GigE Vision mono camera
-        colour = OpenHandle(1);   // the default USB3 Vision Bayer camera
+        mono = OpenHandle(0);    // the default GigE Vision mono camera
+        colour = OpenHandle(1);  // the default USB3 Vision Bayer camera
         ASSERT_NE(mono, nullptr);
         ASSERT_NE(colour, nullptr);
     }
@@ -95,13 +95,19 @@ TEST_F(NodeMap, TreeFromTheRootHasTheStandardCategoriesAndEveryNodeHasItsRecord)
 {
     const auto nodes = Walk(mono);
     const std::map<std::string, std::string> expectedParents = {
-        {"DeviceControl", "Root"},         {"DeviceSerialNumber", "DeviceControl"},
-        {"DeviceReset", "DeviceControl"},  {"Width", "ImageFormatControl"},
-        {"PixelFormat", "ImageFormatControl"}, {"ExposureTime", "AcquisitionControl"},
-        {"TriggerSoftware", "AcquisitionControl"}, {"Gain", "AnalogControl"},
-        {"UserSetSave", "UserSetControl"}, {"EventNotification", "EventControl"},
+        {"DeviceControl", "Root"},
+        {"DeviceSerialNumber", "DeviceControl"},
+        {"DeviceReset", "DeviceControl"},
+        {"Width", "ImageFormatControl"},
+        {"PixelFormat", "ImageFormatControl"},
+        {"ExposureTime", "AcquisitionControl"},
+        {"TriggerSoftware", "AcquisitionControl"},
+        {"Gain", "AnalogControl"},
+        {"UserSetSave", "UserSetControl"},
+        {"EventNotification", "EventControl"},
         {"PayloadSize", "TransportLayerControl"},
-        {"GevCurrentIPAddress", "TransportLayerControl"}, {"SimDiagnosticsRegister", "SimulatorInternal"},
+        {"GevCurrentIPAddress", "TransportLayerControl"},
+        {"SimDiagnosticsRegister", "SimulatorInternal"},
     };
     for (const auto& [name, parent] : expectedParents) {
         const auto found = nodes.find(name);
@@ -190,8 +196,7 @@ TEST_F(NodeMap, FeatureRecordsCarryLimitsUnitsEntriesAndIdentity)
         EXPECT_TRUE(names.count(Text(feature->strCurrentSymbolic)));
         return names;
     };
-    EXPECT_EQ(formats(mono),
-              (std::set<std::string>{"Mono8", "Mono10", "Mono10Packed", "Mono12", "Mono12Packed"}));
+    EXPECT_EQ(formats(mono), (std::set<std::string>{"Mono8", "Mono10", "Mono10Packed", "Mono12", "Mono12Packed"}));
     const auto colourFormats = formats(colour);
     for (const char* name : {"BayerRG8", "BayerRG10", "BayerRG12Packed", "RGB8Packed", "BGR8Packed", "YUV422_8"}) {
         EXPECT_TRUE(colourFormats.count(name)) << name;
@@ -494,8 +499,8 @@ TEST_F(Models, EveryTransportAndKindHasAModel)
                                      "gige:G:5:bayer_bg; usb:U:6:mono; usb:U:7:bayer_bg; other:0x8:O:8:bayer_gb",
                                      nullptr)),
               MV_OK);
-    const char* expectedFormat[] = {"Mono8", "BayerRG8", "BayerGR8", "BayerGB8", "BayerBG8", "Mono8", "BayerBG8",
-                                    "BayerGB8"};
+    const char* expectedFormat[] = {"Mono8",    "BayerRG8", "BayerGR8", "BayerGB8",
+                                    "BayerBG8", "Mono8",    "BayerBG8", "BayerGB8"};
     for (unsigned int i = 0; i < 8; ++i) {
         SCOPED_TRACE(i);
         void* handle = OpenHandle(i);
@@ -568,8 +573,8 @@ TEST_F(NodeMap, GenICamXmlDescribesTheSameTree)
     EXPECT_NE(xml.find("ModelName=\"SIM-UC500\""), std::string::npos);
 
     // Every node of the tree is described, as an element of its own type.
-    const char* elements[] = {"", "", "Integer", "Boolean", "Command", "Float", "String", "Register", "Category",
-                              "Enumeration"};
+    const char* elements[] = {"",      "",       "Integer",  "Boolean",  "Command",
+                              "Float", "String", "Register", "Category", "Enumeration"};
     for (const auto& [name, walked] : Walk(colour)) {
         ASSERT_LT(walked.node.enType, 10u);
         const std::string element = std::string("<") + elements[walked.node.enType] + " Name=\"" + name + "\"";

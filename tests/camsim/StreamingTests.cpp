@@ -89,9 +89,9 @@ TEST_F(Streaming, FreeRunFramesAreCompleteAndNumbered)
     ASSERT_EQ(Code(MV_CC_SetBoolValue(mono, "AcquisitionFrameRateEnable", 1)), MV_OK);
     ASSERT_EQ(Code(MV_CC_SetFloatValue(mono, "AcquisitionFrameRate", 60.0f)), MV_OK);
     const int64_t payload = IntOf(mono, "PayloadSize");
-    const int64_t before = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::system_clock::now().time_since_epoch())
-                               .count();
+    const int64_t before =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     ASSERT_EQ(Code(MV_CC_StartGrabbing(mono)), MV_OK);
     ASSERT_TRUE(frames.WaitFor(4));
     ASSERT_EQ(Code(MV_CC_StopGrabbing(mono)), MV_OK);
@@ -454,7 +454,7 @@ TEST_F(Streaming, AutomaticFunctionsMoveTheirValuesWhileFramesFlow)
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Blue")), MV_OK);
     EXPECT_EQ(IntOf(colour, "BalanceRatio"), 1843);  // 1.8 in 1/1024ths
     ASSERT_EQ(Code(MV_CC_SetEnumValueByString(colour, "BalanceRatioSelector", "Red")), MV_OK);
-    EXPECT_EQ(IntOf(colour, "BalanceRatio"), 1485);  // 1.45
+    EXPECT_EQ(IntOf(colour, "BalanceRatio"), 1485);                             // 1.45
     EXPECT_EQ(Code(MV_CC_SetIntValueEx(colour, "BalanceRatio", 1229)), MV_OK);  // manual again
 }
 

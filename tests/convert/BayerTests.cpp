@@ -18,19 +18,28 @@ struct Order {
 };
 
 const Order kOrders[] = {
-    {"GR", {P::BayerGR8, P::BayerGR10, P::BayerGR12, P::BayerGR16, P::BayerGR10Packed, P::BayerGR12Packed,
-            P::BayerGR10p, P::BayerGR12p}, {1, 2, 0, 1}},
-    {"RG", {P::BayerRG8, P::BayerRG10, P::BayerRG12, P::BayerRG16, P::BayerRG10Packed, P::BayerRG12Packed,
-            P::BayerRG10p, P::BayerRG12p}, {2, 1, 1, 0}},
-    {"GB", {P::BayerGB8, P::BayerGB10, P::BayerGB12, P::BayerGB16, P::BayerGB10Packed, P::BayerGB12Packed,
-            P::BayerGB10p, P::BayerGB12p}, {1, 0, 2, 1}},
-    {"BG", {P::BayerBG8, P::BayerBG10, P::BayerBG12, P::BayerBG16, P::BayerBG10Packed, P::BayerBG12Packed,
-            P::BayerBG10p, P::BayerBG12p}, {0, 1, 1, 2}},
+    {"GR",
+     {P::BayerGR8, P::BayerGR10, P::BayerGR12, P::BayerGR16, P::BayerGR10Packed, P::BayerGR12Packed, P::BayerGR10p,
+      P::BayerGR12p},
+     {1, 2, 0, 1}},
+    {"RG",
+     {P::BayerRG8, P::BayerRG10, P::BayerRG12, P::BayerRG16, P::BayerRG10Packed, P::BayerRG12Packed, P::BayerRG10p,
+      P::BayerRG12p},
+     {2, 1, 1, 0}},
+    {"GB",
+     {P::BayerGB8, P::BayerGB10, P::BayerGB12, P::BayerGB16, P::BayerGB10Packed, P::BayerGB12Packed, P::BayerGB10p,
+      P::BayerGB12p},
+     {1, 0, 2, 1}},
+    {"BG",
+     {P::BayerBG8, P::BayerBG10, P::BayerBG12, P::BayerBG16, P::BayerBG10Packed, P::BayerBG12Packed, P::BayerBG10p,
+      P::BayerBG12p},
+     {0, 1, 1, 2}},
 };
 
 using ConvertTest::Scene;
 
-std::vector<uint16_t> Mosaic(const Bytes& bgr, int w, int h, const Order& o, int bits) {
+std::vector<uint16_t> Mosaic(const Bytes& bgr, int w, int h, const Order& o, int bits)
+{
     std::vector<uint16_t> raw(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -41,10 +50,14 @@ std::vector<uint16_t> Mosaic(const Bytes& bgr, int w, int h, const Order& o, int
     return raw;
 }
 
-Bytes To8(const std::vector<uint16_t>& v) { return Bytes(v.begin(), v.end()); }
+Bytes To8(const std::vector<uint16_t>& v)
+{
+    return Bytes(v.begin(), v.end());
+}
 
 // PSNR over the pixels with x0 <= x < x1 or outside, as `border` selects.
-double Psnr(const Bytes& a, const Bytes& b, int w, int h, int frame = -1) {
+double Psnr(const Bytes& a, const Bytes& b, int w, int h, int frame = -1)
+{
     double se = 0;
     size_t count = 0;
     for (int y = 0; y < h; ++y)
@@ -52,8 +65,8 @@ double Psnr(const Bytes& a, const Bytes& b, int w, int h, int frame = -1) {
             const bool inFrame = x < frame || y < frame || x >= w - frame || y >= h - frame;
             if (frame >= 0 && !inFrame) continue;
             for (int k = 0; k < 3; ++k) {
-                const double d = double(a[(static_cast<size_t>(y) * w + x) * 3 + k]) -
-                                 b[(static_cast<size_t>(y) * w + x) * 3 + k];
+                const double d =
+                    double(a[(static_cast<size_t>(y) * w + x) * 3 + k]) - b[(static_cast<size_t>(y) * w + x) * 3 + k];
                 se += d * d;
                 ++count;
             }
@@ -61,7 +74,8 @@ double Psnr(const Bytes& a, const Bytes& b, int w, int h, int frame = -1) {
     return se == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 * count / se);
 }
 
-TEST(BayerDemosaic, HigherQualityReconstructsTheSceneBetterInEveryOrder) {
+TEST(BayerDemosaic, HigherQualityReconstructsTheSceneBetterInEveryOrder)
+{
     const int w = 96, h = 64;
     const Bytes scene = Scene(w, h);
     const double floor[3] = {38.0, 42.0, 42.5};
@@ -84,7 +98,8 @@ TEST(BayerDemosaic, HigherQualityReconstructsTheSceneBetterInEveryOrder) {
     }
 }
 
-TEST(BayerDemosaic, FlatColourIsExactEverywhereIncludingBorders) {
+TEST(BayerDemosaic, FlatColourIsExactEverywhereIncludingBorders)
+{
     for (const Order& o : kOrders)
         for (auto [w, h] : {std::pair<int, int>{2, 2}, {3, 2}, {2, 5}, {5, 7}, {17, 9}, {40, 3}})
             for (unsigned q = 0; q < 3; ++q) {
@@ -96,7 +111,8 @@ TEST(BayerDemosaic, FlatColourIsExactEverywhereIncludingBorders) {
                 }
                 Convert::Converter c;
                 c.SetBayerQuality(q);
-                const Result r = ConvertGuarded(c, w, h, o.codes[0], To8(Mosaic(flat, w, h, o, 8)), P::BGR8, flat.size(), 1);
+                const Result r =
+                    ConvertGuarded(c, w, h, o.codes[0], To8(Mosaic(flat, w, h, o, 8)), P::BGR8, flat.size(), 1);
                 ASSERT_EQ(r.status, 0);
                 EXPECT_EQ(r.out, flat) << o.name << " " << w << "x" << h << " quality " << q;
                 const Result mono = ConvertGuarded(c, w, h, o.codes[0], To8(Mosaic(flat, w, h, o, 8)), P::Mono8);
@@ -104,7 +120,8 @@ TEST(BayerDemosaic, FlatColourIsExactEverywhereIncludingBorders) {
             }
 }
 
-TEST(BayerDemosaic, SingleRowsAndColumnsConvertWithoutLeavingTheImage) {
+TEST(BayerDemosaic, SingleRowsAndColumnsConvertWithoutLeavingTheImage)
+{
     for (const Order& o : kOrders)
         for (auto [w, h] : {std::pair<int, int>{1, 1}, {1, 6}, {7, 1}, {2, 1}, {1, 2}, {3, 3}})
             for (unsigned q = 0; q < 3; ++q) {
@@ -117,7 +134,8 @@ TEST(BayerDemosaic, SingleRowsAndColumnsConvertWithoutLeavingTheImage) {
             }
 }
 
-TEST(BayerDemosaic, DeepAndPackedLayoutsMatchTheirTopEightBits) {
+TEST(BayerDemosaic, DeepAndPackedLayoutsMatchTheirTopEightBits)
+{
     const int w = 13, h = 7;  // odd: rows start inside packing groups
     const Bytes scene = Scene(w, h);
     for (const Order& o : kOrders)
@@ -130,8 +148,9 @@ TEST(BayerDemosaic, DeepAndPackedLayoutsMatchTheirTopEightBits) {
             const int bits[8] = {8, 10, 12, 16, 10, 12, 10, 12};
             for (int layout = 1; layout < 8; ++layout) {
                 const auto raw = Mosaic(scene, w, h, o, bits[layout]);
-                const Bytes src = layout <= 3 ? Pack16(raw) : layout <= 5 ? PackGigE(raw, bits[layout])
-                                                                          : PackBits(raw, bits[layout]);
+                const Bytes src = layout <= 3   ? Pack16(raw)
+                                  : layout <= 5 ? PackGigE(raw, bits[layout])
+                                                : PackBits(raw, bits[layout]);
                 SCOPED_TRACE(testing::Message() << o.name << " layout " << layout << " quality " << q);
                 EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[layout], src, P::BGR8, w * h * 3, 3).out, refBgr.out);
                 EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[layout], src, P::Mono8).out, refMono.out);
@@ -139,7 +158,8 @@ TEST(BayerDemosaic, DeepAndPackedLayoutsMatchTheirTopEightBits) {
         }
 }
 
-TEST(BayerDemosaic, MonoOutputIsTheLumaOfTheScene) {
+TEST(BayerDemosaic, MonoOutputIsTheLumaOfTheScene)
+{
     const int w = 64, h = 48;
     const Bytes scene = Scene(w, h);
     Convert::Converter c;
@@ -154,7 +174,10 @@ TEST(BayerDemosaic, MonoOutputIsTheLumaOfTheScene) {
             for (int k = 0; k < 3; ++k)
                 for (int dy = 0; dy < 2; ++dy)
                     for (int dx = 0; dx < 2; ++dx)
-                        bgr[k] += scene[(static_cast<size_t>(std::min(y + dy, h - 2)) * w + std::min(x + dx, w - 2)) * 3 + k] / 4.0;
+                        bgr[k] +=
+                            scene[(static_cast<size_t>(std::min(y + dy, h - 2)) * w + std::min(x + dx, w - 2)) * 3 +
+                                  k] /
+                            4.0;
             const uint8_t want = static_cast<uint8_t>(std::lround(0.114 * bgr[0] + 0.587 * bgr[1] + 0.299 * bgr[2]));
             for (int k = 0; k < 3; ++k) {
                 lumaAsBgr.push_back(want);
@@ -164,7 +187,8 @@ TEST(BayerDemosaic, MonoOutputIsTheLumaOfTheScene) {
     EXPECT_GT(Psnr(outAsBgr, lumaAsBgr, w, h), 38.0);
 }
 
-Bytes FlatBayer(int w, int h, const Order& o, uint8_t b, uint8_t g, uint8_t r) {
+Bytes FlatBayer(int w, int h, const Order& o, uint8_t b, uint8_t g, uint8_t r)
+{
     Bytes flat(static_cast<size_t>(w) * h * 3);
     for (size_t i = 0; i < flat.size(); i += 3) {
         flat[i] = b;
@@ -174,7 +198,8 @@ Bytes FlatBayer(int w, int h, const Order& o, uint8_t b, uint8_t g, uint8_t r) {
     return To8(Mosaic(flat, w, h, o, 8));
 }
 
-TEST(BayerColour, GammaAndMatrixFollowTheirDefinitions) {
+TEST(BayerColour, GammaAndMatrixFollowTheirDefinitions)
+{
     const int w = 6, h = 4;
     for (const Order& o : kOrders) {
         Convert::Converter c;
@@ -220,11 +245,13 @@ TEST(BayerColour, GammaAndMatrixFollowTheirDefinitions) {
         ASSERT_EQ(c.SetCcm(&off), 0);
         ASSERT_EQ(c.SetGamma(1.0f), 0);
         Convert::Converter plain;
-        EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8).out, ConvertGuarded(plain, w, h, o.codes[0], raw, P::BGR8).out);
+        EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8).out,
+                  ConvertGuarded(plain, w, h, o.codes[0], raw, P::BGR8).out);
     }
 }
 
-TEST(BayerColour, SettingsRejectInvalidValues) {
+TEST(BayerColour, SettingsRejectInvalidValues)
+{
     Convert::Converter c;
     EXPECT_EQ(c.SetBayerQuality(3), static_cast<int>(MV_E_PARAMETER));
     EXPECT_EQ(c.SetBayerQuality(2), 0);

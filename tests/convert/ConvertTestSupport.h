@@ -20,7 +20,8 @@ namespace ConvertTest {
 using Bytes = std::vector<uint8_t>;
 
 // A colour-correction setting with the matrix m (row order) over scale.
-inline MvCcmParamEx Ccm(std::initializer_list<int> m, uint32_t scale, bool on = true) {
+inline MvCcmParamEx Ccm(std::initializer_list<int> m, uint32_t scale, bool on = true)
+{
     MvCcmParamEx p{};
     p.bCCMEnable = on;
     std::copy(m.begin(), m.end(), p.nCCMat);
@@ -28,21 +29,24 @@ inline MvCcmParamEx Ccm(std::initializer_list<int> m, uint32_t scale, bool on = 
     return p;
 }
 
-inline std::vector<uint16_t> RandomValues(size_t n, int bits, uint32_t seed) {
+inline std::vector<uint16_t> RandomValues(size_t n, int bits, uint32_t seed)
+{
     std::mt19937 rng(seed);
     std::vector<uint16_t> v(n);
     for (auto& x : v) x = static_cast<uint16_t>(rng() & ((1u << bits) - 1));
     return v;
 }
 
-inline Bytes RandomBytes(size_t n, uint32_t seed) {
+inline Bytes RandomBytes(size_t n, uint32_t seed)
+{
     std::mt19937 rng(seed);
     Bytes b(n);
     for (auto& x : b) x = static_cast<uint8_t>(rng());
     return b;
 }
 
-inline Bytes Pack16(const std::vector<uint16_t>& v) {
+inline Bytes Pack16(const std::vector<uint16_t>& v)
+{
     Bytes b;
     for (uint16_t x : v) {
         b.push_back(static_cast<uint8_t>(x & 0xFF));
@@ -53,7 +57,8 @@ inline Bytes Pack16(const std::vector<uint16_t>& v) {
 
 // GigE Vision "Packed": per pair, byte 0 and 2 are the high 8 bits of pixel 0 and 1, the
 // middle byte carries their low bits (pixel 0 in bits 0.., pixel 1 in bits 4..).
-inline Bytes PackGigE(const std::vector<uint16_t>& v, int bits) {
+inline Bytes PackGigE(const std::vector<uint16_t>& v, int bits)
+{
     const int low = bits - 8;
     Bytes b;
     for (size_t i = 0; i < v.size(); i += 2) {
@@ -67,7 +72,8 @@ inline Bytes PackGigE(const std::vector<uint16_t>& v, int bits) {
 }
 
 // PFNC "p": one little-endian bit stream, first pixel in the lowest bits.
-inline Bytes PackBits(const std::vector<uint16_t>& v, int bits) {
+inline Bytes PackBits(const std::vector<uint16_t>& v, int bits)
+{
     Bytes b((v.size() * bits + 7) / 8, 0);
     size_t bit = 0;
     for (uint16_t x : v)
@@ -85,7 +91,8 @@ struct Result {
 // Converts with the destination inside a guarded buffer; fails the test if anything beyond
 // dstSize (or anything at all, on failure) was written. offset misaligns both buffers.
 inline Result ConvertGuarded(Convert::Converter& c, uint32_t w, uint32_t h, uint32_t srcType, const Bytes& src,
-                  uint32_t dstType, size_t dstSize, size_t offset = 0, uint32_t srcLen = UINT32_MAX) {
+                             uint32_t dstType, size_t dstSize, size_t offset = 0, uint32_t srcLen = UINT32_MAX)
+{
     const size_t guard = 64;
     Bytes srcBuf(src.size() + offset + 1);
     std::memcpy(srcBuf.data() + offset, src.data(), src.size());
@@ -115,11 +122,15 @@ inline Result ConvertGuarded(Convert::Converter& c, uint32_t w, uint32_t h, uint
 }
 
 inline Result ConvertGuarded(Convert::Converter& c, uint32_t w, uint32_t h, uint32_t srcType, const Bytes& src,
-                  uint32_t dstType) {
+                             uint32_t dstType)
+{
     return ConvertGuarded(c, w, h, srcType, src, dstType,
-               static_cast<size_t>(w) * h * (dstType == Convert::Pixel::Mono8 ? 1 : 3));
+                          static_cast<size_t>(w) * h * (dstType == Convert::Pixel::Mono8 ? 1 : 3));
 }
 
-inline uint8_t RefLuma(int b, int g, int r) { return static_cast<uint8_t>((29 * b + 150 * g + 77 * r + 128) >> 8); }
+inline uint8_t RefLuma(int b, int g, int r)
+{
+    return static_cast<uint8_t>((29 * b + 150 * g + 77 * r + 128) >> 8);
+}
 
 }  // namespace ConvertTest

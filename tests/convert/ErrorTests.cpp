@@ -12,7 +12,8 @@ const int kParameter = static_cast<int>(MV_E_PARAMETER);
 const int kSupport = static_cast<int>(MV_E_SUPPORT);
 const int kNoBuffer = static_cast<int>(MV_E_NOENOUGH_BUF);
 
-TEST(ConvertErrors, MissingOrEmptyArgumentsAreParameterErrors) {
+TEST(ConvertErrors, MissingOrEmptyArgumentsAreParameterErrors)
+{
     Convert::Converter c;
     Bytes src(16, 1), dst(48, 0xA5);
     MvPixelConvertParamEx good{};
@@ -36,13 +37,22 @@ TEST(ConvertErrors, MissingOrEmptyArgumentsAreParameterErrors) {
     EXPECT_EQ(with([](auto& p) { p.nSrcDataLen = 0; }), kParameter);
     EXPECT_EQ(with([](auto& p) { p.nDstBufferSize = 0; }), kParameter);
     // Sizes no camera produces, including ones whose byte counts overflow 32 bits.
-    EXPECT_EQ(with([](auto& p) { p.nWidth = 1u << 25; p.nHeight = 1; }), kParameter);
-    EXPECT_EQ(with([](auto& p) { p.nWidth = 1u << 16; p.nHeight = 1u << 16; }), kParameter);
+    EXPECT_EQ(with([](auto& p) {
+                  p.nWidth = 1u << 25;
+                  p.nHeight = 1;
+              }),
+              kParameter);
+    EXPECT_EQ(with([](auto& p) {
+                  p.nWidth = 1u << 16;
+                  p.nHeight = 1u << 16;
+              }),
+              kParameter);
     EXPECT_EQ(dst, Bytes(48, 0xA5));
     EXPECT_EQ(with([](auto&) {}), 0);
 }
 
-TEST(ConvertErrors, UnknownOrUnsupportedFormatsAreRefused) {
+TEST(ConvertErrors, UnknownOrUnsupportedFormatsAreRefused)
+{
     Convert::Converter c;
     const Bytes src(64, 1);
     EXPECT_EQ(ConvertGuarded(c, 4, 4, 0x01080099, src, P::BGR8).status, kSupport);
@@ -54,7 +64,8 @@ TEST(ConvertErrors, UnknownOrUnsupportedFormatsAreRefused) {
     EXPECT_TRUE(Convert::Converter::IsSupported(P::YUV411UYYVYY, P::Mono8));
 }
 
-TEST(ConvertErrors, ShortSourcesAreParameterErrors) {
+TEST(ConvertErrors, ShortSourcesAreParameterErrors)
+{
     Convert::Converter c;
     struct Case {
         uint32_t type, w, h;
@@ -62,10 +73,9 @@ TEST(ConvertErrors, ShortSourcesAreParameterErrors) {
     };
     // Exact sizes; one byte less must be refused.
     const Case cases[] = {
-        {P::Mono8, 5, 3, 15},         {P::Mono12, 5, 3, 30},        {P::Mono10Packed, 5, 3, 23},
-        {P::Mono12p, 5, 3, 23},       {P::Mono10p, 5, 3, 19},       {P::BayerRG10p, 4, 2, 10},
-        {P::BayerGB12Packed, 3, 1, 5}, {P::RGBA16, 3, 2, 48},       {P::YUV422YUYV, 4, 2, 16},
-        {P::YUV411UYYVYY, 4, 2, 12},  {P::YUV444UYV, 3, 3, 27},     {P::RGB565p, 3, 3, 18},
+        {P::Mono8, 5, 3, 15},      {P::Mono12, 5, 3, 30},       {P::Mono10Packed, 5, 3, 23},   {P::Mono12p, 5, 3, 23},
+        {P::Mono10p, 5, 3, 19},    {P::BayerRG10p, 4, 2, 10},   {P::BayerGB12Packed, 3, 1, 5}, {P::RGBA16, 3, 2, 48},
+        {P::YUV422YUYV, 4, 2, 16}, {P::YUV411UYYVYY, 4, 2, 12}, {P::YUV444UYV, 3, 3, 27},      {P::RGB565p, 3, 3, 18},
         {P::RGB8Planar, 3, 3, 27},
     };
     for (const Case& k : cases) {
@@ -82,7 +92,8 @@ TEST(ConvertErrors, ShortSourcesAreParameterErrors) {
     EXPECT_EQ(ConvertGuarded(c, 6, 1, P::YUV411UYYVYY, Bytes(9), P::BGR8).status, kParameter);
 }
 
-TEST(ConvertErrors, SmallDestinationsAreRefusedUntouched) {
+TEST(ConvertErrors, SmallDestinationsAreRefusedUntouched)
+{
     Convert::Converter c;
     for (uint32_t type : {P::Mono8, P::BayerBG8, P::RGB8, P::YUV422UYVY, P::Mono12p}) {
         const Bytes src(4 * 3 * 2 * 2, 9);
@@ -99,7 +110,8 @@ TEST(ConvertErrors, SmallDestinationsAreRefusedUntouched) {
     }
 }
 
-TEST(ConvertErrors, OneConverterServesSeveralThreads) {
+TEST(ConvertErrors, OneConverterServesSeveralThreads)
+{
     Convert::Converter c;
     const Bytes src = RandomBytes(64 * 32, 5);
     const Bytes want = ConvertGuarded(c, 64, 32, P::BayerGR8, src, P::BGR8).out;

@@ -14,28 +14,32 @@ struct MonoCase {
     Packing packing;
 };
 
-Bytes Pack(const std::vector<uint16_t>& v, int bits, Packing packing) {
+Bytes Pack(const std::vector<uint16_t>& v, int bits, Packing packing)
+{
     switch (packing) {
-        case Packing::U8: return Bytes(v.begin(), v.end());
-        case Packing::U16: return Pack16(v);
-        case Packing::GigE: return PackGigE(v, bits);
-        case Packing::Bits: return PackBits(v, bits);
+    case Packing::U8:
+        return Bytes(v.begin(), v.end());
+    case Packing::U16:
+        return Pack16(v);
+    case Packing::GigE:
+        return PackGigE(v, bits);
+    case Packing::Bits:
+        return PackBits(v, bits);
     }
     return {};
 }
 
 const MonoCase kMonoCases[] = {
-    {P::Mono8, 8, Packing::U8},          {P::Mono10, 10, Packing::U16},
-    {P::Mono12, 12, Packing::U16},       {P::Mono14, 14, Packing::U16},
-    {P::Mono16, 16, Packing::U16},       {P::Mono10Packed, 10, Packing::GigE},
-    {P::Mono12Packed, 12, Packing::GigE}, {P::Mono10p, 10, Packing::Bits},
-    {P::Mono12p, 12, Packing::Bits},
+    {P::Mono8, 8, Packing::U8},           {P::Mono10, 10, Packing::U16},   {P::Mono12, 12, Packing::U16},
+    {P::Mono14, 14, Packing::U16},        {P::Mono16, 16, Packing::U16},   {P::Mono10Packed, 10, Packing::GigE},
+    {P::Mono12Packed, 12, Packing::GigE}, {P::Mono10p, 10, Packing::Bits}, {P::Mono12p, 12, Packing::Bits},
 };
 
 // Sizes with odd pixel counts and rows starting inside a packing group.
 const std::pair<uint32_t, uint32_t> kSizes[] = {{1, 1}, {1, 7}, {9, 1}, {5, 3}, {7, 5}, {33, 3}, {64, 4}};
 
-TEST(MonoFormats, EveryLayoutGivesTheTopEightBitsExactly) {
+TEST(MonoFormats, EveryLayoutGivesTheTopEightBitsExactly)
+{
     Convert::Converter c;
     uint32_t seed = 1;
     for (const MonoCase& mc : kMonoCases)
@@ -43,8 +47,8 @@ TEST(MonoFormats, EveryLayoutGivesTheTopEightBitsExactly) {
             for (size_t offset : {0, 1, 3}) {
                 const auto values = RandomValues(size_t{w} * h, mc.bits, seed++);
                 const Bytes src = Pack(values, mc.bits, mc.packing);
-                SCOPED_TRACE(testing::Message() << std::hex << mc.type << std::dec << " " << w << "x" << h
-                                                << " offset " << offset);
+                SCOPED_TRACE(testing::Message()
+                             << std::hex << mc.type << std::dec << " " << w << "x" << h << " offset " << offset);
                 const Result mono = ConvertGuarded(c, w, h, mc.type, src, P::Mono8, size_t{w} * h, offset);
                 const Result bgr = ConvertGuarded(c, w, h, mc.type, src, P::BGR8, size_t{w} * h * 3, offset);
                 ASSERT_EQ(mono.status, 0);
@@ -61,7 +65,8 @@ TEST(MonoFormats, EveryLayoutGivesTheTopEightBitsExactly) {
             }
 }
 
-TEST(MonoFormats, OutOfRangeUnpackedSamplesSaturate) {
+TEST(MonoFormats, OutOfRangeUnpackedSamplesSaturate)
+{
     Convert::Converter c;
     const Bytes src = Pack16({0x03FF, 0x0400, 0xFFFF, 0x1000, 0x0FFF, 0x0000});
     EXPECT_EQ(ConvertGuarded(c, 6, 1, P::Mono10, src, P::Mono8).out, (Bytes{255, 255, 255, 255, 255, 0}));
@@ -77,13 +82,14 @@ struct RgbCase {
 };
 
 const RgbCase kRgbCases[] = {
-    {P::RGB8, 8, 3, false},   {P::BGR8, 8, 3, true},    {P::RGBA8, 8, 4, false},  {P::BGRA8, 8, 4, true},
-    {P::RGB10, 10, 3, false}, {P::BGR10, 10, 3, true},  {P::RGB12, 12, 3, false}, {P::BGR12, 12, 3, true},
-    {P::RGB16, 16, 3, false}, {P::BGR16, 16, 3, true},  {P::RGBA10, 10, 4, false}, {P::BGRA10, 10, 4, true},
+    {P::RGB8, 8, 3, false},    {P::BGR8, 8, 3, true},    {P::RGBA8, 8, 4, false},   {P::BGRA8, 8, 4, true},
+    {P::RGB10, 10, 3, false},  {P::BGR10, 10, 3, true},  {P::RGB12, 12, 3, false},  {P::BGR12, 12, 3, true},
+    {P::RGB16, 16, 3, false},  {P::BGR16, 16, 3, true},  {P::RGBA10, 10, 4, false}, {P::BGRA10, 10, 4, true},
     {P::RGBA12, 12, 4, false}, {P::BGRA12, 12, 4, true}, {P::RGBA16, 16, 4, false}, {P::BGRA16, 16, 4, true},
 };
 
-TEST(ColourFormats, InterleavedRgbFamiliesReorderAndScale) {
+TEST(ColourFormats, InterleavedRgbFamiliesReorderAndScale)
+{
     Convert::Converter c;
     uint32_t seed = 100;
     for (const RgbCase& rc : kRgbCases)
@@ -113,7 +119,8 @@ TEST(ColourFormats, InterleavedRgbFamiliesReorderAndScale) {
         }
 }
 
-TEST(ColourFormats, PlanarAnd565) {
+TEST(ColourFormats, PlanarAnd565)
+{
     Convert::Converter c;
     const uint32_t w = 5, h = 3;
     const size_t n = w * h;
@@ -137,12 +144,12 @@ TEST(ColourFormats, PlanarAnd565) {
     EXPECT_EQ(rgb565, (Bytes{255, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 231, 170, 156}));
     EXPECT_EQ(bgr565, (Bytes{255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 156, 170, 231}));
     const Bytes mono565 = ConvertGuarded(c, 6, 1, P::RGB565p, words, P::Mono8).out;
-    for (size_t i = 0; i < 6; ++i)
-        EXPECT_EQ(mono565[i], RefLuma(rgb565[3 * i], rgb565[3 * i + 1], rgb565[3 * i + 2]));
+    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(mono565[i], RefLuma(rgb565[3 * i], rgb565[3 * i + 1], rgb565[3 * i + 2]));
 }
 
 // Full-range BT.601, computed in floating point.
-void ExpectYuv(const uint8_t* bgr, int y, int u, int v) {
+void ExpectYuv(const uint8_t* bgr, int y, int u, int v)
+{
     const double r = y + 1.402 * (v - 128);
     const double g = y - 0.344136 * (u - 128) - 0.714136 * (v - 128);
     const double b = y + 1.772 * (u - 128);
@@ -152,7 +159,8 @@ void ExpectYuv(const uint8_t* bgr, int y, int u, int v) {
     EXPECT_NEAR(bgr[2], clamp(r), 1.0) << y << " " << u << " " << v;
 }
 
-TEST(YuvFormats, ChromaSubsamplingLayoutsAndColourMath) {
+TEST(YuvFormats, ChromaSubsamplingLayoutsAndColourMath)
+{
     Convert::Converter c;
     const uint32_t w = 12, h = 3;
     const size_t n = w * h;

@@ -8,16 +8,17 @@ using namespace ConvertTest;
 namespace P = Convert::Pixel;
 
 const uint32_t kSources[] = {
-    P::Mono8,      P::Mono10,       P::Mono12,       P::Mono16,      P::Mono10Packed, P::Mono12Packed,
-    P::Mono10p,    P::Mono12p,      P::BayerGR8,     P::BayerRG8,    P::BayerGB8,     P::BayerBG8,
-    P::BayerRG12,  P::BayerBG16,    P::BayerGR10p,   P::BayerGB12p,  P::BayerRG12Packed, P::RGB8,
-    P::BGR8,       P::RGBA8,        P::BGRA8,        P::RGB12,       P::BGRA16,      P::YUV422UYVY,
-    P::YUV422YUYV, P::YUV411UYYVYY, P::YUV444UYV,    P::RGB565p,     P::RGB8Planar,
+    P::Mono8,      P::Mono10,       P::Mono12,     P::Mono16,     P::Mono10Packed,    P::Mono12Packed,
+    P::Mono10p,    P::Mono12p,      P::BayerGR8,   P::BayerRG8,   P::BayerGB8,        P::BayerBG8,
+    P::BayerRG12,  P::BayerBG16,    P::BayerGR10p, P::BayerGB12p, P::BayerRG12Packed, P::RGB8,
+    P::BGR8,       P::RGBA8,        P::BGRA8,      P::RGB12,      P::BGRA16,          P::YUV422UYVY,
+    P::YUV422YUYV, P::YUV411UYYVYY, P::YUV444UYV,  P::RGB565p,    P::RGB8Planar,
 };
 
 const uint32_t kWidths[] = {4, 8, 12, 16, 20, 28, 32, 36, 60, 64, 68, 96, 100, 132, 200};
 
-std::vector<Convert::SimdLevel> VectorLevels() {
+std::vector<Convert::SimdLevel> VectorLevels()
+{
     std::vector<Convert::SimdLevel> levels;
     for (auto l : {Convert::SimdLevel::Sse2, Convert::SimdLevel::Avx2, Convert::SimdLevel::Avx512}) {
         Convert::Converter c;
@@ -26,7 +27,8 @@ std::vector<Convert::SimdLevel> VectorLevels() {
     return levels;
 }
 
-TEST(SimdKernels, EveryFormatMatchesTheScalarReference) {
+TEST(SimdKernels, EveryFormatMatchesTheScalarReference)
+{
     const auto levels = VectorLevels();
     if (levels.empty()) GTEST_SKIP() << "no vector kernels on this machine";
     uint32_t seed = 900;
@@ -54,7 +56,8 @@ TEST(SimdKernels, EveryFormatMatchesTheScalarReference) {
             }
 }
 
-TEST(SimdKernels, DemosaicingAndColourCorrectionMatchTheScalarReference) {
+TEST(SimdKernels, DemosaicingAndColourCorrectionMatchTheScalarReference)
+{
     const auto levels = VectorLevels();
     if (levels.empty()) GTEST_SKIP() << "no vector kernels on this machine";
     const MvCcmParamEx ccm = Ccm({1500, -300, -200, -250, 1400, -150, 40, -520, 1480}, 1000);
@@ -80,53 +83,56 @@ TEST(SimdKernels, DemosaicingAndColourCorrectionMatchTheScalarReference) {
                         c.SetSimdLevel(level);
                         configure(c);
                         ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 3).out, want.out)
-                            << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " quality "
-                            << q << " settings " << settings << " width " << w;
+                            << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " quality " << q
+                            << " settings " << settings << " width " << w;
                     }
                 }
 }
 
 // The edge-directed colour kernel relies on the rows above and below having the other
 // colour pattern; very short images mirror rows onto themselves or their neighbours.
-TEST(SimdKernels, EdgeDirectedMatchesTheScalarReferenceOnShortImages) {
+TEST(SimdKernels, EdgeDirectedMatchesTheScalarReferenceOnShortImages)
+{
     const auto levels = VectorLevels();
     if (levels.empty()) GTEST_SKIP() << "no vector kernels on this machine";
     uint32_t seed = 4100;
     for (uint32_t type : {P::BayerGR8, P::BayerRG8, P::BayerGB8, P::BayerBG8})
         for (uint32_t h : {1u, 2u, 3u, 4u})
             for (uint32_t w : {33u, 34u, 35u, 36u, 37u, 66u, 67u, 69u, 97u, 130u, 131u, 195u, 259u}) {
-              for (int flat = 0; flat < 2; ++flat) {
-                Bytes src = RandomBytes(size_t{w} * h, seed++);
-                // Runs of one value per colour: neither direction is preferred there, so even a
-                // one-row image gets non-zero colour differences.
-                if (flat)
-                    for (size_t i = 0; i < src.size(); ++i)
-                        src[i] = static_cast<uint8_t>((i & 1 ? 50 : 100) + (i / 8 % 3) * 20);
-                Convert::Converter scalar;
-                scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
-                scalar.SetBayerQuality(2);
-                const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
-                for (auto level : levels) {
-                    Convert::Converter c;
-                    c.SetSimdLevel(level);
-                    c.SetBayerQuality(2);
-                    ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 1 + w % 5).out, want.out)
-                        << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " " << w << "x" << h
-                        << (flat ? " flat runs" : " random");
+                for (int flat = 0; flat < 2; ++flat) {
+                    Bytes src = RandomBytes(size_t{w} * h, seed++);
+                    // Runs of one value per colour: neither direction is preferred there, so even a
+                    // one-row image gets non-zero colour differences.
+                    if (flat)
+                        for (size_t i = 0; i < src.size(); ++i)
+                            src[i] = static_cast<uint8_t>((i & 1 ? 50 : 100) + (i / 8 % 3) * 20);
+                    Convert::Converter scalar;
+                    scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
+                    scalar.SetBayerQuality(2);
+                    const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
+                    for (auto level : levels) {
+                        Convert::Converter c;
+                        c.SetSimdLevel(level);
+                        c.SetBayerQuality(2);
+                        ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 1 + w % 5).out,
+                                  want.out)
+                            << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " " << w << "x"
+                            << h << (flat ? " flat runs" : " random");
+                    }
                 }
-              }
             }
 }
 
 // Rows end with a vector chunk overlapping the previous one; widths here leave every
 // remainder after the last whole chunk of either vector length.
-TEST(SimdKernels, RowEndsMatchTheScalarReferenceOnShortImages) {
+TEST(SimdKernels, RowEndsMatchTheScalarReferenceOnShortImages)
+{
     const auto levels = VectorLevels();
     if (levels.empty()) GTEST_SKIP() << "no vector kernels on this machine";
     const MvCcmParamEx ccm = Ccm({1500, -300, -200, -250, 1400, -150, 40, -520, 1480}, 1000);
-    const uint32_t widths[] = {17u, 18u, 19u, 20u, 21u, 33u, 34u, 35u, 36u, 37u, 38u, 49u, 50u, 51u,
-                               66u, 67u, 69u, 70u, 97u, 98u, 99u, 130u, 131u, 133u, 160u, 161u,
-                               194u, 195u, 196u, 197u, 258u, 261u};
+    const uint32_t widths[] = {17u,  18u,  19u,  20u,  21u,  33u,  34u,  35u,  36u,  37u, 38u,
+                               49u,  50u,  51u,  66u,  67u,  69u,  70u,  97u,  98u,  99u, 130u,
+                               131u, 133u, 160u, 161u, 194u, 195u, 196u, 197u, 258u, 261u};
     uint32_t seed = 5200;
     // Fast and Equilibrium demosaicing, with and without the colour matrix.
     for (uint32_t type : {P::BayerGR8, P::BayerRG8, P::BayerGB8, P::BayerBG8})
@@ -171,7 +177,8 @@ TEST(SimdKernels, RowEndsMatchTheScalarReferenceOnShortImages) {
             }
 }
 
-TEST(SimdKernels, SelectionFollowsTheProcessor) {
+TEST(SimdKernels, SelectionFollowsTheProcessor)
+{
     Convert::Converter c;
     EXPECT_TRUE(c.SetSimdLevel(Convert::SimdLevel::Scalar));
     EXPECT_EQ(c.GetSimdLevel(), Convert::SimdLevel::Scalar);

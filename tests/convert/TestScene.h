@@ -11,7 +11,8 @@
 
 namespace ConvertTest {
 
-inline std::vector<uint8_t> Scene(int w, int h) {
+inline std::vector<uint8_t> Scene(int w, int h)
+{
     std::vector<uint8_t> img(static_cast<size_t>(w) * h * 3);
     const double cx = w * 0.6, cy = h * 0.4, radius = std::min(w, h) * 0.3;
     for (int y = 0; y < h; ++y)

@@ -35,7 +35,8 @@ struct DriverLibrary {
     bool LoadAll(std::string& error);
 
     template <typename T>
-    bool Bind(T& target, const char* name, std::string& error) {
+    bool Bind(T& target, const char* name, std::string& error)
+    {
         target = reinterpret_cast<T>(library.Symbol(name));
         if (target == nullptr) error += std::string("missing export ") + name + "; ";
         return target != nullptr;

@@ -48,7 +48,8 @@ void ORNIC_CALL OnFrame(int grabber, int port)
     std::vector<uint8_t> image(rowBytes * static_cast<size_t>(h.height));
     int bad = 0;
     for (int row = 0; row < h.height; ++row) {
-        if (d.getCVLGrabRow(grabber, port, image.data() + rowBytes * static_cast<size_t>(row), row, 0, h.width - 1) != 1) {
+        if (d.getCVLGrabRow(grabber, port, image.data() + rowBytes * static_cast<size_t>(row), row, 0, h.width - 1) !=
+            1) {
             ++bad;
         }
     }
@@ -83,9 +84,8 @@ protected:
     void SetUp() override
     {
         CamSim_Reset();
-        ASSERT_EQ(CamSim_LoadConfig("gige:SIM-GM130:S1000001:mono:ip=10.0.0.7; usb:SIM-UC500:S2000001:bayer_rg",
-                                    nullptr),
-                  0);
+        ASSERT_EQ(
+            CamSim_LoadConfig("gige:SIM-GM130:S1000001:mono:ip=10.0.0.7; usb:SIM-UC500:S2000001:bayer_rg", nullptr), 0);
         DriverLibrary::Lines().Clear();
         host = &side;
     }
@@ -170,7 +170,8 @@ TEST_F(GrabTest, SingleFrameModeDeliversOneFramePerRequestWithTheMonoPattern)
     int wrong = 0;
     for (int y = 0; y < side.height; ++y) {
         for (int x = (y == 0 ? 4 : 0); x < side.width; ++x) {
-            if (side.frame[static_cast<size_t>(y) * 1280 + static_cast<size_t>(x)] != static_cast<uint8_t>(x + y)) ++wrong;
+            if (side.frame[static_cast<size_t>(y) * 1280 + static_cast<size_t>(x)] != static_cast<uint8_t>(x + y))
+                ++wrong;
         }
     }
     EXPECT_EQ(wrong, 0);
@@ -194,7 +195,8 @@ TEST_F(GrabTest, ColourCameraDeliversBgrBars)
     for (int bar = 0; bar < 8; ++bar) {
         for (int y : {10, 500, side.height - 10}) {
             const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(side.width) +
-                               static_cast<size_t>(bar * barWidth + barWidth / 2)) * 3;
+                               static_cast<size_t>(bar * barWidth + barWidth / 2)) *
+                              3;
             for (int c = 0; c < 3; ++c) {
                 EXPECT_NEAR(side.frame[at + static_cast<size_t>(c)], bars[bar][c], 2) << "bar " << bar << " y " << y;
             }
@@ -206,7 +208,8 @@ TEST_F(GrabTest, SoftwareTriggerAndSingleFrameAcquisitionComeFromStoredSettings)
 {
     Start(std::string("[Port.0.0]\n$Camera=") + kMonoName +
           "\nTriggerMode=On\nTriggerSource=Software\n"
-          "[Port.0.1]\n$Camera=" + kColourName + "\nAcquisitionMode=SingleFrame\nPixelFormat=BayerRG8\n");
+          "[Port.0.1]\n$Camera=" +
+          kColourName + "\nAcquisitionMode=SingleFrame\nPixelFormat=BayerRG8\n");
     Open(0, kMonoName, 1);
     // A triggered camera makes no frames by itself; each request fires one trigger.
     std::this_thread::sleep_for(300ms);
@@ -239,8 +242,10 @@ TEST_F(GrabTest, SoftwareTriggerAndSingleFrameAcquisitionComeFromStoredSettings)
 
 TEST_F(GrabTest, LostCameraIsClosedQuietlyReconnectedAndDeliversAgain)
 {
-    Start("[General]\nReconnectOnLoss=1\nReconnectTryCount=0\nReconnectWaitSeconds=1\n"
-          "[Port.0.0]\n$Camera=" + std::string(kMonoName) + "\n");
+    Start(
+        "[General]\nReconnectOnLoss=1\nReconnectTryCount=0\nReconnectWaitSeconds=1\n"
+        "[Port.0.0]\n$Camera=" +
+        std::string(kMonoName) + "\n");
     Open(0, kMonoName, 1);
     ASSERT_EQ(d.doCVLGrab(0, 0), 1);
     ASSERT_TRUE(WaitFrames(1));
@@ -274,8 +279,10 @@ TEST_F(GrabTest, ReconnectedCameraGetsTheSettingsItHadBack)
 TEST_F(GrabTest, ReconnectGivesUpWhenTheTriesRunOut)
 {
     // General settings come with the port's own section of this camera.
-    Start("[General]\nReconnectOnLoss=1\nReconnectTryCount=2\nReconnectWaitSeconds=1\n"
-          "[Port.0.0]\n$Camera=" + std::string(kMonoName) + "\n");
+    Start(
+        "[General]\nReconnectOnLoss=1\nReconnectTryCount=2\nReconnectWaitSeconds=1\n"
+        "[Port.0.0]\n$Camera=" +
+        std::string(kMonoName) + "\n");
     Open(0, kMonoName, 1);
     const unsigned int id = DeviceId(0);
     ASSERT_EQ(CamSim_Unplug(id, 0), 0);

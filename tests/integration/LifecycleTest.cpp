@@ -12,12 +12,14 @@ namespace {
 
 class LifecycleTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         std::string error;
         ASSERT_TRUE(DriverLibrary::Get().LoadAll(error)) << error;
     }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         CamSim_Reset();
         DriverLibrary::Lines().Clear();
     }
@@ -26,14 +28,16 @@ protected:
     LineCollector& lines = DriverLibrary::Lines();
     TempDir dir;
 
-    std::vector<std::string> Names() {
+    std::vector<std::string> Names()
+    {
         std::vector<std::string> names;
         const char** array = d.getCVLCameraConfigNames();
         for (int i = 0; array != nullptr && array[i] != nullptr; ++i) names.emplace_back(array[i]);
         return names;
     }
 
-    static std::string SimName(unsigned int index) {
+    static std::string SimName(unsigned int index)
+    {
         CamSimDeviceState state{};
         if (CamSim_GetDevice(index, &state) != 0) return "<none>";
         return std::string(state.model) + " (" + state.serial + ")";
@@ -43,7 +47,8 @@ protected:
 }  // namespace
 
 // Runs first: nothing has been started in this process yet.
-TEST_F(LifecycleTest, QueriesAnswerBeforeTheFirstInitialize) {
+TEST_F(LifecycleTest, QueriesAnswerBeforeTheFirstInitialize)
+{
     EXPECT_EQ(d.getCVLMaxNoOfGrabbers(), 1);
     EXPECT_EQ(d.getCVLMaxNoOfPorts(), 20);
     EXPECT_EQ(d.getCVLNoOfSupportedCameras(), 0);
@@ -54,7 +59,8 @@ TEST_F(LifecycleTest, QueriesAnswerBeforeTheFirstInitialize) {
     EXPECT_EQ(d.getCVLNoOfSupportedCameras(), 0);  // only raised the count back to 0
 }
 
-TEST_F(LifecycleTest, SystemPathMustBeGiven) {
+TEST_F(LifecycleTest, SystemPathMustBeGiven)
+{
     EXPECT_EQ(d.setSystemPath(nullptr), 0);
     EXPECT_EQ(d.setSystemPath(""), 0);
     EXPECT_EQ(d.setSystemPath(dir.Path().c_str()), 1);
@@ -62,7 +68,8 @@ TEST_F(LifecycleTest, SystemPathMustBeGiven) {
     d.setDebugMsgProc(&DriverLibrary::DebugProc);
 }
 
-TEST_F(LifecycleTest, InitializeShowsTheSimulatedCamerasByName) {
+TEST_F(LifecycleTest, InitializeShowsTheSimulatedCamerasByName)
+{
     CamSim_SetSdkVersion(0x03020100u);
     ASSERT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
     ASSERT_GE(CamSim_GetDeviceCount(), 2u);
@@ -84,7 +91,8 @@ TEST_F(LifecycleTest, InitializeShowsTheSimulatedCamerasByName) {
     for (const std::string& line : lines.Lines()) EXPECT_EQ(line.back(), '\n') << line;
 }
 
-TEST_F(LifecycleTest, OnlyTheLastFinalizeStopsTheDriver) {
+TEST_F(LifecycleTest, OnlyTheLastFinalizeStopsTheDriver)
+{
     ASSERT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
     EXPECT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
     EXPECT_TRUE(lines.WaitFor("#99: INFO: subsequent call to initialize() rejected. {initialize}\n"));
@@ -100,7 +108,8 @@ TEST_F(LifecycleTest, OnlyTheLastFinalizeStopsTheDriver) {
     EXPECT_EQ(CamSim_GetCallCount("MV_CC_Finalize"), 1u);
 }
 
-TEST_F(LifecycleTest, SurplusFinalizeMustBeBalancedBeforeTheNextStart) {
+TEST_F(LifecycleTest, SurplusFinalizeMustBeBalancedBeforeTheNextStart)
+{
     EXPECT_EQ(d.finalize(), 1);
     EXPECT_TRUE(lines.WaitFor("#99: ERR: finalize: refcount=-1 {finalize}\n"));
     // The count is -1, not 0: this call only brings it back.
@@ -114,7 +123,8 @@ TEST_F(LifecycleTest, SurplusFinalizeMustBeBalancedBeforeTheNextStart) {
     EXPECT_EQ(CamSim_GetInitCount(), 0u);
 }
 
-TEST_F(LifecycleTest, InitializeWithoutProcedureFailsButCounts) {
+TEST_F(LifecycleTest, InitializeWithoutProcedureFailsButCounts)
+{
     EXPECT_EQ(d.initialize(dir.Path().c_str(), nullptr), 0);
     EXPECT_EQ(d.getCVLNoOfSupportedCameras(), 0);
     // The failed call still counts: the next one is a repeat and starts nothing.
@@ -129,7 +139,8 @@ TEST_F(LifecycleTest, InitializeWithoutProcedureFailsButCounts) {
     EXPECT_EQ(CamSim_GetCallCount("MV_CC_Initialize"), 0u);
 }
 
-TEST_F(LifecycleTest, NoCameraGivesNoNames) {
+TEST_F(LifecycleTest, NoCameraGivesNoNames)
+{
     CamSim_ClearDevices();
     ASSERT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
     EXPECT_EQ(d.getCVLNoOfSupportedCameras(), 0);
@@ -138,7 +149,8 @@ TEST_F(LifecycleTest, NoCameraGivesNoNames) {
     EXPECT_EQ(d.finalize(), 1);
 }
 
-TEST_F(LifecycleTest, SdkStartFailureStillReportsSuccess) {
+TEST_F(LifecycleTest, SdkStartFailureStillReportsSuccess)
+{
     ASSERT_EQ(CamSim_FailNext("MV_CC_Initialize", 1, MV_E_LOAD_LIBRARY), 0);
     EXPECT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
     EXPECT_EQ(d.getCVLNoOfSupportedCameras(), 0);
@@ -147,7 +159,8 @@ TEST_F(LifecycleTest, SdkStartFailureStillReportsSuccess) {
     EXPECT_EQ(d.finalize(), 1);
 }
 
-TEST_F(LifecycleTest, LoggerKeysAreReadFromTheIniFile) {
+TEST_F(LifecycleTest, LoggerKeysAreReadFromTheIniFile)
+{
     // The keys are read at every start (the pool itself is made once per process).
     dir.Write("ornic.ini", "[General]\nlogDebugBufferCount=50\n");
     ASSERT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);

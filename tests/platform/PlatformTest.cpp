@@ -59,8 +59,7 @@ bool Eventually(Condition condition, uint32_t ms = 5000)
 {
     const uint64_t end = TickCountMs() + ms;
     while (!condition()) {
-        if (TickCountMs() > end)
-            return false;
+        if (TickCountMs() > end) return false;
         SleepMs(2);
     }
     return true;
@@ -77,8 +76,7 @@ TEST(Event, ManualResetStaysSetUntilReset)
     ASSERT_TRUE(event.Valid());
     EXPECT_EQ(event.Wait(0), WaitResult::Timeout);
     event.Set();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(event.Wait(0), WaitResult::Signaled) << "wait " << i;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(event.Wait(0), WaitResult::Signaled) << "wait " << i;
     EXPECT_EQ(event.Wait(kInfinite), WaitResult::Signaled);
     event.Reset();
     EXPECT_EQ(event.Wait(0), WaitResult::Timeout);
@@ -143,8 +141,7 @@ TEST(Event, AutoResetReleasesExactlyOneWaiterPerSet)
     WaiterGroup group;
     group.event = &event;
     Thread threads[3];
-    for (Thread& thread : threads)
-        ASSERT_TRUE(thread.Start(WaitOnce, &group));
+    for (Thread& thread : threads) ASSERT_TRUE(thread.Start(WaitOnce, &group));
     ASSERT_TRUE(Eventually([&] { return group.waiting.load() == 3; }));
     SleepMs(100);  // let all three block in Wait
     EXPECT_EQ(group.released.load(), 0);
@@ -169,8 +166,7 @@ TEST(Event, ManualResetReleasesAllWaiters)
     WaiterGroup group;
     group.event = &event;
     Thread threads[3];
-    for (Thread& thread : threads)
-        ASSERT_TRUE(thread.Start(WaitOnce, &group));
+    for (Thread& thread : threads) ASSERT_TRUE(thread.Start(WaitOnce, &group));
     ASSERT_TRUE(Eventually([&] { return group.waiting.load() == 3; }));
     SleepMs(50);
     event.Set();

@@ -52,8 +52,7 @@ protected:
     std::vector<std::string> DirectoryEntries() const
     {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
         return names;
     }
 
@@ -137,8 +136,7 @@ TEST_F(PosixPlatformTest, FailedWriteOfANewFileCreatesNothing)
 
 TEST_F(PosixPlatformTest, SuccessfulWritesLeaveNoTemporaryFiles)
 {
-    for (int i = 0; i < 20; ++i)
-        ASSERT_TRUE(WriteIniString("s", ("k" + std::to_string(i)).c_str(), "v", ini_.c_str()));
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(WriteIniString("s", ("k" + std::to_string(i)).c_str(), "v", ini_.c_str()));
     ASSERT_TRUE(WriteIniString("s", "k3", nullptr, ini_.c_str()));
     ASSERT_TRUE(WriteIniString("s", nullptr, nullptr, ini_.c_str()));
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"test.ini"});
@@ -175,8 +173,7 @@ TEST_F(PosixPlatformTest, WriteThroughASymbolicLinkKeepsTheLink)
 
 TEST_F(PosixPlatformTest, ReadOnlyFileIsNotWritten)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write read-only files";
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write read-only files";
     ASSERT_TRUE(WriteIniString("s", "k", "v", ini_.c_str()));
     fs::permissions(ini_, fs::perms::owner_read);
     EXPECT_FALSE(WriteIniString("s", "k", "w", ini_.c_str()));
@@ -236,7 +233,6 @@ TEST_F(PosixPlatformTest, TerminateAbandonsTheThreadWhichRunsToItsEnd)
     EXPECT_FALSE(gAbandonedFinished.load());  // POSIX cannot kill it: it still waits
     AbandonRelease().Set();
     const uint64_t end = TickCountMs() + 5000;
-    while (!gAbandonedFinished.load() && TickCountMs() < end)
-        SleepMs(2);
+    while (!gAbandonedFinished.load() && TickCountMs() < end) SleepMs(2);
     EXPECT_TRUE(gAbandonedFinished.load());
 }

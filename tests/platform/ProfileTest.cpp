@@ -25,9 +25,8 @@ protected:
     {
         std::random_device random;
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               (std::string("ornic-profile-") + info->name() + "-" + std::to_string(random()) +
-                std::to_string(random()));
+        dir_ = fs::temp_directory_path() / (std::string("ornic-profile-") + info->name() + "-" +
+                                            std::to_string(random()) + std::to_string(random()));
         fs::create_directories(dir_);
         ini_ = (dir_ / "test.ini").string();
     }
@@ -58,8 +57,7 @@ protected:
         char buffer[512];
         std::memset(buffer, 'x', sizeof buffer);
         const uint32_t r = ReadIniString(section, key, fallback, buffer, sizeof buffer, ini_.c_str());
-        if (result)
-            *result = r;
+        if (result) *result = r;
         EXPECT_EQ(std::strlen(buffer), r) << "return value is the copied length";
         return buffer;
     }
@@ -81,9 +79,7 @@ protected:
     void ExpectKeys(const char* section, uint32_t size, uint32_t expectedResult, const std::string& expected) const
     {
         ExpectList(
-            [&](char* buffer, uint32_t n) {
-                return ReadIniString(section, nullptr, "", buffer, n, ini_.c_str());
-            },
+            [&](char* buffer, uint32_t n) { return ReadIniString(section, nullptr, "", buffer, n, ini_.c_str()); },
             size, expectedResult, expected);
     }
 
@@ -92,11 +88,9 @@ protected:
         ExpectList([&](char* buffer, uint32_t n) { return ReadIniSectionNames(buffer, n, ini_.c_str()); }, size,
                    expectedResult, expected);
         // The same list through ReadIniString with a null section.
-        ExpectList(
-            [&](char* buffer, uint32_t n) {
-                return ReadIniString(nullptr, "ignored", "default", buffer, n, ini_.c_str());
-            },
-            size, expectedResult, expected);
+        ExpectList([&](char* buffer,
+                       uint32_t n) { return ReadIniString(nullptr, "ignored", "default", buffer, n, ini_.c_str()); },
+                   size, expectedResult, expected);
     }
 
     fs::path dir_;
@@ -475,12 +469,10 @@ int WriteKeys(void* arg)
         const std::string section = "writer" + std::to_string(job->index % 3);
         const std::string key = "t" + std::to_string(job->index) + "k" + std::to_string(k);
         const std::string value = "v" + std::to_string(job->index * 1000 + k);
-        if (!WriteIniString(section.c_str(), key.c_str(), value.c_str(), job->file->c_str()))
-            ++failures;
+        if (!WriteIniString(section.c_str(), key.c_str(), value.c_str(), job->file->c_str())) ++failures;
         char buffer[64];
         ReadIniString(section.c_str(), key.c_str(), "", buffer, sizeof buffer, job->file->c_str());
-        if (value != buffer)
-            ++failures;
+        if (value != buffer) ++failures;
     }
     return failures;
 }
@@ -512,8 +504,7 @@ TEST_F(ProfileTest, ConcurrentWritersLoseNoKey)
     char list[100];
     ASSERT_EQ(ReadIniSectionNames(list, sizeof list, ini_.c_str()), 24u);
     std::vector<std::string> names;
-    for (const char* p = list; *p != '\0'; p += std::strlen(p) + 1)
-        names.push_back(p);
+    for (const char* p = list; *p != '\0'; p += std::strlen(p) + 1) names.push_back(p);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"writer0", "writer1", "writer2"}));
 }

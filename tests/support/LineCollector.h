@@ -9,7 +9,8 @@
 
 class LineCollector {
 public:
-    void Add(const char* line) {
+    void Add(const char* line)
+    {
         {
             std::lock_guard<std::mutex> lock(mutex);
             lines.emplace_back(line != nullptr ? line : "");
@@ -17,18 +18,21 @@ public:
         changed.notify_all();
     }
 
-    std::vector<std::string> Lines() {
+    std::vector<std::string> Lines()
+    {
         std::lock_guard<std::mutex> lock(mutex);
         return lines;
     }
 
-    void Clear() {
+    void Clear()
+    {
         std::lock_guard<std::mutex> lock(mutex);
         lines.clear();
     }
 
     // Lines holding `text` seen so far.
-    size_t Count(const std::string& text) {
+    size_t Count(const std::string& text)
+    {
         std::lock_guard<std::mutex> lock(mutex);
         size_t n = 0;
         for (const std::string& line : lines) {
@@ -38,7 +42,8 @@ public:
     }
 
     // Waits until at least `count` lines hold `text`; the generous limit only catches hangs.
-    bool WaitFor(const std::string& text, size_t count = 1, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    bool WaitFor(const std::string& text, size_t count = 1, std::chrono::milliseconds limit = std::chrono::seconds(10))
+    {
         std::unique_lock<std::mutex> lock(mutex);
         return changed.wait_for(lock, limit, [&] {
             size_t n = 0;
@@ -50,7 +55,8 @@ public:
     }
 
     // The first line holding `text`, or empty.
-    std::string Find(const std::string& text) {
+    std::string Find(const std::string& text)
+    {
         std::lock_guard<std::mutex> lock(mutex);
         for (const std::string& line : lines) {
             if (line.find(text) != std::string::npos) return line;

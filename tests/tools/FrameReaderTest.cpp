@@ -13,7 +13,8 @@ using OrnicHost::RowReader;
 namespace {
 
 // A stand-in for getCVLGrabRow: copies `bytes` bytes of `row`'s content.
-RowReader Writes(size_t bytes, uint8_t value, int* calls = nullptr) {
+RowReader Writes(size_t bytes, uint8_t value, int* calls = nullptr)
+{
     return [=](int row, uint8_t* dest) {
         if (calls != nullptr) ++*calls;
         for (size_t i = 0; i < bytes; ++i) dest[i] = static_cast<uint8_t>(value + row);
@@ -23,7 +24,8 @@ RowReader Writes(size_t bytes, uint8_t value, int* calls = nullptr) {
 
 }  // namespace
 
-TEST(DetectChannels, CountsTheBytesTheDriverWrote) {
+TEST(DetectChannels, CountsTheBytesTheDriverWrote)
+{
     std::string error;
     EXPECT_EQ(DetectChannels(10, Writes(10, 0x10), error), 1) << error;
     EXPECT_EQ(DetectChannels(10, Writes(30, 0x10), error), 3) << error;
@@ -31,7 +33,8 @@ TEST(DetectChannels, CountsTheBytesTheDriverWrote) {
     EXPECT_EQ(DetectChannels(1, Writes(3, 0x10), error), 3) << error;
 }
 
-TEST(DetectChannels, PixelsEqualToEitherFillPatternStillCount) {
+TEST(DetectChannels, PixelsEqualToEitherFillPatternStillCount)
+{
     std::string error;
     // A row of 0xA5 or 0x5A (the two fill patterns) must not look shorter than it is.
     for (const uint8_t value : {uint8_t{0xA5}, uint8_t{0x5A}}) {
@@ -40,9 +43,12 @@ TEST(DetectChannels, PixelsEqualToEitherFillPatternStillCount) {
     }
 }
 
-TEST(DetectChannels, RefusedOddOrOverlongRowsAreErrors) {
+TEST(DetectChannels, RefusedOddOrOverlongRowsAreErrors)
+{
     std::string error;
-    EXPECT_EQ(DetectChannels(8, [](int, uint8_t*) { return false; }, error), 0);
+    EXPECT_EQ(DetectChannels(
+                  8, [](int, uint8_t*) { return false; }, error),
+              0);
     EXPECT_NE(error.find("refused"), std::string::npos);
     error.clear();
     EXPECT_EQ(DetectChannels(8, Writes(16, 1), error), 0);
@@ -55,7 +61,8 @@ TEST(DetectChannels, RefusedOddOrOverlongRowsAreErrors) {
     EXPECT_EQ(DetectChannels(0, Writes(0, 1), error), 0);
 }
 
-TEST(ReadFrame, EveryRowLandsInItsPlace) {
+TEST(ReadFrame, EveryRowLandsInItsPlace)
+{
     OrnicHost::Image image;
     image.width = 4;
     image.height = 3;
@@ -69,7 +76,8 @@ TEST(ReadFrame, EveryRowLandsInItsPlace) {
         for (int i = 0; i < 12; ++i) EXPECT_EQ(image.pixels[row * 12 + i], 0x40 + row);
 }
 
-TEST(ReadFrame, ARefusedRowFailsTheFrame) {
+TEST(ReadFrame, ARefusedRowFailsTheFrame)
+{
     OrnicHost::Image image;
     image.width = 4;
     image.height = 3;

@@ -9,7 +9,8 @@ using OrnicHost::Options;
 
 namespace {
 
-bool Parse(const std::vector<std::string>& args, Options& options, std::string& error) {
+bool Parse(const std::vector<std::string>& args, Options& options, std::string& error)
+{
     options = Options{};
     error.clear();
     return OrnicHost::ParseOptions(args, options, error);
@@ -17,7 +18,8 @@ bool Parse(const std::vector<std::string>& args, Options& options, std::string& 
 
 }  // namespace
 
-TEST(HostOptions, DefaultsListAndGrabDefaults) {
+TEST(HostOptions, DefaultsListAndGrabDefaults)
+{
     Options o;
     std::string error;
     ASSERT_TRUE(Parse({}, o, error)) << error;
@@ -33,7 +35,8 @@ TEST(HostOptions, DefaultsListAndGrabDefaults) {
     EXPECT_TRUE(o.cameras.empty());
 }
 
-TEST(HostOptions, EveryOptionInBothForms) {
+TEST(HostOptions, EveryOptionInBothForms)
+{
     Options o;
     std::string error;
     ASSERT_TRUE(Parse({"--frames", "3", "--port=4", "--camera", "A (1)", "--camera=B", "grab", "--out", "d",
@@ -57,7 +60,8 @@ TEST(HostOptions, EveryOptionInBothForms) {
     EXPECT_TRUE(o.help);
 }
 
-TEST(HostOptions, MalformedNumbersAndRangesAreRefused) {
+TEST(HostOptions, MalformedNumbersAndRangesAreRefused)
+{
     Options o;
     std::string error;
     for (const std::vector<std::string>& args :
@@ -78,7 +82,8 @@ TEST(HostOptions, MalformedNumbersAndRangesAreRefused) {
     }
 }
 
-TEST(HostOptions, UnknownOptionsAndCommandsAreRefused) {
+TEST(HostOptions, UnknownOptionsAndCommandsAreRefused)
+{
     Options o;
     std::string error;
     EXPECT_FALSE(Parse({"--frame", "3"}, o, error));

@@ -16,13 +16,18 @@ using OrnicHost::Image;
 
 namespace {
 
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+uint32_t U32(const std::vector<uint8_t>& b, size_t at)
+{
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
-uint32_t U16(const std::vector<uint8_t>& b, size_t at) { return b[at] | (b[at + 1] << 8); }
+uint32_t U16(const std::vector<uint8_t>& b, size_t at)
+{
+    return b[at] | (b[at + 1] << 8);
+}
 
 // Every pixel byte distinct enough to show a swapped row or a shifted column.
-Image Make(int width, int height, int channels) {
+Image Make(int width, int height, int channels)
+{
     Image image;
     image.width = width;
     image.height = height;
@@ -34,7 +39,8 @@ Image Make(int width, int height, int channels) {
 
 }  // namespace
 
-TEST(BmpWriter, GreyHeaderPaletteAndBottomUpPaddedRows) {
+TEST(BmpWriter, GreyHeaderPaletteAndBottomUpPaddedRows)
+{
     const Image image = Make(5, 3, 1);  // 5 bytes a row: 3 padding bytes each
     const std::vector<uint8_t> bmp = OrnicHost::EncodeBmp(image);
     const size_t offset = 14 + 40 + 256 * 4;
@@ -65,7 +71,8 @@ TEST(BmpWriter, GreyHeaderPaletteAndBottomUpPaddedRows) {
     }
 }
 
-TEST(BmpWriter, ColourIsTwentyFourBitBgrWithoutPalette) {
+TEST(BmpWriter, ColourIsTwentyFourBitBgrWithoutPalette)
+{
     const Image image = Make(3, 2, 3);  // 9 bytes a row, padded to 12
     const std::vector<uint8_t> bmp = OrnicHost::EncodeBmp(image);
     ASSERT_EQ(bmp.size(), 54u + 12 * 2);
@@ -81,7 +88,8 @@ TEST(BmpWriter, ColourIsTwentyFourBitBgrWithoutPalette) {
     for (int pad = 9; pad < 12; ++pad) EXPECT_EQ(bmp[54 + pad], 0);
 }
 
-TEST(BmpWriter, RowsOfWholeWordsHaveNoPaddingAndBadImagesNoFile) {
+TEST(BmpWriter, RowsOfWholeWordsHaveNoPaddingAndBadImagesNoFile)
+{
     EXPECT_EQ(OrnicHost::EncodeBmp(Make(4, 2, 3)).size(), 54u + 12 * 2);
     EXPECT_EQ(OrnicHost::EncodeBmp(Make(8, 1, 1)).size(), 54u + 1024 + 8);
     Image wrong = Make(4, 2, 1);
@@ -96,7 +104,8 @@ TEST(BmpWriter, RowsOfWholeWordsHaveNoPaddingAndBadImagesNoFile) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(BmpWriter, FileHoldsTheEncodedBytes) {
+TEST(BmpWriter, FileHoldsTheEncodedBytes)
+{
     TempDir dir;
     const Image image = Make(7, 5, 3);
     std::string error;
@@ -109,7 +118,8 @@ TEST(BmpWriter, FileHoldsTheEncodedBytes) {
 
 #ifdef ORNIC_HOST_HAVE_PNG
 namespace {
-Image ReadPng(const std::string& file, bool& colour) {
+Image ReadPng(const std::string& file, bool& colour)
+{
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     Image image;
@@ -126,7 +136,8 @@ Image ReadPng(const std::string& file, bool& colour) {
 }
 }  // namespace
 
-TEST(PngWriter, GreyAndColourReadBackUnchanged) {
+TEST(PngWriter, GreyAndColourReadBackUnchanged)
+{
     TempDir dir;
     for (const int channels : {1, 3}) {
         const Image image = Make(13, 6, channels);
@@ -146,7 +157,8 @@ TEST(PngWriter, GreyAndColourReadBackUnchanged) {
 }
 #endif
 
-TEST(FrameFileNames, SanitisedNameAndNumberedFrames) {
+TEST(FrameFileNames, SanitisedNameAndNumberedFrames)
+{
     EXPECT_EQ(OrnicHost::SanitiseFileName("SIM-GM130 (S1000001)"), "SIM-GM130_S1000001");
     EXPECT_EQ(OrnicHost::SanitiseFileName("a/b\\c:d*e?f"), "a_b_c_d_e_f");
     EXPECT_EQ(OrnicHost::SanitiseFileName("../x"), "x");

@@ -32,7 +32,8 @@ private:
     int* destroyed;
 };
 
-std::vector<std::string> Names(const AllParametersList& list) {
+std::vector<std::string> Names(const AllParametersList& list)
+{
     std::vector<std::string> names;
     for (const auto& p : list) names.push_back(p->Name());
     return names;
@@ -40,13 +41,15 @@ std::vector<std::string> Names(const AllParametersList& list) {
 
 }  // namespace
 
-TEST(AllParametersListTest, OwnSettingsInOrder) {
+TEST(AllParametersListTest, OwnSettingsInOrder)
+{
     TestList list;
     EXPECT_EQ(list.OwnFlags(), 0x62u);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"lib_Favourites", "lib_CollapsedSec", "lib_DialogWidth",
                                                      "lib_DialogHeight", "lib_DialogFontSize", "lib_DialogFavMode",
                                                      "lib_Dialogcol0ratio", "lib_Dialogcol1ratio"}));
-    const std::vector<int32_t> types = {TypeString, TypeString, TypeInt, TypeInt, TypeInt, TypeBool, TypeFloat, TypeFloat};
+    const std::vector<int32_t> types = {TypeString, TypeString, TypeInt,   TypeInt,
+                                        TypeInt,    TypeBool,   TypeFloat, TypeFloat};
     const std::vector<std::string> texts = {"", "", "800", "400", "80", "false", "0.3", "0.4"};
     for (size_t i = 0; i < list.Count(); ++i) {
         EXPECT_EQ(list[i]->Type(), types[i]) << i;
@@ -57,7 +60,8 @@ TEST(AllParametersListTest, OwnSettingsInOrder) {
     EXPECT_DOUBLE_EQ(list.Find("lib_Dialogcol0ratio")->GetDouble(), 0.3);
 }
 
-TEST(AllParametersListTest, FindIgnoresCase) {
+TEST(AllParametersListTest, FindIgnoresCase)
+{
     TestList list;
     auto width = list.Find("lib_DialogWidth");
     ASSERT_NE(width, nullptr);
@@ -70,7 +74,8 @@ TEST(AllParametersListTest, FindIgnoresCase) {
     EXPECT_FALSE(list.Contains(""));
 }
 
-TEST(AllParametersListTest, CreateParameterFindsOrCreates) {
+TEST(AllParametersListTest, CreateParameterFindsOrCreates)
+{
     TestList list;
     const size_t before = list.Count();
     auto first = list.CreateParameter<ParamInt>("Width", "ImageFormatControl", 640, FlagNonCamera);
@@ -103,7 +108,8 @@ TEST(AllParametersListTest, CreateParameterFindsOrCreates) {
     EXPECT_STREQ(real->GetText(), "2.5");
 }
 
-TEST(AllParametersListTest, CreateParameterNeedsAName) {
+TEST(AllParametersListTest, CreateParameterNeedsAName)
+{
     TestList list;
     const size_t before = list.Count();
     for (const char* name : {static_cast<const char*>(nullptr), ""}) {
@@ -117,7 +123,8 @@ TEST(AllParametersListTest, CreateParameterNeedsAName) {
     EXPECT_EQ(list.Count(), before);
 }
 
-TEST(AllParametersListTest, AddRefusesTakenNames) {
+TEST(AllParametersListTest, AddRefusesTakenNames)
+{
     TestList list;
     int destroyed = 0;
     const size_t before = list.Count();
@@ -142,7 +149,8 @@ TEST(AllParametersListTest, AddRefusesTakenNames) {
     EXPECT_EQ(destroyed, 2);
 }
 
-TEST(AllParametersListTest, InsertPlacesInListOrder) {
+TEST(AllParametersListTest, InsertPlacesInListOrder)
+{
     TestList list;
     list.Clear();
     list.Add(std::make_unique<ParamInt>("Width"));
@@ -154,7 +162,8 @@ TEST(AllParametersListTest, InsertPlacesInListOrder) {
     EXPECT_NE(list.Find("binninghorizontal"), nullptr);
 }
 
-TEST(AllParametersListTest, CopyFromMakesIndependentClones) {
+TEST(AllParametersListTest, CopyFromMakesIndependentClones)
+{
     TestList source;
     auto mode = std::make_unique<ParamEnum>("TriggerMode");
     mode->SetEnumEntries({"Off", "On"});
@@ -184,7 +193,8 @@ TEST(AllParametersListTest, CopyFromMakesIndependentClones) {
     EXPECT_EQ(copy.Find("Width")->GetInt(), 1);
 }
 
-TEST(AllParametersListTest, MarkAllModified) {
+TEST(AllParametersListTest, MarkAllModified)
+{
     TestList list;
     list.CreateParameter<ParamInt>("Width", "ImageFormatControl", 640, FlagReadOnly);
     list.MarkAllModified();

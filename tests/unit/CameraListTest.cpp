@@ -14,29 +14,36 @@ namespace {
 
 class CameraListTest : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         CamSim_Reset();
         CamSim_ClearDevices();
         FlushGlobalLog();  // lines of earlier tests may still be on their way
         GlobalLog().Clear();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         CameraList::ReleaseInstance();
         CamSim_Reset();
     }
 
     // Waits for everything logged so far, then counts lines holding `text`.
-    static size_t Logged(const std::string& text) {
+    static size_t Logged(const std::string& text)
+    {
         FlushGlobalLog();
         return GlobalLog().Count(text);
     }
 };
 
-std::string Name(const char* const* names, int index) { return names[index] != nullptr ? names[index] : "<null>"; }
+std::string Name(const char* const* names, int index)
+{
+    return names[index] != nullptr ? names[index] : "<null>";
+}
 
 }  // namespace
 
-TEST_F(CameraListTest, TwoDevicesGiveTwoNamesInEnumerationOrder) {
+TEST_F(CameraListTest, TwoDevicesGiveTwoNamesInEnumerationOrder)
+{
     ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
     ASSERT_NE(CamSim_AddDevice(MV_USB_DEVICE, "CAM-2", "B2", CAMSIM_KIND_BAYER_RG), 0u);
     CameraList::InitInstance();
@@ -59,7 +66,8 @@ TEST_F(CameraListTest, TwoDevicesGiveTwoNamesInEnumerationOrder) {
     EXPECT_EQ(Logged("#99: INFO: CameraList::Init: 2 camera(s) found {CameraList::DoInit}\n"), 1u);
 }
 
-TEST_F(CameraListTest, LookupIgnoresLetterCaseAndReportsUnknownNames) {
+TEST_F(CameraListTest, LookupIgnoresLetterCaseAndReportsUnknownNames)
+{
     ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "Cam-Line", "Sn9", CAMSIM_KIND_MONO), 0u);
     CameraList::InitInstance();
     CameraList& list = CameraList::Instance();
@@ -74,7 +82,8 @@ TEST_F(CameraListTest, LookupIgnoresLetterCaseAndReportsUnknownNames) {
     EXPECT_EQ(Logged("#99: trace: CameraList GetByName CAM-LINE (SN9) {CameraList::GetByName}\n"), 1u);
 }
 
-TEST_F(CameraListTest, NoCameraLeavesTheListUninitialisedWithoutNames) {
+TEST_F(CameraListTest, NoCameraLeavesTheListUninitialisedWithoutNames)
+{
     CameraList::InitInstance();
     CameraList& list = CameraList::Instance();
     EXPECT_FALSE(list.Initialized());
@@ -83,7 +92,8 @@ TEST_F(CameraListTest, NoCameraLeavesTheListUninitialisedWithoutNames) {
     EXPECT_EQ(Logged("#99: INFO: No cameras found {CameraList::DoInit}\n"), 1u);
 }
 
-TEST_F(CameraListTest, SdkFailuresAreLoggedWithTheirStatusText) {
+TEST_F(CameraListTest, SdkFailuresAreLoggedWithTheirStatusText)
+{
     ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
     ASSERT_EQ(CamSim_FailNext("MV_CC_Initialize", 1, MV_E_RESOURCE), 0);
     CameraList::InitInstance();
@@ -103,7 +113,8 @@ TEST_F(CameraListTest, SdkFailuresAreLoggedWithTheirStatusText) {
               1u);
 }
 
-TEST_F(CameraListTest, InstanceExistsOnlyBetweenInitAndRelease) {
+TEST_F(CameraListTest, InstanceExistsOnlyBetweenInitAndRelease)
+{
     EXPECT_EQ(CameraList::InstanceOrNull(), nullptr);
     try {
         CameraList::Instance();
@@ -125,7 +136,8 @@ TEST_F(CameraListTest, InstanceExistsOnlyBetweenInitAndRelease) {
     EXPECT_EQ(CamSim_GetInitCount(), 0u);
 }
 
-TEST_F(CameraListTest, PortBindings) {
+TEST_F(CameraListTest, PortBindings)
+{
     ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
     ASSERT_NE(CamSim_AddDevice(MV_USB_DEVICE, "CAM-2", "B2", CAMSIM_KIND_MONO), 0u);
     CameraList::InitInstance();
@@ -162,7 +174,8 @@ TEST_F(CameraListTest, PortBindings) {
     EXPECT_EQ(Logged("SetPortBinding twice"), 2u);
 }
 
-TEST_F(CameraListTest, DestroyingTheListWarnsOncePerBoundPortAndDeletesTheCameras) {
+TEST_F(CameraListTest, DestroyingTheListWarnsOncePerBoundPortAndDeletesTheCameras)
+{
     ASSERT_NE(CamSim_AddDevice(MV_GIGE_DEVICE, "CAM-1", "A1", CAMSIM_KIND_MONO), 0u);
     ASSERT_NE(CamSim_AddDevice(MV_USB_DEVICE, "CAM-2", "B2", CAMSIM_KIND_MONO), 0u);
     CameraList::InitInstance();
@@ -178,7 +191,8 @@ TEST_F(CameraListTest, DestroyingTheListWarnsOncePerBoundPortAndDeletesTheCamera
     EXPECT_EQ(CamSim_GetCallCount("MV_CC_Finalize"), 1u);
 }
 
-TEST(DeviceEntryTest, TextsComeFromTheRecordsFixedFields) {
+TEST(DeviceEntryTest, TextsComeFromTheRecordsFixedFields)
+{
     MvDeviceInfo gige{};
     gige.nTLayerType = MV_GIGE_DEVICE;
     // A full field has no terminator; the copy stops at the field's end.

@@ -27,12 +27,14 @@ const auto* const environment = testing::AddGlobalTestEnvironment(new GlobalLogE
 
 }  // namespace
 
-LineCollector& GlobalLog() {
+LineCollector& GlobalLog()
+{
     static LineCollector* const collector = new LineCollector();
     return *collector;
 }
 
-void FlushGlobalLog() {
+void FlushGlobalLog()
+{
     static std::atomic<int> counter{0};
     const std::string marker = "flush-marker-" + std::to_string(counter++);
     ORNIC_LOG_INFO(-1, "Test", marker);

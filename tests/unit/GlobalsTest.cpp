@@ -9,11 +9,15 @@
 namespace {
 
 LineCollector hostLines;
-void CollectHostLine(const char* line) { hostLines.Add(line); }
+void CollectHostLine(const char* line)
+{
+    hostLines.Add(line);
+}
 
 }  // namespace
 
-TEST(GlobalsTest, SystemPathGivesTheIniFileNames) {
+TEST(GlobalsTest, SystemPathGivesTheIniFileNames)
+{
     TempDir dir;
     Globals globals;
     EXPECT_EQ(globals.DefaultIniFile(), "");
@@ -23,7 +27,8 @@ TEST(GlobalsTest, SystemPathGivesTheIniFileNames) {
     EXPECT_EQ(globals.ActiveIniFile(), globals.DefaultIniFile());
 }
 
-TEST(GlobalsTest, OlderIniFileIsTakenOverOnce) {
+TEST(GlobalsTest, OlderIniFileIsTakenOverOnce)
+{
     TempDir dir;
     dir.Write("CamDriver.ini", "[General]\nlogDebugView=2\n");
     Globals globals;
@@ -42,7 +47,8 @@ TEST(GlobalsTest, OlderIniFileIsTakenOverOnce) {
     EXPECT_EQ(GlobalLog().Count(expected), 1u);
 }
 
-TEST(GlobalsTest, OlderIniFileIsIgnoredWhenBothExist) {
+TEST(GlobalsTest, OlderIniFileIsIgnoredWhenBothExist)
+{
     TempDir dir;
     dir.Write("CamDriver.ini", "[General]\nlogDebugView=3\n");
     dir.Write("ornic.ini", "[General]\nlogDebugView=2\n");
@@ -53,7 +59,8 @@ TEST(GlobalsTest, OlderIniFileIsIgnoredWhenBothExist) {
     EXPECT_EQ(GlobalLog().Count("Ini file copied from " + dir.File("CamDriver.ini")), 0u);
 }
 
-TEST(GlobalsTest, InitAllRefusesAMissingPathOrProcedure) {
+TEST(GlobalsTest, InitAllRefusesAMissingPathOrProcedure)
+{
     TempDir dir;
     Globals globals;
     Util_2_1::Logger logger;
@@ -73,7 +80,8 @@ struct BufferCase {
 
 class GlobalsBufferCountTest : public testing::TestWithParam<BufferCase> {};
 
-TEST_P(GlobalsBufferCountTest, LoggerStartsWithTheConfiguredElements) {
+TEST_P(GlobalsBufferCountTest, LoggerStartsWithTheConfiguredElements)
+{
     const BufferCase& c = GetParam();
     TempDir dir;
     dir.Write("ornic.ini", c.ini);
@@ -92,14 +100,14 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BufferCase{"", 500, "#99: Info: Initializing logger with default buffer count, dbgLevel=1 {Globals::InitAll}"},
         BufferCase{"[General]\nlogDebugBufferCount=0\n", 500, "Info: Initializing logger with default buffer count"},
-        BufferCase{"[general]\nLOGDEBUGBUFFERCOUNT=-4\n", 500,
-                   "Info: Initializing logger with default buffer count"},
+        BufferCase{"[general]\nLOGDEBUGBUFFERCOUNT=-4\n", 500, "Info: Initializing logger with default buffer count"},
         BufferCase{"[General]\nlogDebugBufferCount=50\n", 50,
                    "#99: INFO: Initializing logger with 50 buffers, dbgLevel=1 {Globals::InitAll}"},
         BufferCase{"[General]\nlogDebugBufferCount=50\nlogDebugView=3\n", 50,
                    "INFO: Initializing logger with 50 buffers, dbgLevel=3"}));
 
-TEST(GlobalsTest, DebugViewLevelComesFromTheIniFile) {
+TEST(GlobalsTest, DebugViewLevelComesFromTheIniFile)
+{
     TempDir dir;
     Globals globals;
     Util_2_1::Logger logger;
@@ -125,7 +133,8 @@ TEST(GlobalsTest, DebugViewLevelComesFromTheIniFile) {
     third.Shutdown();
 }
 
-TEST(GlobalsTest, IntegerReadTakesTheLeadingNumber) {
+TEST(GlobalsTest, IntegerReadTakesTheLeadingNumber)
+{
     TempDir dir;
     dir.Write("a.ini", "[S]\nplain=42\nsigned=-7\ntrailing=12abc\nword=abc\nspaced=  9  \n");
     const std::string file = dir.File("a.ini");
@@ -138,7 +147,8 @@ TEST(GlobalsTest, IntegerReadTakesTheLeadingNumber) {
     EXPECT_EQ(Globals::ReadIniInt(dir.File("none.ini"), "S", "plain", -3), -3);
 }
 
-TEST(GlobalsTest, SetIniFileChoosesTheActiveFile) {
+TEST(GlobalsTest, SetIniFileChoosesTheActiveFile)
+{
     FlushGlobalLog();
     GlobalLog().Clear();
     TempDir dir;

@@ -19,19 +19,22 @@ struct RoundTripCase {
     std::function<void(Param&)> set;               // the value to store
 };
 
-std::unique_ptr<Param> MakeEnum() {
+std::unique_ptr<Param> MakeEnum()
+{
     auto e = std::make_unique<ParamEnum>("TriggerSource");
     e->SetEnumEntries({"Line0", "Line1", "Software"});
     return e;
 }
 
-std::unique_ptr<Param> MakeHexInt() {
+std::unique_ptr<Param> MakeHexInt()
+{
     auto p = std::make_unique<ParamInt>("GevMACAddress");
     p->SetHex(true);
     return p;
 }
 
-std::unique_ptr<Param> MakeFloat() {
+std::unique_ptr<Param> MakeFloat()
+{
     auto p = std::make_unique<ParamFloat>("ExposureTime");
     p->SetPrecision(3);
     return p;
@@ -41,7 +44,8 @@ class IniFileRoundTripTest : public testing::TestWithParam<RoundTripCase> {};
 
 }  // namespace
 
-TEST_P(IniFileRoundTripTest, WriteThenReadIntoAFreshParameter) {
+TEST_P(IniFileRoundTripTest, WriteThenReadIntoAFreshParameter)
+{
     const RoundTripCase& c = GetParam();
     TempDir dir;
     const std::string file = dir.File("ornic.ini");
@@ -63,21 +67,23 @@ TEST_P(IniFileRoundTripTest, WriteThenReadIntoAFreshParameter) {
 
 INSTANTIATE_TEST_SUITE_P(
     Types, IniFileRoundTripTest,
-    testing::Values(
-        RoundTripCase{"Bool", [] { return std::make_unique<ParamBool>("ReverseX"); }, [](Param& p) { p.SetBool(true); }},
-        RoundTripCase{"Int", [] { return std::make_unique<ParamInt>("Width"); }, [](Param& p) { p.SetInt(-1280); }},
-        RoundTripCase{"HexInt", MakeHexInt, [](Param& p) { p.SetInt64(0x00A0B1C2D3E4LL); }},
-        RoundTripCase{"Float", MakeFloat, [](Param& p) { p.SetDouble(1234.5); }},
-        RoundTripCase{"String", [] { return std::make_unique<ParamString>("DeviceUserID"); },
-                      [](Param& p) { p.SetText("left camera #2"); }},
-        RoundTripCase{"Enum", MakeEnum, [](Param& p) { p.SetText("software"); }},
-        RoundTripCase{"Ip", [] { return std::make_unique<ParamIPAddress>("GevSCDA"); },
-                      [](Param& p) { p.SetText("192.168.10.42"); }},
-        RoundTripCase{"Vector", [] { return std::make_unique<ParamVector<int>>("Offsets"); },
-                      [](Param& p) { p.SetText("4 8 15 16"); }}),
+    testing::Values(RoundTripCase{"Bool", [] { return std::make_unique<ParamBool>("ReverseX"); },
+                                  [](Param& p) { p.SetBool(true); }},
+                    RoundTripCase{"Int", [] { return std::make_unique<ParamInt>("Width"); },
+                                  [](Param& p) { p.SetInt(-1280); }},
+                    RoundTripCase{"HexInt", MakeHexInt, [](Param& p) { p.SetInt64(0x00A0B1C2D3E4LL); }},
+                    RoundTripCase{"Float", MakeFloat, [](Param& p) { p.SetDouble(1234.5); }},
+                    RoundTripCase{"String", [] { return std::make_unique<ParamString>("DeviceUserID"); },
+                                  [](Param& p) { p.SetText("left camera #2"); }},
+                    RoundTripCase{"Enum", MakeEnum, [](Param& p) { p.SetText("software"); }},
+                    RoundTripCase{"Ip", [] { return std::make_unique<ParamIPAddress>("GevSCDA"); },
+                                  [](Param& p) { p.SetText("192.168.10.42"); }},
+                    RoundTripCase{"Vector", [] { return std::make_unique<ParamVector<int>>("Offsets"); },
+                                  [](Param& p) { p.SetText("4 8 15 16"); }}),
     [](const testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.label); });
 
-TEST(IniFileTest, VectorItemsComeBack) {
+TEST(IniFileTest, VectorItemsComeBack)
+{
     TempDir dir;
     ParamVector<int> source("Offsets");
     source.SetText("4 8 15");
@@ -88,7 +94,8 @@ TEST(IniFileTest, VectorItemsComeBack) {
     EXPECT_EQ(restored.Items(), source.Items());
 }
 
-TEST(IniFileTest, GeneralAndPortSections) {
+TEST(IniFileTest, GeneralAndPortSections)
+{
     TempDir dir;
     const std::string file = dir.File("ornic.ini");
     IniFile ini(file, 2);
@@ -120,7 +127,8 @@ TEST(IniFileTest, GeneralAndPortSections) {
     EXPECT_STREQ(ini.GetGeneralString("Width", "none"), "none");
 }
 
-TEST(IniFileTest, MissingKeyLeavesTheParameterAlone) {
+TEST(IniFileTest, MissingKeyLeavesTheParameterAlone)
+{
     TempDir dir;
     dir.Write("ornic.ini", "[Port.0.1]\r\nOther=1\r\n");
     IniFile ini(dir.File("ornic.ini"), 1);
@@ -138,7 +146,8 @@ TEST(IniFileTest, MissingKeyLeavesTheParameterAlone) {
     ini.ReadParam(nullptr);
 }
 
-TEST(IniFileTest, StringsAndTheirArguments) {
+TEST(IniFileTest, StringsAndTheirArguments)
+{
     TempDir dir;
     IniFile ini(dir.File("ornic.ini"), 3);
     EXPECT_FALSE(ini.FileExists());
@@ -159,7 +168,8 @@ TEST(IniFileTest, StringsAndTheirArguments) {
     EXPECT_STREQ(ini.GetGeneralString("Key", ""), "general");
 }
 
-TEST(IniFileTest, LineBreaksCannotInjectKeys) {
+TEST(IniFileTest, LineBreaksCannotInjectKeys)
+{
     TempDir dir;
     IniFile ini(dir.File("ornic.ini"), 3);
     ASSERT_TRUE(ini.WriteString("Key", "value"));
@@ -174,10 +184,12 @@ TEST(IniFileTest, LineBreaksCannotInjectKeys) {
               1u);
 }
 
-TEST(IniFileTest, LongValuesAreCut) {
+TEST(IniFileTest, LongValuesAreCut)
+{
     TempDir dir;
     const std::string longValue(5000, 'v');
-    dir.Write("ornic.ini", "[Port.0.0]\r\nLong=" + longValue + "\r\n[General]\r\nExact=" + std::string(4094, 'e') + "\r\n");
+    dir.Write("ornic.ini",
+              "[Port.0.0]\r\nLong=" + longValue + "\r\n[General]\r\nExact=" + std::string(4094, 'e') + "\r\n");
     IniFile ini(dir.File("ornic.ini"), 0);
     EXPECT_EQ(std::string(ini.GetString("Long", "")), std::string(4094, 'v'));
     EXPECT_EQ(std::string(ini.GetGeneralString("Exact", "")), std::string(4094, 'e'));
@@ -186,7 +198,8 @@ TEST(IniFileTest, LongValuesAreCut) {
     EXPECT_EQ(p.GetTextString().size(), 4094u);
 }
 
-TEST(IniFileTest, SectionExists) {
+TEST(IniFileTest, SectionExists)
+{
     TempDir dir;
     IniFile missing(dir.File("none.ini"), 1);
     EXPECT_FALSE(missing.SectionExists());
@@ -198,7 +211,8 @@ TEST(IniFileTest, SectionExists) {
     EXPECT_FALSE(IniFile(dir.File("ornic.ini"), 0).SectionExists());
 }
 
-TEST(IniFileTest, SectionListThatDoesNotFit) {
+TEST(IniFileTest, SectionListThatDoesNotFit)
+{
     TempDir dir;
     // More than 2056 characters of names; the port's own section comes first, yet is not
     // trusted from a list that was cut.
@@ -232,7 +246,8 @@ struct MatchCase {
 
 class CameraMatchesTest : public testing::TestWithParam<MatchCase> {};
 
-TEST_P(CameraMatchesTest, ComparesThePartBeforeTheParenthesis) {
+TEST_P(CameraMatchesTest, ComparesThePartBeforeTheParenthesis)
+{
     const MatchCase& c = GetParam();
     TempDir dir;
     IniFile ini(dir.File("ornic.ini"), 0);
@@ -240,16 +255,17 @@ TEST_P(CameraMatchesTest, ComparesThePartBeforeTheParenthesis) {
     EXPECT_EQ(ini.CameraMatches(c.camera), c.matches) << c.stored << " / " << (c.camera ? c.camera : "null");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, CameraMatchesTest,
-    testing::Values(MatchCase{"Cam1 (A)", "Cam1 (B)", true}, MatchCase{"Cam1 (A)", "Cam2 (A)", false},
-                    MatchCase{"Cam1 (A)", "Cam1(A)", false},  // the blank counts
-                    MatchCase{"Cam1 (A)", "cam1 (A)", false},  // so does case
-                    MatchCase{"(A)", "(A)", false}, MatchCase{"", "", false}, MatchCase{"Cam1", "Cam1", true},
-                    MatchCase{"Cam1", "Cam1 (B)", true}, MatchCase{"Cam1", "Cam", false},
-                    MatchCase{"Cam1 (A)", nullptr, false}));
+INSTANTIATE_TEST_SUITE_P(Names, CameraMatchesTest,
+                         testing::Values(MatchCase{"Cam1 (A)", "Cam1 (B)", true},
+                                         MatchCase{"Cam1 (A)", "Cam2 (A)", false},
+                                         MatchCase{"Cam1 (A)", "Cam1(A)", false},   // the blank counts
+                                         MatchCase{"Cam1 (A)", "cam1 (A)", false},  // so does case
+                                         MatchCase{"(A)", "(A)", false}, MatchCase{"", "", false},
+                                         MatchCase{"Cam1", "Cam1", true}, MatchCase{"Cam1", "Cam1 (B)", true},
+                                         MatchCase{"Cam1", "Cam", false}, MatchCase{"Cam1 (A)", nullptr, false}));
 
-TEST(IniFileTest, CameraMatchesNeedsThePortSection) {
+TEST(IniFileTest, CameraMatchesNeedsThePortSection)
+{
     TempDir dir;
     dir.Write("ornic.ini", "[General]\r\n$Camera=Cam1 (A)\r\n[Port.0.1]\r\n$Camera=Cam1 (A)\r\n");
     EXPECT_FALSE(IniFile(dir.File("ornic.ini"), 0).CameraMatches("Cam1 (A)"));

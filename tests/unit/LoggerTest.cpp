@@ -28,7 +28,8 @@ public:
     int GetLogLevel() override { return hostLevel; }
     int GetDebugViewLevel() override { return viewLevel; }
     bool UseStdOut() override { return true; }
-    void Output(const char* line) override {
+    void Output(const char* line) override
+    {
         host.Add(line);
         std::unique_lock<std::mutex> lock(gateMutex);
         ++outputsWaiting;
@@ -36,11 +37,13 @@ public:
         --outputsWaiting;
     }
 
-    void CloseGate() {
+    void CloseGate()
+    {
         std::lock_guard<std::mutex> lock(gateMutex);
         gateClosed = true;
     }
-    void OpenGate() {
+    void OpenGate()
+    {
         {
             std::lock_guard<std::mutex> lock(gateMutex);
             gateClosed = false;
@@ -54,15 +57,19 @@ private:
     bool gateClosed = false;
 };
 
-void Log(Logger& logger, int level, int port, const char* word, const std::string& text) {
+void Log(Logger& logger, int level, int port, const char* word, const std::string& text)
+{
     if (!logger.IsEnabled(level)) return;
     Logger::ElementPtr element = logger.Acquire();
     element->level = level;
-    LogLine(element->text).Prefix(port) << word << text << " {" << "Test::Log" << "}\n";
+    LogLine(element->text).Prefix(port) << word << text << " {"
+                                        << "Test::Log"
+                                        << "}\n";
     logger.Post(std::move(element));
 }
 
-std::string Compose(int port) {
+std::string Compose(int port)
+{
     std::string text;
     LogLine(text).Prefix(port) << "x";
     return text;
@@ -70,23 +77,26 @@ std::string Compose(int port) {
 
 }  // namespace
 
-TEST(LogLineTest, PrefixesFollowThePort) {
+TEST(LogLineTest, PrefixesFollowThePort)
+{
     EXPECT_EQ(Compose(-1), "###: x");
     EXPECT_EQ(Compose(0), "#0: x");
     EXPECT_EQ(Compose(19), "#19: x");
     EXPECT_EQ(Compose(Util_2_1::GlobalLogPort()), "#99: x");
 }
 
-TEST(LogLineTest, PiecesAreFormattedInOrder) {
+TEST(LogLineTest, PiecesAreFormattedInOrder)
+{
     std::string text;
     const char* nothing = nullptr;
     LogLine(text) << "a" << nothing << std::string("b") << int32_t(-5) << "|" << uint32_t(4000000000u) << "|"
-                  << int64_t(-9000000000LL) << "|" << LogLine::Hex{255} << "|" << 1.5 << "|" << 2.25f
-                  << MvStatus(0) << MvStatus(static_cast<int>(0x80000102u));
+                  << int64_t(-9000000000LL) << "|" << LogLine::Hex{255} << "|" << 1.5 << "|" << 2.25f << MvStatus(0)
+                  << MvStatus(static_cast<int>(0x80000102u));
     EXPECT_EQ(text, "ab-5|4000000000|-9000000000|0xff|1.500000|2.250000 /rc=OK /rc= The value is out of range");
 }
 
-TEST(StatusTextTest, ListedAndUnlistedCodes) {
+TEST(StatusTextTest, ListedAndUnlistedCodes)
+{
     EXPECT_EQ(StatusText(0), "OK");
     EXPECT_EQ(StatusText(0x80000000u), " Error or invalid handle");
     EXPECT_EQ(StatusText(0x8000000Du), " No Avaliable Buffer");
@@ -95,7 +105,8 @@ TEST(StatusTextTest, ListedAndUnlistedCodes) {
     EXPECT_EQ(StatusText(1u), "Unrecognized code 1");
 }
 
-TEST(StatusTextTest, UnlistedCodesOnTwoThreadsKeepTheirOwnText) {
+TEST(StatusTextTest, UnlistedCodesOnTwoThreadsKeepTheirOwnText)
+{
     std::atomic<int> wrong{0};
     auto format = [&wrong](uint32_t code, const std::string& expected) {
         for (int i = 0; i < 5000; ++i) {
@@ -109,13 +120,15 @@ TEST(StatusTextTest, UnlistedCodesOnTwoThreadsKeepTheirOwnText) {
     EXPECT_EQ(wrong.load(), 0);
 }
 
-TEST(SdkVersionTextTest, OneDecimalFieldPerByte) {
+TEST(SdkVersionTextTest, OneDecimalFieldPerByte)
+{
     EXPECT_EQ(SdkVersionText(0x04030201u), "4.3.2.1");
     EXPECT_EQ(SdkVersionText(0x03020100u), "3.2.1.0");
     EXPECT_EQ(SdkVersionText(0xFF00000Au), "255.0.0.10");
 }
 
-TEST(LoggerTest, ThresholdsChooseTheSinks) {
+TEST(LoggerTest, ThresholdsChooseTheSinks)
+{
     TestSink sink;
     Logger logger;
     ASSERT_TRUE(logger.Init(&sink, 8));
@@ -146,7 +159,8 @@ TEST(LoggerTest, ThresholdsChooseTheSinks) {
     EXPECT_EQ(sink.host.Count("marker"), 1u);
 }
 
-TEST(LoggerTest, PrintEndsEveryLineWithOneNewlineAndCutsLongLines) {
+TEST(LoggerTest, PrintEndsEveryLineWithOneNewlineAndCutsLongLines)
+{
     TestSink sink;
     sink.viewLevel = 0;
     Logger logger;
@@ -181,7 +195,8 @@ TEST(LoggerTest, PrintEndsEveryLineWithOneNewlineAndCutsLongLines) {
 
 #if !defined(_WIN32)
 // On Windows the raw lines go to OutputDebugStringA, which a test cannot read back.
-TEST(LoggerTest, BeforeInitLinesGoRawToTheDebugOutputWithANotice) {
+TEST(LoggerTest, BeforeInitLinesGoRawToTheDebugOutputWithANotice)
+{
     Logger logger;
     testing::internal::CaptureStderr();
     Log(logger, 1, -1, "ERR: ", "early");
@@ -191,7 +206,8 @@ TEST(LoggerTest, BeforeInitLinesGoRawToTheDebugOutputWithANotice) {
 }
 #endif
 
-TEST(LoggerTest, ElementsAreRecycledWithoutGrowingThePool) {
+TEST(LoggerTest, ElementsAreRecycledWithoutGrowingThePool)
+{
     TestSink sink;
     sink.viewLevel = 0;
     Logger logger;
@@ -216,7 +232,8 @@ TEST(LoggerTest, ElementsAreRecycledWithoutGrowingThePool) {
     EXPECT_EQ(next, 50u);
 }
 
-TEST(LoggerTest, ABurstWhileTheHostIsSlowIsJoinedIntoOneWrite) {
+TEST(LoggerTest, ABurstWhileTheHostIsSlowIsJoinedIntoOneWrite)
+{
     TestSink sink;
     sink.viewLevel = 0;
     Logger logger;
@@ -238,7 +255,8 @@ TEST(LoggerTest, ABurstWhileTheHostIsSlowIsJoinedIntoOneWrite) {
     EXPECT_EQ(logger.ElementsAlive(), 2);
 }
 
-TEST(LoggerTest, SecondInitOnlyReplacesTheInterface) {
+TEST(LoggerTest, SecondInitOnlyReplacesTheInterface)
+{
     TestSink first;
     TestSink second;
     first.viewLevel = 0;
@@ -254,7 +272,8 @@ TEST(LoggerTest, SecondInitOnlyReplacesTheInterface) {
     EXPECT_EQ(first.host.Count("after"), 0u);
 }
 
-TEST(LoggerTest, AfterShutdownLinesAreWrittenAtOnceAndInitIsRefused) {
+TEST(LoggerTest, AfterShutdownLinesAreWrittenAtOnceAndInitIsRefused)
+{
     TestSink sink;
     sink.viewLevel = 0;
     sink.hostLevel = 3;
@@ -269,7 +288,8 @@ TEST(LoggerTest, AfterShutdownLinesAreWrittenAtOnceAndInitIsRefused) {
     EXPECT_EQ(sink.host.Count("Logger: init attempt while closing"), 1u);
 }
 
-TEST(LoggerTest, ManyThreadsLoggingAtOnceLoseNothing) {
+TEST(LoggerTest, ManyThreadsLoggingAtOnceLoseNothing)
+{
     TestSink sink;
     sink.viewLevel = 0;
     Logger logger;

@@ -14,13 +14,15 @@ using namespace Util_2_1;
 
 namespace {
 
-std::string Range(const Param& p) {
+std::string Range(const Param& p)
+{
     std::ostringstream out;
     p.WriteRange(out);
     return out.str();
 }
 
-std::unique_ptr<ParamEnum> OffOn() {
+std::unique_ptr<ParamEnum> OffOn()
+{
     auto e = std::make_unique<ParamEnum>("TriggerMode");
     e->SetEntries({{"Off", 0, 1}, {"On", 1, 1}});
     return e;
@@ -40,7 +42,8 @@ struct TextCase {
 
 class ParamValueTextTest : public testing::TestWithParam<TextCase> {};
 
-TEST_P(ParamValueTextTest, TextGivesAllThreeViews) {
+TEST_P(ParamValueTextTest, TextGivesAllThreeViews)
+{
     const TextCase& c = GetParam();
     ParamInt p("Width");
     p.SetText(c.text);
@@ -51,27 +54,27 @@ TEST_P(ParamValueTextTest, TextGivesAllThreeViews) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ParamValueTextTest,
-    testing::Values(TextCase{"TRUE", 1, 1.0, "true"}, TextCase{"False", 0, 0.0, "false"},
-                    TextCase{"12abc", 12, 12.0, "12abc"}, TextCase{"  -7.5e1x", -7, -75.0, "  -7.5e1x"},
-                    TextCase{"+42", 42, 42.0, "+42"}, TextCase{".5", 0, 0.5, ".5"},
-                    TextCase{"-.5", 0, -0.5, "-.5"}, TextCase{"+-5", 0, 0.0, "+-5"}, TextCase{"1e", 1, 1.0, "1e"}, TextCase{"abc", 0, 0.0, "abc"},
-                    TextCase{"", 0, 0.0, ""}, TextCase{"truex", 0, 0.0, "truex"},
-                    // Not numbers here, though strtod would take them.
-                    TextCase{"inf", 0, 0.0, "inf"}, TextCase{"nan", 0, 0.0, "nan"},
-                    // Hexadecimal texts, as written for hex values, read back as their value.
-                    TextCase{"0xFF", 255, 255.0, "0xFF"}, TextCase{"0x1a", 26, 26.0, "0x1a"},
-                    TextCase{"0x", 0, 0.0, "0x"},
-                    TextCase{"99999999999999999999", std::numeric_limits<int64_t>::max(), 1e20,
-                             "99999999999999999999"}));
+    testing::Values(
+        TextCase{"TRUE", 1, 1.0, "true"}, TextCase{"False", 0, 0.0, "false"}, TextCase{"12abc", 12, 12.0, "12abc"},
+        TextCase{"  -7.5e1x", -7, -75.0, "  -7.5e1x"}, TextCase{"+42", 42, 42.0, "+42"}, TextCase{".5", 0, 0.5, ".5"},
+        TextCase{"-.5", 0, -0.5, "-.5"}, TextCase{"+-5", 0, 0.0, "+-5"}, TextCase{"1e", 1, 1.0, "1e"},
+        TextCase{"abc", 0, 0.0, "abc"}, TextCase{"", 0, 0.0, ""}, TextCase{"truex", 0, 0.0, "truex"},
+        // Not numbers here, though strtod would take them.
+        TextCase{"inf", 0, 0.0, "inf"}, TextCase{"nan", 0, 0.0, "nan"},
+        // Hexadecimal texts, as written for hex values, read back as their value.
+        TextCase{"0xFF", 255, 255.0, "0xFF"}, TextCase{"0x1a", 26, 26.0, "0x1a"}, TextCase{"0x", 0, 0.0, "0x"},
+        TextCase{"99999999999999999999", std::numeric_limits<int64_t>::max(), 1e20, "99999999999999999999"}));
 
-TEST(ParamValueTest, NullTextChangesNothing) {
+TEST(ParamValueTest, NullTextChangesNothing)
+{
     ParamString p("DeviceUserID");
     p.SetText("cam");
     p.SetText(static_cast<const char*>(nullptr));
     EXPECT_STREQ(p.GetText(), "cam");
 }
 
-TEST(ParamValueTest, OutOfRangeDoubleTextsSaturateLikeStrtod) {
+TEST(ParamValueTest, OutOfRangeDoubleTextsSaturateLikeStrtod)
+{
     ParamFloat p("Gain");
     p.SetText("1e999");
     EXPECT_TRUE(std::isinf(p.GetDouble()));
@@ -81,7 +84,8 @@ TEST(ParamValueTest, OutOfRangeDoubleTextsSaturateLikeStrtod) {
     EXPECT_STREQ(p.GetText(), "-1e-999");
 }
 
-TEST(ParamValueTest, MaxMarkersReadBackAsExtremes) {
+TEST(ParamValueTest, MaxMarkersReadBackAsExtremes)
+{
     ParamFloat p("ExposureTime");
     p.SetDouble(1e302);
     ASSERT_STREQ(p.GetText(), "+max");
@@ -100,7 +104,8 @@ struct DoubleCase {
 
 class DoubleTextTest : public testing::TestWithParam<DoubleCase> {};
 
-TEST_P(DoubleTextTest, Text) {
+TEST_P(DoubleTextTest, Text)
+{
     const DoubleCase& c = GetParam();
     EXPECT_EQ(ParamValue::DoubleText(c.x, c.precision), c.text) << c.x << " p=" << c.precision;
     // The record's own precision is the one a SetDouble uses.
@@ -113,18 +118,18 @@ TEST_P(DoubleTextTest, Text) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, DoubleTextTest,
     testing::Values(DoubleCase{12.5, -1, "12.5"}, DoubleCase{12.34, -1, "12.3"}, DoubleCase{0.05, -1, "0.05"},
-                    DoubleCase{0.1234, -1, "0.12"}, DoubleCase{0.01234, -1, "0.012"},
-                    DoubleCase{0.0004, -1, "0.0004"}, DoubleCase{2.0, -1, "2"}, DoubleCase{0.0, -1, "0"},
-                    DoubleCase{1e302, -1, "+max"}, DoubleCase{1e302, 3, "+max"}, DoubleCase{100.0, 0, "100"},
-                    DoubleCase{2.5, 2, "2.5"}, DoubleCase{3.0, 3, "3"}, DoubleCase{1.23456, 4, "1.2346"},
-                    DoubleCase{100000000.0, -1, "100000000"}, DoubleCase{123456789.0, 2, "1.23457e+08"},
-                    DoubleCase{3e10, -1, "3e+10"},
+                    DoubleCase{0.1234, -1, "0.12"}, DoubleCase{0.01234, -1, "0.012"}, DoubleCase{0.0004, -1, "0.0004"},
+                    DoubleCase{2.0, -1, "2"}, DoubleCase{0.0, -1, "0"}, DoubleCase{1e302, -1, "+max"},
+                    DoubleCase{1e302, 3, "+max"}, DoubleCase{100.0, 0, "100"}, DoubleCase{2.5, 2, "2.5"},
+                    DoubleCase{3.0, 3, "3"}, DoubleCase{1.23456, 4, "1.2346"}, DoubleCase{100000000.0, -1, "100000000"},
+                    DoubleCase{123456789.0, 2, "1.23457e+08"}, DoubleCase{3e10, -1, "3e+10"},
                     // The negative side mirrors the positive one.
                     DoubleCase{-12.34, -1, "-12.3"}, DoubleCase{-0.05, -1, "-0.05"},
                     DoubleCase{-123456789.0, -1, "-1.23457e+08"}, DoubleCase{-1e302, -1, "-max"},
                     DoubleCase{-0.0000001, -1, "0"}, DoubleCase{-0.0, 2, "0"}));
 
-TEST(ParamValueTest, DoubleSetsTruncatedInteger) {
+TEST(ParamValueTest, DoubleSetsTruncatedInteger)
+{
     ParamFloat p("Gain");
     p.SetDouble(-2.7);
     EXPECT_EQ(p.GetInt64(), -2);
@@ -137,7 +142,8 @@ TEST(ParamValueTest, DoubleSetsTruncatedInteger) {
     EXPECT_EQ(p.GetInt64(), 0);
 }
 
-TEST(ParamValueTest, IntegerSetters) {
+TEST(ParamValueTest, IntegerSetters)
+{
     ParamInt p("Width");
     p.SetUInt(4294967295u);
     EXPECT_EQ(p.GetInt64(), 4294967295LL);
@@ -159,7 +165,8 @@ TEST(ParamValueTest, IntegerSetters) {
     EXPECT_EQ(p.GetInt(), 3);
 }
 
-TEST(ParamValueTest, HexTexts) {
+TEST(ParamValueTest, HexTexts)
+{
     ParamInt p("GevMACAddress");
     p.SetHex(true);
     p.SetInt(255);
@@ -187,7 +194,8 @@ TEST(ParamValueTest, HexTexts) {
     EXPECT_STREQ(q.GetText(), "4096");
 }
 
-TEST(ParamValueTest, PrecisionReformatsNumbersOnly) {
+TEST(ParamValueTest, PrecisionReformatsNumbersOnly)
+{
     ParamFloat f("ExposureTime");
     f.SetDouble(12.3456);
     f.Minimum().SetDouble(0.5);
@@ -217,7 +225,8 @@ TEST(ParamValueTest, PrecisionReformatsNumbersOnly) {
 // ---------------------------------------------------------------------------------------------
 // Construction, types, flags
 
-TEST(ParamTest, NameIsRequired) {
+TEST(ParamTest, NameIsRequired)
+{
     for (const char* name : {static_cast<const char*>(nullptr), ""}) {
         try {
             ParamInt p(name);
@@ -228,7 +237,8 @@ TEST(ParamTest, NameIsRequired) {
     }
 }
 
-TEST(ParamTest, TypeCodesAndNames) {
+TEST(ParamTest, TypeCodesAndNames)
+{
     EXPECT_STREQ(ParamBool("a").TypeName(), "bool");
     EXPECT_STREQ(ParamInt("a").TypeName(), "int");
     EXPECT_STREQ(ParamFloat("a").TypeName(), "float");
@@ -243,7 +253,8 @@ TEST(ParamTest, TypeCodesAndNames) {
     EXPECT_STREQ(Param::TypeName(-1), "unrec");
 }
 
-TEST(ParamTest, FlagMasksAndEditability) {
+TEST(ParamTest, FlagMasksAndEditability)
+{
     ParamInt p("Width");
     EXPECT_TRUE(p.IsEditable());
     p.SetFlags(FlagGeneral | FlagHidden);
@@ -260,7 +271,8 @@ TEST(ParamTest, FlagMasksAndEditability) {
     EXPECT_EQ(p.Flags(), FlagGeneral);
 }
 
-TEST(ParamTest, NullTextsChangeNothing) {
+TEST(ParamTest, NullTextsChangeNothing)
+{
     ParamInt p("Width");
     p.SetSection("ImageFormatControl");
     p.SetDescription("Width of the image");
@@ -276,7 +288,8 @@ TEST(ParamTest, NullTextsChangeNothing) {
 // ---------------------------------------------------------------------------------------------
 // Enumerations
 
-TEST(ParamEnumTest, SelectionByNameValueAndIndex) {
+TEST(ParamEnumTest, SelectionByNameValueAndIndex)
+{
     auto owned = OffOn();
     ParamEnum& e = *owned;
     EXPECT_EQ(e.GetInt(), 0);  // the first entry once entries exist
@@ -299,7 +312,8 @@ TEST(ParamEnumTest, SelectionByNameValueAndIndex) {
     EXPECT_EQ(e.GetInt64(), 1);
 }
 
-TEST(ParamEnumTest, IgnoredSettersAndOtherViews) {
+TEST(ParamEnumTest, IgnoredSettersAndOtherViews)
+{
     auto owned = OffOn();
     ParamEnum& e = *owned;
     e.SetText("On");
@@ -317,7 +331,8 @@ TEST(ParamEnumTest, IgnoredSettersAndOtherViews) {
     EXPECT_EQ(e.GetEnumEntry(-1).name, "");
 }
 
-TEST(ParamEnumTest, NoEntries) {
+TEST(ParamEnumTest, NoEntries)
+{
     ParamEnum e("PixelFormat");
     e.SetEnumValue(3);
     EXPECT_EQ(e.GetInt(), -1);
@@ -326,7 +341,8 @@ TEST(ParamEnumTest, NoEntries) {
     EXPECT_EQ(e.GetInt64(), -1);  // sign-extended
 }
 
-TEST(ParamEnumTest, EntryListsReselect) {
+TEST(ParamEnumTest, EntryListsReselect)
+{
     ParamEnum e("ForceColorMode");
     e.SetEnumEntries({"auto", "mono", "color"});
     EXPECT_EQ(e.GetEnumEntry(2).value, 2);
@@ -354,7 +370,8 @@ struct IpCase {
 
 class ParamIPAddressTest : public testing::TestWithParam<IpCase> {};
 
-TEST_P(ParamIPAddressTest, Parse) {
+TEST_P(ParamIPAddressTest, Parse)
+{
     const IpCase& c = GetParam();
     ParamIPAddress p("GevCurrentIPAddress");
     p.SetText("1.2.3.4");
@@ -368,18 +385,18 @@ TEST_P(ParamIPAddressTest, Parse) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ParamIPAddressTest,
-    testing::Values(IpCase{"192.168.1.10", true, 0xC0A8010Au, "192.168.1.10"},
-                    IpCase{"010.0.0.1", true, 0x0A000001u, "10.0.0.1"},
-                    IpCase{"255.255.255.255", true, 0xFFFFFFFFu, "255.255.255.255"},
-                    IpCase{"0.0.0.0", true, 0u, "0.0.0.0"}, IpCase{"192.168.1", false, 0, ""},
-                    IpCase{"1.2.3.256", false, 0, ""}, IpCase{"1.2.3.-1", false, 0, ""},
-                    IpCase{"1.2.3.4.5", false, 0, ""}, IpCase{"1..2.3", false, 0, ""},
-                    IpCase{"a.b.c.d", false, 0, ""}, IpCase{"", false, 0, ""},
-                    IpCase{"1.2.3.99999999999999999999", false, 0, ""}));
+INSTANTIATE_TEST_SUITE_P(Texts, ParamIPAddressTest,
+                         testing::Values(IpCase{"192.168.1.10", true, 0xC0A8010Au, "192.168.1.10"},
+                                         IpCase{"010.0.0.1", true, 0x0A000001u, "10.0.0.1"},
+                                         IpCase{"255.255.255.255", true, 0xFFFFFFFFu, "255.255.255.255"},
+                                         IpCase{"0.0.0.0", true, 0u, "0.0.0.0"}, IpCase{"192.168.1", false, 0, ""},
+                                         IpCase{"1.2.3.256", false, 0, ""}, IpCase{"1.2.3.-1", false, 0, ""},
+                                         IpCase{"1.2.3.4.5", false, 0, ""}, IpCase{"1..2.3", false, 0, ""},
+                                         IpCase{"a.b.c.d", false, 0, ""}, IpCase{"", false, 0, ""},
+                                         IpCase{"1.2.3.99999999999999999999", false, 0, ""}));
 
-TEST(ParamIPAddressTest, Numbers) {
+TEST(ParamIPAddressTest, Numbers)
+{
     ParamIPAddress p("GevSCDA");
     EXPECT_STREQ(p.GetText(), "0.0.0.0");
     p.SetUInt(0xC0A8010Au);
@@ -400,7 +417,8 @@ TEST(ParamIPAddressTest, Numbers) {
 // ---------------------------------------------------------------------------------------------
 // Vectors
 
-TEST(ParamVectorTest, ItemsFollowTheText) {
+TEST(ParamVectorTest, ItemsFollowTheText)
+{
     ParamVector<int> v("Offsets");
     v.SetText("4 8 15");
     EXPECT_EQ(v.Items(), (std::vector<int>{4, 8, 15}));
@@ -421,7 +439,8 @@ TEST(ParamVectorTest, ItemsFollowTheText) {
     EXPECT_TRUE(v.Items().empty());
 }
 
-TEST(ParamVectorTest, CopyFromKeepsItemsInStep) {
+TEST(ParamVectorTest, CopyFromKeepsItemsInStep)
+{
     ParamVector<int> source("Offsets");
     source.SetText("1 2 3");
     ParamVector<int> target("Offsets");
@@ -433,7 +452,8 @@ TEST(ParamVectorTest, CopyFromKeepsItemsInStep) {
 // ---------------------------------------------------------------------------------------------
 // Ranges and descriptions
 
-TEST(ParamRangeTest, WriteRangeOnlyForNumbers) {
+TEST(ParamRangeTest, WriteRangeOnlyForNumbers)
+{
     ParamInt i("Width");
     i.Minimum().SetInt(0);
     i.Maximum().SetInt(100);
@@ -456,7 +476,8 @@ TEST(ParamRangeTest, WriteRangeOnlyForNumbers) {
     EXPECT_EQ(text, "[0..16]");
 }
 
-TEST(DescribeParamTest, Text) {
+TEST(DescribeParamTest, Text)
+{
     ParamInt p("Width");
     p.SetInt(640);
     p.SetFlags(FlagModified | FlagGeneral);
@@ -471,7 +492,8 @@ TEST(DescribeParamTest, Text) {
     EXPECT_EQ(out.str(), "TriggerMode (mode .RWUn.) (type enum)=='On'(1i),(0.000000f)");
 }
 
-TEST(DescribeParamTest, ParallelDescriptionsDoNotMix) {
+TEST(DescribeParamTest, ParallelDescriptionsDoNotMix)
+{
     ParamInt a("A");
     a.SetFlags(FlagModified | FlagReadOnly | FlagWriteOnly);
     ParamInt b("B");
@@ -496,7 +518,8 @@ TEST(DescribeParamTest, ParallelDescriptionsDoNotMix) {
 // ---------------------------------------------------------------------------------------------
 // Copies
 
-TEST(ParamCloneTest, CopiesEverythingButIdentity) {
+TEST(ParamCloneTest, CopiesEverythingButIdentity)
+{
     ParamFloat f("ExposureTime");
     f.SetPrecision(2);
     f.SetDouble(1234.567);
@@ -535,7 +558,8 @@ TEST(ParamCloneTest, CopiesEverythingButIdentity) {
     EXPECT_DOUBLE_EQ(other.GetDouble(), 1234.567);
 }
 
-TEST(ParamCloneTest, SubclassStateIsCopied) {
+TEST(ParamCloneTest, SubclassStateIsCopied)
+{
     auto owned = OffOn();
     ParamEnum& e = *owned;
     e.SetText("On");
