@@ -28,7 +28,7 @@ Camera::Camera(const DeviceEntry& entry)
 
 Camera::~Camera()
 {
-    ORNIC_LOG_Info(Port(), "Camera::~Camera", "Camera dtor");
+    ORNIC_LOG2_INFO(Port(), "Camera::~Camera", "Camera dtor");
     try {
         // The thread first: a reconnect in progress could otherwise open the camera again
         // after it was closed here. Closing then waits for the SDK's callbacks to end.
@@ -45,12 +45,12 @@ bool Camera::TarvikOpen(int newPort, ImageSize& size)
 {
     const char* const tag = "Camera::TarvikOpen";
     if (isOpen.load()) {
-        ORNIC_LOG_ERR(Port(), tag, "Camera " << ConfigName() << " is already open on port #" << Port());
+        ORNIC_LOG1_ERR(Port(), tag, "Camera " << ConfigName() << " is already open on port #" << Port());
         return false;
     }
     size = ImageSize{};
     SetPort(newPort);
-    ORNIC_LOG_Info(Port(), tag, "TarvikOpen - send signal");
+    ORNIC_LOG2_INFO(Port(), tag, "TarvikOpen - send signal");
     controlThread.PostOpen();
     for (int i = 0; i < 12; ++i) {
         if (isOpen.load()) {
@@ -67,9 +67,9 @@ bool Camera::DoOpen(bool reopen)
     try {
         return OpenSequence(reopen);
     } catch (const std::exception& e) {
-        ORNIC_LOG_ERR(Port(), "Camera::DoOpen", "Exception: " << e.what());
+        ORNIC_LOG1_ERR(Port(), "Camera::DoOpen", "Exception: " << e.what());
     } catch (...) {
-        ORNIC_LOG_ERR(Port(), "Camera::DoOpen", "Undefined Exception ");
+        ORNIC_LOG1_ERR(Port(), "Camera::DoOpen", "Undefined Exception ");
     }
     return false;
 }
@@ -79,17 +79,17 @@ bool Camera::OpenSequence(bool reopen)
     const int logPort = Port();
     const char* const tag = "Camera::DoOpen";
     if (logPort < 0) {
-        ORNIC_LOG_ERR(logPort, tag, "Port unassigned for camera: " << ConfigName());
+        ORNIC_LOG1_ERR(logPort, tag, "Port unassigned for camera: " << ConfigName());
         return false;
     }
     if (isOpen.load()) {
-        ORNIC_LOG_INFO(logPort, tag, ConfigName() << " is already open");
+        ORNIC_LOG1_INFO(logPort, tag, ConfigName() << " is already open");
         return true;
     }
     if (reopen) {
-        ORNIC_LOG_Info(logPort, tag, "Re-opening camera " << ConfigName());
+        ORNIC_LOG2_INFO(logPort, tag, "Re-opening camera " << ConfigName());
     } else {
-        ORNIC_LOG_INFO(logPort, tag, "Opening camera " << ConfigName());
+        ORNIC_LOG1_INFO(logPort, tag, "Opening camera " << ConfigName());
     }
     std::lock_guard<std::mutex> lock(openLock);
 
@@ -99,19 +99,19 @@ bool Camera::OpenSequence(bool reopen)
     void* created = nullptr;
     MvStatus status(MV_CC_CreateHandleWithoutLog(&created, deviceInfo.sdkDevice));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(logPort, tag, "CreateHandle failed " << status);
+        ORNIC_LOG1_ERR(logPort, tag, "CreateHandle failed " << status);
         handle.store(nullptr);
         return false;
     }
     handle.store(created);
     status = MV_CC_OpenDevice(created, 1, 0);
     if (!status.Ok()) {
-        if (!reopen) ORNIC_LOG_ERR(logPort, tag, "Camera open failed " << status);
+        if (!reopen) ORNIC_LOG1_ERR(logPort, tag, "Camera open failed " << status);
         return false;
     }
     int32_t bits = 0;
     if (!pixelFormat.GetPixelSizeForTarvik(bits)) {
-        ORNIC_LOG_ERR(logPort, tag, "Camera open: could not determine pixel size");
+        ORNIC_LOG1_ERR(logPort, tag, "Camera open: could not determine pixel size");
         return false;
     }
     pixelFormat.SetBits(bits);
@@ -120,10 +120,10 @@ bool Camera::OpenSequence(bool reopen)
     const bool applyKeptModel = reopen && parameters.Count() > 0;
     if (!reopen) {
         if (!parameters.InitParameters()) {
-            ORNIC_LOG_ERR(logPort, tag, "Camera open: could not initialize parameters");
+            ORNIC_LOG1_ERR(logPort, tag, "Camera open: could not initialize parameters");
             return false;
         }
-        ORNIC_LOG_INFO(logPort, tag, "Using ini file: " << Globals::Instance().ActiveIniFile());
+        ORNIC_LOG1_INFO(logPort, tag, "Using ini file: " << Globals::Instance().ActiveIniFile());
         if (parameters.RestoreFromActiveIni()) {
             parameters.MarkAllModified();
             parameters.ApplyParameters();
@@ -136,7 +136,7 @@ bool Camera::OpenSequence(bool reopen)
     // The stored or kept settings may have changed PixelFormat.
     if (!reopen || applyKeptModel) {
         if (!pixelFormat.GetPixelSizeForTarvik(bits)) {
-            ORNIC_LOG_ERR(logPort, tag, "Camera open: could not determine(2) pixel size");
+            ORNIC_LOG1_ERR(logPort, tag, "Camera open: could not determine(2) pixel size");
             return false;
         }
         pixelFormat.SetBits(bits);
@@ -147,7 +147,7 @@ bool Camera::OpenSequence(bool reopen)
     const auto width = parameters.Find("Width");
     const auto height = parameters.Find("Height");
     if (width == nullptr || height == nullptr) {
-        ORNIC_LOG_ERR(logPort, tag, "Camera open: Could not obtain image width/height from camera");
+        ORNIC_LOG1_ERR(logPort, tag, "Camera open: Could not obtain image width/height from camera");
         return false;
     }
     imageSize = ImageSize{width->GetInt(), height->GetInt()};
@@ -157,10 +157,10 @@ bool Camera::OpenSequence(bool reopen)
     uint32_t code = 0;
     const bool formatRead = pixelFormatNode.ReadEnum(code).Ok();
     if (!pixelFormat.CompressionActive() && pixelFormat.Bits() == 8 && formatRead && code == kPixelMono8) {
-        ORNIC_LOG_Info(logPort, tag, "Use standard callback");
+        ORNIC_LOG2_INFO(logPort, tag, "Use standard callback");
         (void)MV_CC_RegisterImageCallBackEx(created, &Camera::ImageCB, this);
     } else {
-        ORNIC_LOG_Info(logPort, tag, "Use BGR callback");
+        ORNIC_LOG2_INFO(logPort, tag, "Use BGR callback");
         (void)MV_CC_RegisterImageCallBackForBGR(created, &Camera::ImageCB, this);
     }
 
@@ -168,17 +168,17 @@ bool Camera::OpenSequence(bool reopen)
     if (buffers < 3) buffers = 3;
     status = MV_CC_SetImageNodeNum(created, static_cast<unsigned>(buffers));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(logPort, tag, "MV_CC_SetImageNodeNum failed, bufCount= " << buffers << status);
+        ORNIC_LOG1_ERR(logPort, tag, "MV_CC_SetImageNodeNum failed, bufCount= " << buffers << status);
         return false;
     }
     status = MV_CC_RegisterExceptionCallBack(created, &Camera::ExceptionCallBack, this);
-    if (!status.Ok()) ORNIC_LOG_ERR(logPort, tag, "MV_CC_RegisterExceptionCallBack failed " << status);
+    if (!status.Ok()) ORNIC_LOG1_ERR(logPort, tag, "MV_CC_RegisterExceptionCallBack failed " << status);
 
     isOpen.store(true);
     if (!grab.Start()) return false;
     char wh[48];
     std::snprintf(wh, sizeof wh, " /wh=(%d,%d)", imageSize.width, imageSize.height);
-    ORNIC_LOG_INFO(logPort, tag, "Camera Open: " << ConfigName() << wh);
+    ORNIC_LOG1_INFO(logPort, tag, "Camera Open: " << ConfigName() << wh);
     return true;
 }
 
@@ -189,10 +189,10 @@ void Camera::DoClose(bool quiet)
         std::lock_guard<std::mutex> lock(openLock);
         if (!isOpen.load()) {
             closePending.store(false);
-            ORNIC_LOG_WARN(Port(), tag, "camera already closed");
+            ORNIC_LOG2_WARN(Port(), tag, "camera already closed");
             return;
         }
-        ORNIC_LOG_Info(Port(), tag, "Closing");
+        ORNIC_LOG2_INFO(Port(), tag, "Closing");
         grab.Stop(quiet);
         // Closed first, then no longer pending: a waiting re-open never sees the camera open
         // with no close under way.
@@ -200,16 +200,16 @@ void Camera::DoClose(bool quiet)
         closePending.store(false);
         if (void* h = handle.exchange(nullptr)) {
             MvStatus status(MV_CC_CloseDevice(h));
-            if (!status.Ok()) ORNIC_LOG_ERR(Port(), tag, "CameraClose: MV_CC_CloseDevice failed " << status);
+            if (!status.Ok()) ORNIC_LOG1_ERR(Port(), tag, "CameraClose: MV_CC_CloseDevice failed " << status);
             status = MV_CC_DestroyHandle(h);
-            if (!status.Ok()) ORNIC_LOG_ERR(Port(), tag, "CameraClose: MV_CC_DestroyHandle failed " << status);
+            if (!status.Ok()) ORNIC_LOG1_ERR(Port(), tag, "CameraClose: MV_CC_DestroyHandle failed " << status);
         }
     } catch (const std::exception& e) {
         closePending.store(false);
-        ORNIC_LOG_ERR(Port(), tag, "Exception: " << e.what());
+        ORNIC_LOG1_ERR(Port(), tag, "Exception: " << e.what());
     } catch (...) {
         closePending.store(false);
-        ORNIC_LOG_ERR(Port(), tag, "Undefined Exception ");
+        ORNIC_LOG1_ERR(Port(), tag, "Undefined Exception ");
     }
 }
 
@@ -218,8 +218,8 @@ void MV_SDK_CALL Camera::ExceptionCallBack(unsigned int messageType, void* user)
     try {
         if (messageType == MV_EXCEPTION_DEV_DISCONNECT) {
             if (user == nullptr) {
-                ORNIC_LOG_ERR(Util_2_1::GlobalLogPort(), "Camera::ExceptionCallBack",
-                              "ExceptionCallBack: camera object not provided");
+                ORNIC_LOG1_ERR(Util_2_1::GlobalLogPort(), "Camera::ExceptionCallBack",
+                               "ExceptionCallBack: camera object not provided");
                 return;
             }
             static_cast<Camera*>(user)->controlThread.PostDeviceLost();
@@ -228,7 +228,7 @@ void MV_SDK_CALL Camera::ExceptionCallBack(unsigned int messageType, void* user)
         char text[16];
         std::snprintf(text, sizeof text, "0x%x", messageType);
         const int logPort = user != nullptr ? static_cast<Camera*>(user)->Port() : Util_2_1::GlobalLogPort();
-        ORNIC_LOG_ERR(logPort, "Camera::ExceptionCallBack", "Unknown exception" << text);
+        ORNIC_LOG1_ERR(logPort, "Camera::ExceptionCallBack", "Unknown exception" << text);
     } catch (...) {
         // Nothing may be thrown into the SDK's thread.
     }
@@ -238,12 +238,12 @@ void Camera::PrintXML()
 {
     const char* const tag = "Camera::PrintXML";
     const uint32_t size = 0x300000 + 1;
-    ORNIC_LOG_INFO(Port(), tag, "reading xml, max size=" << size);
+    ORNIC_LOG1_INFO(Port(), tag, "reading xml, max size=" << size);
     std::vector<unsigned char> buffer(size);
     unsigned int length = 0;
     const MvStatus status(MV_XML_GetGenICamXML(SdkHandle(), buffer.data(), size, &length));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(Port(), tag, "Could not obtain xml file " << status);
+        ORNIC_LOG1_ERR(Port(), tag, "Could not obtain xml file " << status);
         return;
     }
     const std::string path = Platform::JoinPath(Globals::Instance().SystemPath(), "parameters.xml");
@@ -253,7 +253,7 @@ void Camera::PrintXML()
     const size_t textLength = length > 0 && length <= size && buffer[length - 1] == '\0' ? length - 1 : length;
     const size_t written = std::fwrite(buffer.data(), 1, textLength <= size ? textLength : size, file);
     std::fclose(file);
-    ORNIC_LOG_INFO(Port(), tag, " XML written to " << path << ", size= " << static_cast<uint32_t>(written));
+    ORNIC_LOG1_INFO(Port(), tag, " XML written to " << path << ", size= " << static_cast<uint32_t>(written));
 }
 
 bool Camera::PauseGrabbing()
@@ -271,7 +271,7 @@ void Camera::ResumeGrabbing()
     try {
         UpdateImageGeometry();
     } catch (const std::exception& e) {
-        ORNIC_LOG_ERR(Port(), "Camera::ResumeGrabbing", "Exception: " << e.what());
+        ORNIC_LOG1_ERR(Port(), "Camera::ResumeGrabbing", "Exception: " << e.what());
     }
     grab.Start();
 }

@@ -10,10 +10,10 @@ using Util_2_1::EqualsNoCase;
 bool Camera::Grab::Start()
 {
     if (isGrabbing.load()) return true;
-    ORNIC_LOG_TRACE(camera.Port(), "Camera::Grab::Start", "StartGrabbing");
+    ORNIC_LOG3_TRACE(camera.Port(), "Camera::Grab::Start", "StartGrabbing");
     const MvStatus status(MV_CC_StartGrabbing(camera.SdkHandle()));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(camera.Port(), "Camera::Grab::Start", "StartGrabbing: MV_CC_StartGrabbing failed " << status);
+        ORNIC_LOG1_ERR(camera.Port(), "Camera::Grab::Start", "StartGrabbing: MV_CC_StartGrabbing failed " << status);
         return false;
     }
     isGrabbing.store(true);
@@ -26,9 +26,9 @@ void Camera::Grab::Stop(bool quiet)
     const MvStatus status(MV_CC_StopGrabbing(camera.SdkHandle()));
     if (!quiet) {
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(camera.Port(), "Camera::Grab::Stop", "MV_CC_StopGrabbing failed " << status);
+            ORNIC_LOG1_ERR(camera.Port(), "Camera::Grab::Stop", "MV_CC_StopGrabbing failed " << status);
         } else {
-            ORNIC_LOG_TRACE(camera.Port(), "Camera::Grab::Stop", "StopGrabbing");
+            ORNIC_LOG3_TRACE(camera.Port(), "Camera::Grab::Stop", "StopGrabbing");
         }
     }
     isGrabbing.store(false);
@@ -38,8 +38,8 @@ void Camera::Acquisition::Start()
 {
     const auto start = camera.Parameters().Find("AcquisitionStart");
     if (start == nullptr) {
-        ORNIC_LOG_ERR(camera.Port(), "Camera::Acquisition::Start",
-                      "Camera is in SingleFrame mode, but AcquisitionStart command not found");
+        ORNIC_LOG1_ERR(camera.Port(), "Camera::Acquisition::Start",
+                       "Camera is in SingleFrame mode, but AcquisitionStart command not found");
         return;
     }
     camera.ExecuteCommand(start->Name());
@@ -49,10 +49,10 @@ bool Camera::ExecuteCommand(const std::string& nodeName)
 {
     const MvStatus status(MV_CC_SetCommandValue(SdkHandle(), nodeName.c_str()));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(Port(), "Camera::ExecuteCommand", "Command " << nodeName << " failed" << status);
+        ORNIC_LOG1_ERR(Port(), "Camera::ExecuteCommand", "Command " << nodeName << " failed" << status);
         return false;
     }
-    ORNIC_LOG_Info(Port(), "Camera::ExecuteCommand", "Command " << nodeName << " executed");
+    ORNIC_LOG2_INFO(Port(), "Camera::ExecuteCommand", "Command " << nodeName << " executed");
     return true;
 }
 
@@ -67,37 +67,37 @@ bool Camera::IsSoftwareTriggered()
     const char* const tag = "Camera::IsSoftwareTriggered";
     const auto mode = parameters.Find("TriggerMode");
     if (mode == nullptr) {
-        ORNIC_LOG_ERR(Port(), tag, "IsSoftwareTriggered cannot find 'TriggerMode' parameter");
+        ORNIC_LOG1_ERR(Port(), tag, "IsSoftwareTriggered cannot find 'TriggerMode' parameter");
         return false;
     }
     bool result = false;
     if (EqualsNoCase(mode->GetTextString(), "On")) {
         const auto source = parameters.Find("TriggerSource");
         if (source == nullptr) {
-            ORNIC_LOG_ERR(Port(), tag, "IsSoftwareTriggered cannot find 'TriggerSource' parameter");
+            ORNIC_LOG1_ERR(Port(), tag, "IsSoftwareTriggered cannot find 'TriggerSource' parameter");
             return false;
         }
         result = EqualsNoCase(source->GetTextString(), "Software");
     }
-    ORNIC_LOG_TRACE(Port(), tag, "IsSoftwareTriggered returns " << (result ? "true" : "false"));
+    ORNIC_LOG3_TRACE(Port(), tag, "IsSoftwareTriggered returns " << (result ? "true" : "false"));
     return result;
 }
 
 void Camera::ExecuteSoftwareTrigger()
 {
     try {
-        ORNIC_LOG_Info(Port(), "Camera::ExecuteSoftwareTrigger", "executing software trigger");
+        ORNIC_LOG2_INFO(Port(), "Camera::ExecuteSoftwareTrigger", "executing software trigger");
         const MvStatus status(MV_CC_SetCommandValue(SdkHandle(), "TriggerSoftware"));
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(Port(), "Camera::ExecuteSoftwareTrigger",
-                          " MV_CC_SetCommandValue "
-                              << "TriggerSoftware"
-                              << " failed " << status);
+            ORNIC_LOG1_ERR(Port(), "Camera::ExecuteSoftwareTrigger",
+                           " MV_CC_SetCommandValue "
+                               << "TriggerSoftware"
+                               << " failed " << status);
         }
     } catch (const std::exception& e) {
-        ORNIC_LOG_ERR(Port(), "Camera::ExecuteSoftwareTrigger", "Exception: " << e.what());
+        ORNIC_LOG1_ERR(Port(), "Camera::ExecuteSoftwareTrigger", "Exception: " << e.what());
     } catch (...) {
-        ORNIC_LOG_ERR(Port(), "Camera::ExecuteSoftwareTrigger", "Undefined Exception");
+        ORNIC_LOG1_ERR(Port(), "Camera::ExecuteSoftwareTrigger", "Undefined Exception");
     }
 }
 
@@ -112,9 +112,9 @@ void Camera::DoGrab()
 
 void Camera::SignalGrab()
 {
-    ORNIC_LOG_Info(Port(), "Camera::SignalGrab", "SignalGrab");
+    ORNIC_LOG2_INFO(Port(), "Camera::SignalGrab", "SignalGrab");
     if (configureDialogOpen.load()) {
-        ORNIC_LOG_Info(Port(), "Camera::SignalGrab", "Grab ignored: configure dialog open");
+        ORNIC_LOG2_INFO(Port(), "Camera::SignalGrab", "Grab ignored: configure dialog open");
         return;
     }
     controlThread.PostGrab();
@@ -122,7 +122,7 @@ void Camera::SignalGrab()
 
 void Camera::SignalClose()
 {
-    ORNIC_LOG_Info(Port(), "Camera::SignalClose", "SignalClose");
+    ORNIC_LOG2_INFO(Port(), "Camera::SignalClose", "SignalClose");
     closePending.store(true);
     controlThread.PostClose();
 }
@@ -130,13 +130,13 @@ void Camera::SignalClose()
 void Camera::SetContinuousGrabMode(bool mode)
 {
     const char* const tag = "Camera::SetContinuousGrabMode";
-    ORNIC_LOG_Info(Port(), tag, "SetContinuousGrab: mode=" << (mode ? "on" : "off"));
+    ORNIC_LOG2_INFO(Port(), tag, "SetContinuousGrab: mode=" << (mode ? "on" : "off"));
     if (mode && !isOpen.load()) {
-        ORNIC_LOG_ERR(Port(), tag, "SetContinuous ignored: camera is not open");
+        ORNIC_LOG1_ERR(Port(), tag, "SetContinuous ignored: camera is not open");
         return;
     }
     if (configureDialogOpen.load()) {
-        ORNIC_LOG_ERR(Port(), tag, "SetContinuous ignored: configure dialog open");
+        ORNIC_LOG1_ERR(Port(), tag, "SetContinuous ignored: configure dialog open");
         return;
     }
     // The camera's own acquisition mode follows when the user asked for it; the write pauses
@@ -152,7 +152,7 @@ void Camera::SetContinuousGrabMode(bool mode)
     };
     if (mode) {
         if (continuousMode.load()) {
-            ORNIC_LOG_WARN(Port(), tag, "Set continous mode (true) ignored - already there");
+            ORNIC_LOG2_WARN(Port(), tag, "Set continous mode (true) ignored - already there");
             return;
         }
         continuousMode.store(true);

@@ -32,25 +32,25 @@ bool Camera::PixelFormat::GetPixelSizeForTarvik(int32_t& bits)
     } else if ((code & kPixelColourFlag) != 0) {
         bits = 24;
     } else {
-        ORNIC_LOG_ERR(camera.Port(), "Camera::PixelFormat::GetPixelSizeForTarvik",
-                      "Unsupported pixel format: " << Hex(code) << " " << PixelTypeName(code));
+        ORNIC_LOG1_ERR(camera.Port(), "Camera::PixelFormat::GetPixelSizeForTarvik",
+                       "Unsupported pixel format: " << Hex(code) << " " << PixelTypeName(code));
         return false;
     }
-    ORNIC_LOG_TRACE(camera.Port(), "Camera::PixelFormat::GetPixelSizeForTarvik",
-                    "PixelCode= " << Hex(code) << ", TarvikBitsPerPixel=" << bits
-                                  << ", camera pixelBits= " << PixelBits(code) << " " << PixelTypeName(code));
+    ORNIC_LOG3_TRACE(camera.Port(), "Camera::PixelFormat::GetPixelSizeForTarvik",
+                     "PixelCode= " << Hex(code) << ", TarvikBitsPerPixel=" << bits
+                                   << ", camera pixelBits= " << PixelBits(code) << " " << PixelTypeName(code));
     return true;
 }
 
 void MV_SDK_CALL Camera::ImageCB(unsigned char* data, MvFrameOutInfoEx* frameInfo, void* user)
 {
     if (user == nullptr) {
-        ORNIC_LOG_ERR(Util_2_1::GlobalLogPort(), "Camera::ImageCB", "ImageCB Error: camera pointer not assigned");
+        ORNIC_LOG1_ERR(Util_2_1::GlobalLogPort(), "Camera::ImageCB", "ImageCB Error: camera pointer not assigned");
         return;
     }
     Camera& camera = *static_cast<Camera*>(user);
     if (!camera.IsOpen()) {
-        ORNIC_LOG_ERR(camera.Port(), "Camera::ImageCB", "ImageCB Error: camera not opened");
+        ORNIC_LOG1_ERR(camera.Port(), "Camera::ImageCB", "ImageCB Error: camera not opened");
         return;
     }
     camera.OnImageCB(data, frameInfo);
@@ -59,7 +59,7 @@ void MV_SDK_CALL Camera::ImageCB(unsigned char* data, MvFrameOutInfoEx* frameInf
 void Camera::OnImageCB(unsigned char* data, MvFrameOutInfoEx* frameInfo)
 {
     if (data == nullptr || frameInfo == nullptr) {
-        ORNIC_LOG_ERR(Port(), "Camera::OnImageCB", "ImageCB: camera did not received null pointers");
+        ORNIC_LOG1_ERR(Port(), "Camera::OnImageCB", "ImageCB: camera did not received null pointers");
         return;
     }
     // Taking the request and testing it in one step: two frames can never answer one request.
@@ -76,9 +76,9 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
     const int logPort = Port();
     const char* const tag = "Camera::ProcessFrame";
     try {
-        ORNIC_LOG_TRACE(logPort, tag, "ProcessFrame: begin");
+        ORNIC_LOG3_TRACE(logPort, tag, "ProcessFrame: begin");
         if (data == nullptr || frameInfo == nullptr) {
-            ORNIC_LOG_ERR(logPort, tag, "null pointer");
+            ORNIC_LOG1_ERR(logPort, tag, "null pointer");
             return false;
         }
         const MvFrameOutInfoEx& info = *frameInfo;
@@ -87,24 +87,24 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
             std::string highBandwidth;
             imageCompressionModeNode.ReadSymbolic(compression);
             highBandwidthModeNode.ReadSymbolic(highBandwidth);
-            ORNIC_LOG_TRACE(logPort, tag, "ProcessFrame: compression=" << compression << ",HB mode=" << highBandwidth);
-            ORNIC_LOG_TRACE(logPort, tag,
-                            "NewFrameInfo: nFrameNum="
-                                << info.nFrameNum << ", nDevTimeStampHigh=" << info.nDevTimeStampHigh
-                                << ", nDevTimeStampLow=" << info.nDevTimeStampLow
-                                << ", nHostTimeStamp=" << info.nHostTimeStamp << ", nSecondCount=" << info.nSecondCount
-                                << ", nCycleCount=" << info.nCycleCount << ", nCycleOffset=" << info.nCycleOffset);
-            ORNIC_LOG_TRACE(logPort, tag,
-                            "NewFrameInfo:"
-                                << "nFrameLen=" << info.nFrameLen << ", nFrameCounter=" << info.nFrameCounter
-                                << ", nTriggerIndex=" << info.nTriggerIndex << ", nLostPacket=" << info.nLostPacket
-                                << ", nInput=" << info.nInput << ", nOutput=" << info.nOutput);
+            ORNIC_LOG3_TRACE(logPort, tag, "ProcessFrame: compression=" << compression << ",HB mode=" << highBandwidth);
+            ORNIC_LOG3_TRACE(logPort, tag,
+                             "NewFrameInfo: nFrameNum="
+                                 << info.nFrameNum << ", nDevTimeStampHigh=" << info.nDevTimeStampHigh
+                                 << ", nDevTimeStampLow=" << info.nDevTimeStampLow
+                                 << ", nHostTimeStamp=" << info.nHostTimeStamp << ", nSecondCount=" << info.nSecondCount
+                                 << ", nCycleCount=" << info.nCycleCount << ", nCycleOffset=" << info.nCycleOffset);
+            ORNIC_LOG3_TRACE(logPort, tag,
+                             "NewFrameInfo:"
+                                 << "nFrameLen=" << info.nFrameLen << ", nFrameCounter=" << info.nFrameCounter
+                                 << ", nTriggerIndex=" << info.nTriggerIndex << ", nLostPacket=" << info.nLostPacket
+                                 << ", nInput=" << info.nInput << ", nOutput=" << info.nOutput);
         }
         const uint32_t target = IsColor() ? kPixelBgr8 : kPixelMono8;
         if (info.enPixelType == target) {
-            ORNIC_LOG_TRACE(logPort, tag,
-                            "ProcessFrame: Expected picture format received: " << info.enPixelType << " "
-                                                                               << PixelTypeName(info.enPixelType));
+            ORNIC_LOG3_TRACE(logPort, tag,
+                             "ProcessFrame: Expected picture format received: " << info.enPixelType << " "
+                                                                                << PixelTypeName(info.enPixelType));
             // The SDK's own frame memory goes to the host: no copy.
             const int32_t length = info.nFrameLen > INT32_MAX ? INT32_MAX : static_cast<int32_t>(info.nFrameLen);
             imgBuffer.SetActiveImage(data, length, info);
@@ -121,21 +121,21 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
         request.enDstPixelType = target;
         request.pDstBuffer = imgBuffer.Data();
         request.nDstBufferSize = static_cast<uint32_t>(imgBuffer.Capacity());
-        ORNIC_LOG_TRACE(
+        ORNIC_LOG3_TRACE(
             logPort, tag,
             "Converting image from " << PixelTypeName(info.enPixelType) << " into " << PixelTypeName(target));
         const MvStatus status(MV_CC_ConvertPixelTypeEx(SdkHandle(), &request));
-        ORNIC_LOG_TRACE(logPort, tag,
-                        "MV_CC_ConvertPixelTypeEx: " << status << ", enDstPixelType=" << Hex(request.enDstPixelType)
-                                                     << ", enSrcPixelType=" << Hex(request.enSrcPixelType)
-                                                     << ", nDstBufferSize=" << request.nDstBufferSize
-                                                     << ", nDstLen=" << request.nDstLen);
-        ORNIC_LOG_TRACE(logPort, tag,
-                        "MV_CC_ConvertPixelTypeEx: "
-                            << ", nSrcDataLen=" << request.nSrcDataLen << ", nWidth=" << request.nWidth
-                            << ", nHeight=" << request.nHeight);
+        ORNIC_LOG3_TRACE(logPort, tag,
+                         "MV_CC_ConvertPixelTypeEx: " << status << ", enDstPixelType=" << Hex(request.enDstPixelType)
+                                                      << ", enSrcPixelType=" << Hex(request.enSrcPixelType)
+                                                      << ", nDstBufferSize=" << request.nDstBufferSize
+                                                      << ", nDstLen=" << request.nDstLen);
+        ORNIC_LOG3_TRACE(logPort, tag,
+                         "MV_CC_ConvertPixelTypeEx: "
+                             << ", nSrcDataLen=" << request.nSrcDataLen << ", nWidth=" << request.nWidth
+                             << ", nHeight=" << request.nHeight);
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(logPort, tag, "MV_CC_ConvertPixelTypeEx error: " << status);
+            ORNIC_LOG1_ERR(logPort, tag, "MV_CC_ConvertPixelTypeEx error: " << status);
             return false;
         }
         // The SDK never reports more than the buffer holds, but the host must not read past it.
@@ -145,10 +145,10 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
         return true;
     } catch (const std::exception& e) {
         imgBuffer.ClearActiveImage();
-        ORNIC_LOG_ERR(logPort, tag, "Exception: " << e.what());
+        ORNIC_LOG1_ERR(logPort, tag, "Exception: " << e.what());
     } catch (...) {
         imgBuffer.ClearActiveImage();
-        ORNIC_LOG_ERR(logPort, tag, "Undefined Exception ");
+        ORNIC_LOG1_ERR(logPort, tag, "Undefined Exception ");
     }
     return false;
 }
@@ -156,15 +156,15 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
 void Camera::TarvikCB()
 {
     const int logPort = Port();
-    ORNIC_LOG_Info(logPort, "Camera::TarvikCB", "CB");
+    ORNIC_LOG2_INFO(logPort, "Camera::TarvikCB", "CB");
     if (const CameraCompleteCallback cb = completeCallback.load()) {
         framesDelivered.fetch_add(1, std::memory_order_relaxed);
         cb(0, logPort);
     } else {
-        ORNIC_LOG_ERR(logPort, "Camera::TarvikCB", "callback is not assigned");
+        ORNIC_LOG1_ERR(logPort, "Camera::TarvikCB", "callback is not assigned");
     }
     imgBuffer.ClearActiveImage();
-    ORNIC_LOG_TRACE(logPort, "Camera::TarvikCB", "CB ended");
+    ORNIC_LOG3_TRACE(logPort, "Camera::TarvikCB", "CB ended");
 }
 
 void Camera::ApplyBayerConversionParameters()
@@ -179,8 +179,8 @@ void Camera::ApplyBayerConversionParameters()
         if (const auto gamma = parameters.Find("BayerGamma")) {
             const MvStatus status(MV_CC_SetBayerGammaValue(SdkHandle(), static_cast<float>(gamma->GetDouble())));
             if (!status.Ok()) {
-                ORNIC_LOG_ERR(logPort, tag,
-                              "Call to MV_CC_SetBayerGammaValue (" << gamma->GetDouble() << ") failed, rc=" << status);
+                ORNIC_LOG1_ERR(logPort, tag,
+                               "Call to MV_CC_SetBayerGammaValue (" << gamma->GetDouble() << ") failed, rc=" << status);
             }
         }
     }
@@ -188,8 +188,8 @@ void Camera::ApplyBayerConversionParameters()
         if (const auto quality = parameters.Find("BayerCvtQuality")) {
             const MvStatus status(MV_CC_SetBayerCvtQuality(SdkHandle(), static_cast<unsigned>(quality->GetInt())));
             if (!status.Ok()) {
-                ORNIC_LOG_ERR(logPort, tag,
-                              "Call to MV_CC_SetBayerCvtQuality (" << quality->GetInt() << ") failed, rc=" << status);
+                ORNIC_LOG1_ERR(logPort, tag,
+                               "Call to MV_CC_SetBayerCvtQuality (" << quality->GetInt() << ") failed, rc=" << status);
             }
         }
     }
@@ -205,10 +205,10 @@ void Camera::ApplyBayerConversionParameters()
     const auto* rows2 = dynamic_cast<const Rows*>(row2.get());
     if (rows0 == nullptr || rows1 == nullptr || rows2 == nullptr || rows0->Items().size() != 3 ||
         rows1->Items().size() != 3 || rows2->Items().size() != 3) {
-        ORNIC_LOG_ERR(logPort, tag,
-                      "Incorrect CCM vector for MV_CC_SetBayerCCMParamEx: row0=" << row0->GetTextString()
-                                                                                 << ", row1=" << row1->GetTextString()
-                                                                                 << ", row2=" << row2->GetTextString());
+        ORNIC_LOG1_ERR(logPort, tag,
+                       "Incorrect CCM vector for MV_CC_SetBayerCCMParamEx: row0="
+                           << row0->GetTextString() << ", row1=" << row1->GetTextString()
+                           << ", row2=" << row2->GetTextString());
         return;
     }
     MvCcmParamEx record;
@@ -219,12 +219,12 @@ void Camera::ApplyBayerConversionParameters()
         for (int c = 0; c < 3; ++c) record.nCCMat[r * 3 + c] = all[r]->Items()[static_cast<size_t>(c)];
     }
     record.nCCMScale = static_cast<uint32_t>(scale->GetInt());
-    ORNIC_LOG_TRACE(logPort, tag,
-                    "MV_CC_SetBayerCCMParamEx scale= " << scale->GetInt() << ", matrix = (" << record.nCCMat[0] << " "
-                                                       << record.nCCMat[1] << " " << record.nCCMat[2] << ")("
-                                                       << record.nCCMat[3] << " " << record.nCCMat[4] << " "
-                                                       << record.nCCMat[5] << ")(" << record.nCCMat[6] << " "
-                                                       << record.nCCMat[7] << " " << record.nCCMat[8] << "  )");
+    ORNIC_LOG3_TRACE(logPort, tag,
+                     "MV_CC_SetBayerCCMParamEx scale= " << scale->GetInt() << ", matrix = (" << record.nCCMat[0] << " "
+                                                        << record.nCCMat[1] << " " << record.nCCMat[2] << ")("
+                                                        << record.nCCMat[3] << " " << record.nCCMat[4] << " "
+                                                        << record.nCCMat[5] << ")(" << record.nCCMat[6] << " "
+                                                        << record.nCCMat[7] << " " << record.nCCMat[8] << "  )");
     const MvStatus status(MV_CC_SetBayerCCMParamEx(SdkHandle(), &record));
-    if (!status.Ok()) ORNIC_LOG_ERR(logPort, tag, "Call to MV_CC_SetBayerCCMParamEx failed, rc=" << status);
+    if (!status.Ok()) ORNIC_LOG1_ERR(logPort, tag, "Call to MV_CC_SetBayerCCMParamEx failed, rc=" << status);
 }

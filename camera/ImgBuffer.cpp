@@ -30,8 +30,8 @@ void ImgBuffer::InitBuffer(int newWidth, int newHeight)
     width = newWidth;
     height = newHeight;
     stride = camera.IsColor() ? newWidth * 3 : newWidth;
-    ORNIC_LOG_Info(port, tag,
-                   "Buffer init: width=" << newWidth << ", height=" << newHeight << ", color=" << camera.IsColor());
+    ORNIC_LOG2_INFO(port, tag,
+                    "Buffer init: width=" << newWidth << ", height=" << newHeight << ", color=" << camera.IsColor());
     // The upper bound keeps stride x height inside 32 bits: no sensor comes near it.
     if (newWidth < 1 || newHeight < 1 || newWidth > 65535 || newHeight > 65535) {
         Fail(port, "Buffers Init ERROR: incorrect image width/height, " + std::to_string(newWidth) + "/" +
@@ -45,13 +45,13 @@ void ImgBuffer::InitBuffer(int newWidth, int newHeight)
                                 << " failed. Frame buffer not initialized." << status;
         Fail(port, text);
     }
-    ORNIC_LOG_Info(port, tag, "Payload reported by camera = " << payload);
+    ORNIC_LOG2_INFO(port, tag, "Payload reported by camera = " << payload);
     const int64_t frame = static_cast<int64_t>(stride) * height;
     const int64_t payloadLow = static_cast<int32_t>(static_cast<uint32_t>(payload & 0xFFFFFFFF));
     const int64_t needed = payloadLow > frame ? payloadLow : frame;
     if (needed > INT32_MAX) Fail(port, "Buffer not allocated");
     if (capacity >= needed) return;
-    ORNIC_LOG_TRACE(port, tag, ">>> Allocating new buffer, image size=" << needed);
+    ORNIC_LOG3_TRACE(port, tag, ">>> Allocating new buffer, image size=" << needed);
     Release();
     data = new (std::nothrow) uint8_t[static_cast<size_t>(needed)];
     if (data == nullptr) {
@@ -66,7 +66,7 @@ void ImgBuffer::Release()
     if (data != nullptr) {
         char address[32];
         std::snprintf(address, sizeof address, "0x%" PRIxPTR, reinterpret_cast<uintptr_t>(data));
-        ORNIC_LOG_TRACE(camera.Port(), "ImgBuffer::Release", "<<<Deleting image memory, ptr=" << address);
+        ORNIC_LOG3_TRACE(camera.Port(), "ImgBuffer::Release", "<<<Deleting image memory, ptr=" << address);
         delete[] data;
         data = nullptr;
     }
@@ -78,20 +78,20 @@ const uint8_t* ImgBuffer::GetLine(int line) const
     const int port = camera.Port();
     const char* const tag = "ImgBuffer::GetLine";
     if (line < 0 || line >= height) {
-        ORNIC_LOG_ERR(port, tag, "GetLine: line index " << line << " out of range");
+        ORNIC_LOG1_ERR(port, tag, "GetLine: line index " << line << " out of range");
         return nullptr;
     }
     const uint8_t* image = activeImage.load(std::memory_order_acquire);
     const int32_t length = activeLength.load(std::memory_order_acquire);
     if (image == nullptr || length <= 0) {
-        ORNIC_LOG_ERR(port, tag, "GetLine: active image not assigned");
+        ORNIC_LOG1_ERR(port, tag, "GetLine: active image not assigned");
         return nullptr;
     }
-    if (line == 0) ORNIC_LOG_TRACE(port, tag, "Tarvik read: line 0");
-    if (line + 1 == height) ORNIC_LOG_TRACE(port, tag, "Tarvik read: line " << line);
+    if (line == 0) ORNIC_LOG3_TRACE(port, tag, "Tarvik read: line 0");
+    if (line + 1 == height) ORNIC_LOG3_TRACE(port, tag, "Tarvik read: line " << line);
     const int64_t offset = static_cast<int64_t>(line) * stride;
     if (offset + stride > length) {
-        ORNIC_LOG_ERR(port, tag, "Line " << line << " request exceeds external buffer length");
+        ORNIC_LOG1_ERR(port, tag, "Line " << line << " request exceeds external buffer length");
         return nullptr;
     }
     return image + offset;

@@ -24,7 +24,7 @@ void PostUnconditional(int port, const char* word, const char* text)
 
 ThrCameraControl::~ThrCameraControl()
 {
-    ORNIC_LOG_Info(owner.Port(), "ThrCameraControl::~ThrCameraControl", "ThrCameraControl dtor");
+    ORNIC_LOG2_INFO(owner.Port(), "ThrCameraControl::~ThrCameraControl", "ThrCameraControl dtor");
     Destroy();
 }
 
@@ -33,16 +33,16 @@ void ThrCameraControl::InitThread()
     std::lock_guard<std::mutex> lock(controlLock);
     const int port = owner.Port();
     const char* const tag = "ThrCameraControl::InitThread";
-    ORNIC_LOG_Info(port, tag, "ThrCameraControl: Init for camera " << owner.ConfigName());
+    ORNIC_LOG2_INFO(port, tag, "ThrCameraControl: Init for camera " << owner.ConfigName());
     if (commandEvent == nullptr) {
-        ORNIC_LOG_Info(port, tag, "ThrCameraControl: event initialization");
+        ORNIC_LOG2_INFO(port, tag, "ThrCameraControl: event initialization");
         auto event = std::make_unique<Platform::Event>(Platform::Event::Mode::ManualReset, false);
         if (!event->Valid()) {
-            ORNIC_LOG_ERR(port, tag,
-                          "could not create wait event for camera thread, error=" << Platform::LastErrorCode());
+            ORNIC_LOG1_ERR(port, tag,
+                           "could not create wait event for camera thread, error=" << Platform::LastErrorCode());
             return;
         }
-        ORNIC_LOG_Info(port, tag, "ThrCameraControl: Handle created OK");
+        ORNIC_LOG2_INFO(port, tag, "ThrCameraControl: Handle created OK");
         event->Reset();
         commandEvent = std::move(event);
     }
@@ -53,7 +53,7 @@ void ThrCameraControl::InitThread()
             char text[32];
             std::snprintf(text, sizeof text, "%p", static_cast<void*>(created.get()));
             thread = std::move(created);
-            ORNIC_LOG_Info(port, tag, "ThrCameraControl created:" << text);
+            ORNIC_LOG2_INFO(port, tag, "ThrCameraControl created:" << text);
         }
     }
 }
@@ -88,7 +88,7 @@ int ThrCameraControl::ThreadMain()
 {
     const int port = owner.Port();
     const char* const tag = "ThrCameraControl::ThreadMain";
-    ORNIC_LOG_Info(port, tag, "ThrCameraControl entering, clock=" << static_cast<int64_t>(std::clock()));
+    ORNIC_LOG2_INFO(port, tag, "ThrCameraControl entering, clock=" << static_cast<int64_t>(std::clock()));
     reconnecting = false;
     triesLeft = 0;
     indefinite = true;
@@ -100,7 +100,7 @@ int ThrCameraControl::ThreadMain()
             commandEvent->Reset();
             const int32_t c = command.load();
             if (c == CmdTerminate) {
-                ORNIC_LOG_Info(owner.Port(), tag, "ThrCameraControl terminate event received");
+                ORNIC_LOG2_INFO(owner.Port(), tag, "ThrCameraControl terminate event received");
                 break;
             }
             // Taken with a compare-exchange, so a command posted meanwhile stays for the next pass.
@@ -109,15 +109,15 @@ int ThrCameraControl::ThreadMain()
             if (taken) {
                 switch (c) {
                 case CmdOpen:
-                    ORNIC_LOG_Info(owner.Port(), tag, "ThrCameraControl - DoOpen");
+                    ORNIC_LOG2_INFO(owner.Port(), tag, "ThrCameraControl - DoOpen");
                     owner.DoOpen(false);
                     break;
                 case CmdClose:
-                    ORNIC_LOG_Info(owner.Port(), tag, "ThrCameraControl - DoClose");
+                    ORNIC_LOG2_INFO(owner.Port(), tag, "ThrCameraControl - DoClose");
                     owner.DoClose(false);
                     break;
                 case CmdGrab:
-                    ORNIC_LOG_TRACE(owner.Port(), tag, "ThrCameraControl - DoGrab");
+                    ORNIC_LOG3_TRACE(owner.Port(), tag, "ThrCameraControl - DoGrab");
                     if (owner.IsOpen()) owner.DoGrab();
                     break;
                 case CmdDeviceLost:
@@ -129,12 +129,12 @@ int ThrCameraControl::ThreadMain()
             }
             ReconnectStep();
         } catch (const std::exception& e) {
-            ORNIC_LOG_ERR(owner.Port(), tag, "Exception: " << e.what());
+            ORNIC_LOG1_ERR(owner.Port(), tag, "Exception: " << e.what());
         } catch (...) {
-            ORNIC_LOG_ERR(owner.Port(), tag, "Undefined Exception");
+            ORNIC_LOG1_ERR(owner.Port(), tag, "Undefined Exception");
         }
     }
-    ORNIC_LOG_Info(owner.Port(), tag, "ThrCameraControl leaving, clock=" << static_cast<int64_t>(std::clock()));
+    ORNIC_LOG2_INFO(owner.Port(), tag, "ThrCameraControl leaving, clock=" << static_cast<int64_t>(std::clock()));
     return 0;
 }
 
@@ -155,11 +155,11 @@ void ThrCameraControl::HandleLoss()
     char seconds[48];
     std::snprintf(seconds, sizeof seconds, "%f", waitSeconds);
     if (indefinite) {
-        ORNIC_LOG_INFO(port, "ThrCameraControl::ThreadMain",
-                       "Will try to reconnect indefinitely for each " << seconds << "s");
+        ORNIC_LOG1_INFO(port, "ThrCameraControl::ThreadMain",
+                        "Will try to reconnect indefinitely for each " << seconds << "s");
     } else {
-        ORNIC_LOG_INFO(port, "ThrCameraControl::ThreadMain",
-                       "Will try to reconnect " << triesLeft << " times for each " << seconds << "s");
+        ORNIC_LOG1_INFO(port, "ThrCameraControl::ThreadMain",
+                        "Will try to reconnect " << triesLeft << " times for each " << seconds << "s");
     }
     reconnecting = true;
     stopwatch.Restart();
@@ -173,13 +173,13 @@ void ThrCameraControl::ReconnectStep()
     const char* const tag = "ThrCameraControl::ThreadMain";
     stopwatch.Advance(waitSeconds);
     if (triesLeft > 0 && !indefinite) --triesLeft;
-    ORNIC_LOG_INFO(port, tag, "Attempting reopen");
+    ORNIC_LOG1_INFO(port, tag, "Attempting reopen");
     owner.DoOpen(true);
     if (owner.IsOpen()) {
         PostUnconditional(port, "IMP", "Camera reconnect");
         reconnecting = false;
     } else if (triesLeft == 0 && !indefinite) {
-        ORNIC_LOG_INFO(port, tag, "No longer attempting camera reconnect");
+        ORNIC_LOG1_INFO(port, tag, "No longer attempting camera reconnect");
         reconnecting = false;
     }
 }
@@ -189,20 +189,20 @@ void ThrCameraControl::Destroy()
     std::lock_guard<std::mutex> lock(controlLock);
     const int port = owner.Port();
     const char* const tag = "ThrCameraControl::Destroy";
-    ORNIC_LOG_Info(port, tag, "ThrCameraControl Destroy entering");
+    ORNIC_LOG2_INFO(port, tag, "ThrCameraControl Destroy entering");
     if (thread != nullptr) {
         PostTerminate();
         if (!thread->Join(3000)) {
             // Still inside a camera operation (a slow open): it must not go on running against
             // a camera that is being destroyed, so wait for it to finish.
-            ORNIC_LOG_ERR(port, tag, "Camera thread did not end within 3000 ms; waiting for it");
+            ORNIC_LOG1_ERR(port, tag, "Camera thread did not end within 3000 ms; waiting for it");
             thread->Join(Platform::kInfinite);
-            ORNIC_LOG_Info(port, tag, "Camera thread ended after the wait");
+            ORNIC_LOG2_INFO(port, tag, "Camera thread ended after the wait");
         }
         thread.reset();
     }
     // The event itself stays until this object goes: an SDK thread may still post a
     // device-lost notice until the camera's handle is destroyed.
     if (commandEvent != nullptr) commandEvent->Reset();
-    ORNIC_LOG_Info(port, tag, "ThrCameraControl Destroy leaving");
+    ORNIC_LOG2_INFO(port, tag, "ThrCameraControl Destroy leaving");
 }

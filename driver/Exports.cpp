@@ -25,9 +25,9 @@ void ExportGuard::LogException(const char* tag, const char* message) noexcept
 {
     try {
         if (message != nullptr) {
-            ORNIC_LOG_ERR(LogPort(), tag, "Exception: " << message);
+            ORNIC_LOG1_ERR(LogPort(), tag, "Exception: " << message);
         } else {
-            ORNIC_LOG_ERR(LogPort(), tag, "Undefined Exception");
+            ORNIC_LOG1_ERR(LogPort(), tag, "Undefined Exception");
         }
     } catch (...) {
         // Out of memory while reporting: nothing more can be done safely.
@@ -40,7 +40,7 @@ ORNIC_EXPORT int ORNIC_CALL setSystemPath(const char* path)
 {
     if (path == nullptr || path[0] == '\0') return 0;
     return ExportGuard::Run("setSystemPath", 0, [&] {
-        ORNIC_LOG_TRACE(LogPort(), "setSystemPath", "setSystemPath=" << path);
+        ORNIC_LOG3_TRACE(LogPort(), "setSystemPath", "setSystemPath=" << path);
         Globals::Instance().InitPath(path);
         return 1;
     });
@@ -49,7 +49,7 @@ ORNIC_EXPORT int ORNIC_CALL setSystemPath(const char* path)
 ORNIC_EXPORT void ORNIC_CALL setDebugMsgProc(OrnicDebugMsgProc proc)
 {
     ExportGuard::RunVoid("setDebugMsgProc", [&] {
-        ORNIC_LOG_TRACE(LogPort(), "setDebugMsgProc", "setDebugMsgProc");
+        ORNIC_LOG3_TRACE(LogPort(), "setDebugMsgProc", "setDebugMsgProc");
         Globals::Instance().SetDebugMsgProc(proc);
     });
 }
@@ -62,12 +62,12 @@ ORNIC_EXPORT int ORNIC_CALL initialize(const char* systemPath, OrnicDebugMsgProc
         const int old = globals.initCount;
         globals.initCount = old + 1;
         if (old != 0) {
-            ORNIC_LOG_INFO(LogPort(), "initialize", "subsequent call to initialize() rejected.");
+            ORNIC_LOG1_INFO(LogPort(), "initialize", "subsequent call to initialize() rejected.");
         } else {
             if (!globals.InitAll(systemPath, proc)) return 0;
             CameraList::InitInstance();
         }
-        ORNIC_LOG_INFO(
+        ORNIC_LOG1_INFO(
             LogPort(), "initialize",
             "initialize camera driver: ornic " << kDriverVersion << ", MVS " << SdkVersionText(MV_CC_GetSDKVersion()));
         return 1;
@@ -78,11 +78,11 @@ ORNIC_EXPORT int ORNIC_CALL finalize(void)
 {
     return ExportGuard::Run("finalize", 0, [&] {
         Globals& globals = Globals::Instance();
-        ORNIC_LOG_Info(LogPort(), "finalize", "===============finalize: entering, refcount" << globals.initCount);
+        ORNIC_LOG2_INFO(LogPort(), "finalize", "===============finalize: entering, refcount" << globals.initCount);
         const int count = --globals.initCount;
-        if (count < 0) ORNIC_LOG_ERR(LogPort(), "finalize", "finalize: refcount=" << count);
+        if (count < 0) ORNIC_LOG1_ERR(LogPort(), "finalize", "finalize: refcount=" << count);
         if (count == 0) CameraList::ReleaseInstance();
-        ORNIC_LOG_Info(LogPort(), "finalize", "===============finalize: leaving, refcount" << count);
+        ORNIC_LOG2_INFO(LogPort(), "finalize", "===============finalize: leaving, refcount" << count);
         return 1;
     });
 }

@@ -36,16 +36,16 @@ ORNIC_EXPORT int ORNIC_CALL openCVLPort(int /*grabber*/, int port, const char* c
         CameraList& list = CameraList::Instance();
         const char* name = cameraName != nullptr ? cameraName : "";
         if (!list.Initialized()) {
-            ORNIC_LOG_ERR(LogPort(), tag, "CameraList not initialized. Open failed for: " << name);
+            ORNIC_LOG1_ERR(LogPort(), tag, "CameraList not initialized. Open failed for: " << name);
             return 0;
         }
-        ORNIC_LOG_Info(LogPort(), tag, "openCVLPort: portNo=" << AsUnsigned(port) << ", cameraName=" << name);
+        ORNIC_LOG2_INFO(LogPort(), tag, "openCVLPort: portNo=" << AsUnsigned(port) << ", cameraName=" << name);
         if (name[0] == '\0' || Util_2_1::EqualsNoCase(name, "Undefined") || Util_2_1::EqualsNoCase(name, "Udefinert")) {
-            ORNIC_LOG_ERR(LogPort(), tag, "undefined camera: " << name);
+            ORNIC_LOG1_ERR(LogPort(), tag, "undefined camera: " << name);
             return 0;
         }
         if (size == nullptr) {
-            ORNIC_LOG_ERR(LogPort(), tag, "openCVLPort: no image size record for " << name);
+            ORNIC_LOG1_ERR(LogPort(), tag, "openCVLPort: no image size record for " << name);
             return 0;
         }
         ImageSize opened;
@@ -62,7 +62,7 @@ ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int /*grabber*/, int port)
 {
     return ExportGuard::Run("closeCVLPort", 0, [&] {
         CameraList& list = CameraList::Instance();
-        ORNIC_LOG_Info(LogPort(), "closeCVLPort", "closeCVLPort, port#" << AsUnsigned(port));
+        ORNIC_LOG2_INFO(LogPort(), "closeCVLPort", "closeCVLPort, port#" << AsUnsigned(port));
         return list.CloseCamera(port) ? 1 : 0;
     });
 }
@@ -70,7 +70,7 @@ ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int /*grabber*/, int port)
 ORNIC_EXPORT int ORNIC_CALL doCVLGrab(int /*grabber*/, int port)
 {
     return ExportGuard::Run("doCVLGrab", 0, [&] {
-        ORNIC_LOG_TRACE(LogPort(), "doCVLGrab", "doCVLGrab entering, port=" << AsUnsigned(port));
+        ORNIC_LOG3_TRACE(LogPort(), "doCVLGrab", "doCVLGrab entering, port=" << AsUnsigned(port));
         return CameraList::Instance().SignalGrabOnPort(port) ? 1 : 0;
     });
 }
@@ -84,18 +84,18 @@ ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int /*grabber*/, int port, void* dest,
         if (camera == nullptr) return 0;
         const uint8_t* line = camera->Image().GetLine(row);
         if (line == nullptr) {
-            ORNIC_LOG_ERR(LogPort(), tag,
-                          "getCVLGrabRow returns null for row" << AsUnsigned(row) << ", " << camera->ConfigName());
+            ORNIC_LOG1_ERR(LogPort(), tag,
+                           "getCVLGrabRow returns null for row" << AsUnsigned(row) << ", " << camera->ConfigName());
             return 0;
         }
         // The copy starts at the first column and never leaves the row: a reversed range or
         // one beyond the image width is refused instead of reading past the active image.
         const int width = camera->Image().Width();
         if (dest == nullptr || firstColumn < 0 || lastColumn < firstColumn || lastColumn >= width) {
-            ORNIC_LOG_ERR(LogPort(), tag,
-                          "getCVLGrabRow refused: columns " << firstColumn << ".." << lastColumn << " of width "
-                                                            << width << (dest == nullptr ? ", no destination" : "")
-                                                            << ", " << camera->ConfigName());
+            ORNIC_LOG1_ERR(LogPort(), tag,
+                           "getCVLGrabRow refused: columns " << firstColumn << ".." << lastColumn << " of width "
+                                                             << width << (dest == nullptr ? ", no destination" : "")
+                                                             << ", " << camera->ConfigName());
             return 0;
         }
         const size_t bytesPerPixel = static_cast<size_t>(camera->HostBitsPerPixel() / 8);
@@ -110,12 +110,12 @@ ORNIC_EXPORT int ORNIC_CALL setCompleteCallback(int /*grabber*/, int port, Ornic
     return ExportGuard::Run("setCompleteCallback", 0, [&] {
         CameraList& list = CameraList::Instance();
         if (!list.Initialized()) {
-            ORNIC_LOG_ERR(LogPort(), "setCompleteCallback", "CameraList not initialized for setCompleteCallback ");
+            ORNIC_LOG1_ERR(LogPort(), "setCompleteCallback", "CameraList not initialized for setCompleteCallback ");
         }
         Camera* camera = list.CameraOnPort(port);
         if (camera == nullptr) return 0;
         camera->SetCompleteCallback(cb);
-        ORNIC_LOG_TRACE(LogPort(), "setCompleteCallback", "setCompleteCallback OK");
+        ORNIC_LOG3_TRACE(LogPort(), "setCompleteCallback", "setCompleteCallback OK");
         return 1;
     });
 }
@@ -126,7 +126,7 @@ ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int /*grabber*/, int port, void* cb)
         Camera* camera = CameraList::Instance().CameraOnPort(port);
         if (camera == nullptr) return 0;
         camera->SetCommandCallback(cb);
-        ORNIC_LOG_TRACE(LogPort(), "setCmdCallback", "setCmdCallback");
+        ORNIC_LOG3_TRACE(LogPort(), "setCmdCallback", "setCmdCallback");
         return 1;
     });
 }
@@ -135,10 +135,10 @@ ORNIC_EXPORT int ORNIC_CALL configureCamera(void* /*parent*/, const char* camera
 {
     return ExportGuard::Run("configureCamera", 0, [&] {
         const char* name = cameraName != nullptr ? cameraName : "";
-        ORNIC_LOG_Info(LogPort(), "configureCamera", "configureCamera: entering for " << name);
+        ORNIC_LOG2_INFO(LogPort(), "configureCamera", "configureCamera: entering for " << name);
         Camera* camera = CameraList::Instance().GetByName(name);
         if (camera == nullptr) return 0;
-        ORNIC_LOG_ERR(
+        ORNIC_LOG1_ERR(
             LogPort(), "configureCamera",
             "configureCamera: the configuration dialog is not available in this build; " << name << " not configured");
         return 0;

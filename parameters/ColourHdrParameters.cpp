@@ -81,18 +81,18 @@ bool CameraParameters::ReadColorTransformationEnable(Param& p)
     int cameraValue = 0;
     const MvStatus status(MV_CC_GetBoolValue(Handle(), "ColorTransformationEnable", &cameraValue));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag,
-                      "Could not obtain "
-                          << "ColorTransformationEnable"
-                          << " value " << status);
+        ORNIC_LOG1_ERR(port, tag,
+                       "Could not obtain "
+                           << "ColorTransformationEnable"
+                           << " value " << status);
         return false;
     }
     // This camera family's node means the opposite: true selects hue and saturation.
     p.SetBool(cameraValue == 0);
-    ORNIC_LOG_INFO(port, tag,
-                   "Parameter "
-                       << "ColorTransformationEnable"
-                       << " read from camera as " << (cameraValue != 0) << ", but now has value " << p.GetBool());
+    ORNIC_LOG1_INFO(port, tag,
+                    "Parameter "
+                        << "ColorTransformationEnable"
+                        << " read from camera as " << (cameraValue != 0) << ", but now has value " << p.GetBool());
     SetCcmAvailability(p.GetBool());
     return true;
 }
@@ -105,15 +105,15 @@ bool CameraParameters::WriteColorTransformationEnable(Param& p, GrabPauseGuard& 
     const bool cameraValue = !p.GetBool();
     const MvStatus status(MV_CC_SetBoolValue(Handle(), "ColorTransformationEnable", cameraValue ? 1 : 0));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag,
-                      "Could not write to camera "
-                          << "ColorTransformationEnable"
-                          << " value " << status);
+        ORNIC_LOG1_ERR(port, tag,
+                       "Could not write to camera "
+                           << "ColorTransformationEnable"
+                           << " value " << status);
         return false;
     }
-    ORNIC_LOG_Info(port, tag,
-                   "ColorTransformationEnable"
-                       << " has value " << p.GetBool() << ", written to camera as " << cameraValue);
+    ORNIC_LOG2_INFO(port, tag,
+                    "ColorTransformationEnable"
+                        << " has value " << p.GetBool() << ", written to camera as " << cameraValue);
     return true;
 }
 
@@ -121,24 +121,24 @@ bool CameraParameters::ReadWrite_CCM(Param& p, bool read)
 {
     const int port = LogPort();
     const char* const tag = "CameraParameters::ReadWrite_CCM";
-    ORNIC_LOG_TRACE(port, tag, (read ? "Read" : "Write") << " CCM parameter " << p.Name());
+    ORNIC_LOG3_TRACE(port, tag, (read ? "Read" : "Write") << " CCM parameter " << p.Name());
     const int index = CcmIndex(p.Name());
     if (index < 0) {
-        ORNIC_LOG_ERR(port, tag, "Unrecognized matrix element name: " << p.Name());
+        ORNIC_LOG1_ERR(port, tag, "Unrecognized matrix element name: " << p.Name());
         return false;
     }
     if (!IsNodeWritable("ColorTransformationValueSelector")) {
-        ORNIC_LOG_TRACE(port, tag,
-                        "Could not get write access to "
-                            << "ColorTransformationValueSelector");
+        ORNIC_LOG3_TRACE(port, tag,
+                         "Could not get write access to "
+                             << "ColorTransformationValueSelector");
         return false;
     }
     MvStatus status(MV_CC_SetEnumValue(Handle(), "ColorTransformationValueSelector", static_cast<unsigned>(index)));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag,
-                      "Could not set "
-                          << "ColorTransformationValueSelector"
-                          << " value " << status);
+        ORNIC_LOG1_ERR(port, tag,
+                       "Could not set "
+                           << "ColorTransformationValueSelector"
+                           << " value " << status);
         return false;
     }
     if (read) {
@@ -146,25 +146,25 @@ bool CameraParameters::ReadWrite_CCM(Param& p, bool read)
         std::memset(&value, 0, sizeof value);
         status = MV_CC_GetFloatValue(Handle(), "ColorTransformationValue", &value);
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(port, tag,
-                          "Could not retrieve "
-                              << "ColorTransformationValue"
-                              << " value " << status);
+            ORNIC_LOG1_ERR(port, tag,
+                           "Could not retrieve "
+                               << "ColorTransformationValue"
+                               << " value " << status);
             return false;
         }
         p.ClearFlags(FlagUnavailable);
         p.Minimum().SetDouble(-4.0);
         p.Maximum().SetDouble(4.0);
         p.SetDouble(value.fCurValue);
-        ORNIC_LOG_TRACE(port, tag, " new value read: " << DescribeParam(p));
+        ORNIC_LOG3_TRACE(port, tag, " new value read: " << DescribeParam(p));
         return true;
     }
     status = MV_CC_SetFloatValue(Handle(), "ColorTransformationValue", static_cast<float>(p.GetDouble()));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag,
-                      "Could not write "
-                          << "ColorTransformationValue"
-                          << " value = " << p.GetDouble());
+        ORNIC_LOG1_ERR(port, tag,
+                       "Could not write "
+                           << "ColorTransformationValue"
+                           << " value = " << p.GetDouble());
         return false;
     }
     return true;
@@ -188,7 +188,7 @@ bool CameraParameters::UpdateHdrProperties(Param& p)
             status = NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRShuter", IFT_IInteger), feature);
         }
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(port, tag, "Could not obtain node features for " << name << status);
+            ORNIC_LOG1_ERR(port, tag, "Could not obtain node features for " << name << status);
             return false;
         }
         p.Minimum().SetInt64(feature.integer.nMinValue);
@@ -198,7 +198,7 @@ bool CameraParameters::UpdateHdrProperties(Param& p)
     }
     const MvStatus status = NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRGain", IFT_IFloat), feature);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not obtain node features for " << name << status);
+        ORNIC_LOG1_ERR(port, tag, "Could not obtain node features for " << name << status);
         return false;
     }
     const uint32_t mode = feature.base.enAccessMode;
@@ -213,7 +213,7 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
     const int port = LogPort();
     const char* const tag = "CameraParameters::ReadWrite_HDR";
     const std::string& name = p.Name();
-    ORNIC_LOG_TRACE(port, tag, (read ? "Read" : "Write") << " HDR parameter " << name);
+    ORNIC_LOG3_TRACE(port, tag, (read ? "Read" : "Write") << " HDR parameter " << name);
 
     bool hdrOn = false;
     if (hdrEnableSeen) {
@@ -222,7 +222,7 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
             int enabled = 0;
             const MvStatus status(MV_CC_GetBoolValue(Handle(), "HDREnable", &enabled));
             if (!status.Ok()) {
-                ORNIC_LOG_ERR(port, tag, "Could not obtain HDREnable value " << status);
+                ORNIC_LOG1_ERR(port, tag, "Could not obtain HDREnable value " << status);
                 return false;
             }
             hdrOn = enabled != 0;
@@ -238,19 +238,19 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
     FeatureRecord feature;
     MvStatus status = NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRSelector", IFT_IInteger), feature);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag,
-                      "Could not obtain node features for "
-                          << "HDRSelector" << status);
+        ORNIC_LOG1_ERR(port, tag,
+                       "Could not obtain node features for "
+                           << "HDRSelector" << status);
         return false;
     }
     if (feature.base.enAccessMode != AM_RW) {
         p.SetFlags(FlagUnavailable);
-        ORNIC_LOG_TRACE(port, tag, "set to unavailable " << name);
+        ORNIC_LOG3_TRACE(port, tag, "set to unavailable " << name);
         return true;
     }
     const int index = HdrIndex(name);
     if (MV_CC_SetIntValueEx(Handle(), "HDRSelector", index) != MV_OK) {
-        ORNIC_LOG_ERR(port, tag, "Could not set HDRSelector value " << index);
+        ORNIC_LOG1_ERR(port, tag, "Could not set HDRSelector value " << index);
         return false;
     }
 
@@ -264,10 +264,10 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
             status = MV_CC_GetIntValueEx(Handle(), node, &value);
         }
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(port, tag,
-                          "Could not retrieve "
-                              << "HDRShutter"
-                              << " value " << status);
+            ORNIC_LOG1_ERR(port, tag,
+                           "Could not retrieve "
+                               << "HDRShutter"
+                               << " value " << status);
             return false;
         }
         if (read) {
@@ -275,36 +275,36 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
             p.Minimum().SetInt64(value.nMin);
             p.Maximum().SetInt64(value.nMax);
             p.SetInt64(value.nCurValue);
-            ORNIC_LOG_TRACE(port, tag, "new value read: " << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "new value read: " << DescribeParam(p));
             return true;
         }
         if (value.nCurValue == p.GetInt64()) {
-            ORNIC_LOG_TRACE(port, tag, "value skipped, camera has the same: " << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "value skipped, camera has the same: " << DescribeParam(p));
             return true;
         }
         if (MV_CC_SetIntValueEx(Handle(), "HDRShutter", p.GetInt64()) != MV_OK &&
             MV_CC_SetIntValueEx(Handle(), "HDRShuter", p.GetInt64()) != MV_OK) {
-            ORNIC_LOG_ERR(port, tag,
-                          "Could not write "
-                              << "HDRShutter"
-                              << " value = " << p.GetInt64());
+            ORNIC_LOG1_ERR(port, tag,
+                           "Could not write "
+                               << "HDRShutter"
+                               << " value = " << p.GetInt64());
             return false;
         }
-        ORNIC_LOG_TRACE(port, tag, "value written: " << DescribeParam(p));
+        ORNIC_LOG3_TRACE(port, tag, "value written: " << DescribeParam(p));
         return true;
     }
 
     if (hdrGainSeen && HasText(name, "Gain")) {
         status = NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRGain", IFT_IFloat), feature);
         if (!status.Ok()) {
-            ORNIC_LOG_ERR(port, tag,
-                          "Could not obtain node features for "
-                              << "HDRGain" << status);
+            ORNIC_LOG1_ERR(port, tag,
+                           "Could not obtain node features for "
+                               << "HDRGain" << status);
             return false;
         }
         if (feature.base.enAccessMode != AM_RW) {
             p.SetFlags(FlagUnavailable);
-            ORNIC_LOG_TRACE(port, tag, "set to unavailable " << name);
+            ORNIC_LOG3_TRACE(port, tag, "set to unavailable " << name);
             return true;
         }
         p.ClearFlags(FlagUnavailable);
@@ -312,17 +312,17 @@ bool CameraParameters::ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard)
             p.SetDouble(feature.real.dfValue);
             p.Minimum().SetDouble(feature.real.dfMinValue);
             p.Maximum().SetDouble(feature.real.dfMaxValue);
-            ORNIC_LOG_TRACE(port, tag, "read:" << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "read:" << DescribeParam(p));
             return true;
         }
         if (MV_CC_SetFloatValue(Handle(), "HDRGain", static_cast<float>(p.GetDouble())) != MV_OK) {
-            ORNIC_LOG_ERR(port, tag,
-                          "Could not write "
-                              << "HDRGain"
-                              << " value = " << p.GetDouble());
+            ORNIC_LOG1_ERR(port, tag,
+                           "Could not write "
+                               << "HDRGain"
+                               << " value = " << p.GetDouble());
             return false;
         }
-        ORNIC_LOG_TRACE(port, tag, "written:" << DescribeParam(p));
+        ORNIC_LOG3_TRACE(port, tag, "written:" << DescribeParam(p));
         return true;
     }
     return false;

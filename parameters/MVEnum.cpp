@@ -28,7 +28,7 @@ bool MVEnum::ReadValue__(uint32_t& value) const
 {
     const MvStatus status = ReadEnum(value);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(owner.Port(), "MVEnum::ReadValue__", "MV_CC_GetEnumValue " << nodeName << " failed. " << status);
+        ORNIC_LOG1_ERR(owner.Port(), "MVEnum::ReadValue__", "MV_CC_GetEnumValue " << nodeName << " failed. " << status);
         return false;
     }
     return true;

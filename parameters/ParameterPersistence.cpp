@@ -78,13 +78,13 @@ bool CameraParameters::SaveToActiveIni(bool libOnly)
 bool CameraParameters::SaveToFile(const char* file, int port, bool libOnly)
 {
     const char* const tag = "CameraParameters::SaveToFile";
-    ORNIC_LOG_TRACE(port, tag, "CameraParameters Save, port=" << port);
+    ORNIC_LOG3_TRACE(port, tag, "CameraParameters Save, port=" << port);
     if (port < 0) {
-        ORNIC_LOG_ERR(port, tag, "Unassigned port for parameter save");
+        ORNIC_LOG1_ERR(port, tag, "Unassigned port for parameter save");
         return false;
     }
     if (file == nullptr || file[0] == '\0') {
-        ORNIC_LOG_ERR(port, tag, "No ini file for parameter save");
+        ORNIC_LOG1_ERR(port, tag, "No ini file for parameter save");
         return false;
     }
     // The keys go to a copy that replaces the file in one step, so that a save cut short
@@ -92,7 +92,7 @@ bool CameraParameters::SaveToFile(const char* file, int port, bool libOnly)
     std::lock_guard<std::mutex> lock(SaveLock());
     WorkingCopy copy(file);
     if (!copy.Prepare(file)) {
-        ORNIC_LOG_ERR(port, tag, "Could not prepare " << copy.Path() << " for parameter save");
+        ORNIC_LOG1_ERR(port, tag, "Could not prepare " << copy.Path() << " for parameter save");
         return false;
     }
     IniFile ini(copy.Path(), port);
@@ -100,49 +100,49 @@ bool CameraParameters::SaveToFile(const char* file, int port, bool libOnly)
     for (const ParamPtr& p : params) {
         const std::string& name = p->Name();
         if (p->TestFlags(FlagNoSave)) {
-            ORNIC_LOG_TRACE(port, tag, "SaveToFile skipping non-persistent " << name);
+            ORNIC_LOG3_TRACE(port, tag, "SaveToFile skipping non-persistent " << name);
         } else if (libOnly) {
             if (IsLibName(name) && ini.WriteParam(p.get())) {
-                ORNIC_LOG_TRACE(port, tag, "Save parameter" << name << p->GetTextString());
+                ORNIC_LOG3_TRACE(port, tag, "Save parameter" << name << p->GetTextString());
             }
         } else if (!p->TestFlags(FlagReadOnly)) {
             if (ini.WriteParam(p.get()))
-                ORNIC_LOG_TRACE(port, tag, "Save parameter " << name << " " << p->GetTextString());
+                ORNIC_LOG3_TRACE(port, tag, "Save parameter " << name << " " << p->GetTextString());
         } else {
-            ORNIC_LOG_TRACE(port, tag, "SaveToFile skipping RO " << name);
+            ORNIC_LOG3_TRACE(port, tag, "SaveToFile skipping RO " << name);
         }
     }
     if (!copy.Commit(file)) {
-        ORNIC_LOG_ERR(port, tag, "Could not replace " << file << " by " << copy.Path() << "; parameters not saved");
+        ORNIC_LOG1_ERR(port, tag, "Could not replace " << file << " by " << copy.Path() << "; parameters not saved");
         return false;
     }
-    if (!libOnly) ORNIC_LOG_TRACE(port, tag, "All parameters saved to file " << file << ", port=" << port);
+    if (!libOnly) ORNIC_LOG3_TRACE(port, tag, "All parameters saved to file " << file << ", port=" << port);
     return true;
 }
 
 bool CameraParameters::RestoreFromFile(const char* file, int port)
 {
     const char* const tag = "CameraParameters::RestoreFromFile";
-    ORNIC_LOG_TRACE(port, tag, "** CameraParameters Restore, port=" << port);
+    ORNIC_LOG3_TRACE(port, tag, "** CameraParameters Restore, port=" << port);
     if (port < 0) {
-        ORNIC_LOG_ERR(port, tag, "Unassigned port for parameter restore");
+        ORNIC_LOG1_ERR(port, tag, "Unassigned port for parameter restore");
         return false;
     }
     IniFile ini(file != nullptr ? file : "", port);
     if (file == nullptr || file[0] == '\0' || !ini.FileExists()) {
-        ORNIC_LOG_INFO(port, tag, "Skipping parameter restore -- ini file does not exist");
+        ORNIC_LOG1_INFO(port, tag, "Skipping parameter restore -- ini file does not exist");
         return false;
     }
     if (!ini.SectionExists() || !ini.CameraMatches(owner.ConfigName().c_str())) {
-        ORNIC_LOG_INFO(port, tag, "Skipping parameter restore -- no parameters saved for this type of camera");
+        ORNIC_LOG1_INFO(port, tag, "Skipping parameter restore -- no parameters saved for this type of camera");
         return false;
     }
     for (const ParamPtr& p : params) {
         if (p->TestFlags(FlagNoSave)) continue;
         ini.ReadParam(p.get());
-        ORNIC_LOG_Info(port, tag, "Parameter restored: " << DescribeParam(*p));
+        ORNIC_LOG2_INFO(port, tag, "Parameter restored: " << DescribeParam(*p));
     }
-    ORNIC_LOG_TRACE(port, tag, "CameraParameters Restore completed, port=" << port << ", filename=" << file);
+    ORNIC_LOG3_TRACE(port, tag, "CameraParameters Restore completed, port=" << port << ", filename=" << file);
     return true;
 }
 
@@ -167,7 +167,7 @@ void CameraParameters::TransferLibParamTo(AllParametersList& target) const
         default:
             break;
         }
-        ORNIC_LOG_TRACE(LogPort(), "CameraParameters::TransferLibParamTo",
-                        "Transfer lib parameter " << DescribeParam(*counterpart));
+        ORNIC_LOG3_TRACE(LogPort(), "CameraParameters::TransferLibParamTo",
+                         "Transfer lib parameter " << DescribeParam(*counterpart));
     }
 }

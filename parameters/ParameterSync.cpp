@@ -102,23 +102,24 @@ bool CameraParameters::ReadFromCamera(Param& p)
 
         const NodeRef ref = Resolve(name);
         if (ref.Composite()) {
-            ORNIC_LOG_TRACE(port, tag, "Updating composite " << name);
-            ORNIC_LOG_TRACE(port, tag, "Writing enum selector for " << ref.selector << " " << ref.entry);
+            ORNIC_LOG3_TRACE(port, tag, "Updating composite " << name);
+            ORNIC_LOG3_TRACE(port, tag, "Writing enum selector for " << ref.selector << " " << ref.entry);
             if (!SetSelector(ref.selector, ref.entry)) {
-                ORNIC_LOG_ERR(port, tag, "Could not set enumeration selector for " << ref.selector << " " << ref.entry);
+                ORNIC_LOG1_ERR(port, tag,
+                               "Could not set enumeration selector for " << ref.selector << " " << ref.entry);
                 return false;
             }
         }
         const uint32_t nodeType = NodeTypeOf(p.Type());
         if (nodeType == 0) {
-            ORNIC_LOG_ERR(port, tag, "Unrecognized parameter type for '" << name);
+            ORNIC_LOG1_ERR(port, tag, "Unrecognized parameter type for '" << name);
             return false;
         }
         FeatureRecord feature;
         if (!NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode(ref.node, nodeType), feature).Ok()) {
-            ORNIC_LOG_ERR(port, tag,
-                          "Could not obtain node features for " << ref.node << ", composite=" << ref.base
-                                                                << ", selName=" << ref.selector);
+            ORNIC_LOG1_ERR(port, tag,
+                           "Could not obtain node features for " << ref.node << ", composite=" << ref.base
+                                                                 << ", selName=" << ref.selector);
             return false;
         }
         const uint32_t mode = feature.base.enAccessMode;
@@ -135,7 +136,7 @@ bool CameraParameters::ReadFromCamera(Param& p)
             break;
         case TypeIP:
             p.SetInt64(feature.integer.nValue);
-            ORNIC_LOG_TRACE(port, tag, "Updating IP addr for " << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "Updating IP addr for " << DescribeParam(p));
             break;
         case TypeFloat:
             p.SetDouble(feature.real.dfValue);
@@ -157,14 +158,14 @@ bool CameraParameters::ReadFromCamera(Param& p)
         default:
             break;
         }
-        ORNIC_LOG_Info(port, tag,
-                       "Finished updating " << DescribeParam(p) << ", amode=" << NodeRecords::AccessText(mode)
-                                            << ", RO=" << readOnly);
+        ORNIC_LOG2_INFO(port, tag,
+                        "Finished updating " << DescribeParam(p) << ", amode=" << NodeRecords::AccessText(mode)
+                                             << ", RO=" << readOnly);
         return true;
     } catch (const std::exception& e) {
-        ORNIC_LOG_ERR(port, tag, "Exception: " << e.what());
+        ORNIC_LOG1_ERR(port, tag, "Exception: " << e.what());
     } catch (...) {
-        ORNIC_LOG_ERR(port, tag, "Undefined Exception");
+        ORNIC_LOG1_ERR(port, tag, "Undefined Exception");
     }
     return false;
 }
@@ -172,7 +173,7 @@ bool CameraParameters::ReadFromCamera(Param& p)
 bool CameraParameters::ReadNonCamera(Param& p)
 {
     const std::string& name = p.Name();
-    ORNIC_LOG_TRACE(LogPort(), "CameraParameters::ReadFromCamera", "Updating NonCamera " << name);
+    ORNIC_LOG3_TRACE(LogPort(), "CameraParameters::ReadFromCamera", "Updating NonCamera " << name);
     if (IsBalanceRatio(name)) return ReadBalanceRatio(p);
     if (IsHdrParameter(name)) return ReadWrite_HDR(p, true, nullptr);
     if (EqualsNoCase(name, "ColorTransformationEnable")) return ReadColorTransformationEnable(p);
@@ -187,13 +188,13 @@ bool CameraParameters::ReadBalanceRatio(Param& p)
     if (!balanceWhiteAuto.ReadValue__(automatic)) return false;
     automatic != 0 ? p.SetFlags(FlagReadOnly) : p.ClearFlags(FlagReadOnly);
     if (!SetSelector("BalanceRatioSelector", BalanceChannel(p.Name()))) {
-        ORNIC_LOG_ERR(port, tag, "Could not set selector for " << p.Name());
+        ORNIC_LOG1_ERR(port, tag, "Could not set selector for " << p.Name());
         return false;
     }
     MvIntValueEx ratio;
     std::memset(&ratio, 0, sizeof ratio);
     if (MV_CC_GetIntValueEx(Handle(), "BalanceRatio", &ratio) != MV_OK) {
-        ORNIC_LOG_ERR(port, tag, "Could not read value for " << p.Name());
+        ORNIC_LOG1_ERR(port, tag, "Could not read value for " << p.Name());
         return false;
     }
     p.SetInt64(ratio.nCurValue);
@@ -205,9 +206,9 @@ bool CameraParameters::ReadBalanceRatio(Param& p)
 bool CameraParameters::UpdateParameters()
 {
     const int port = LogPort();
-    ORNIC_LOG_Info(port, "CameraParameters::UpdateParameters", "** Update parameters");
+    ORNIC_LOG2_INFO(port, "CameraParameters::UpdateParameters", "** Update parameters");
     const MvStatus status(MV_CC_InvalidateNodes(Handle()));
-    if (!status.Ok()) ORNIC_LOG_ERR(port, "CameraParameters::UpdateParameters", "InvalidateNodes failed: " << status);
+    if (!status.Ok()) ORNIC_LOG1_ERR(port, "CameraParameters::UpdateParameters", "InvalidateNodes failed: " << status);
     for (const ParamPtr& p : params) {
         if (p->TestFlags(FlagGeneral)) continue;
         if (EqualsNoCase(p->Name(), "HDREnable")) hdrEnableSeen = 1;
@@ -216,15 +217,15 @@ bool CameraParameters::UpdateParameters()
         (void)ReadFromCamera(*p);
     }
     SetBayerAvailability();
-    ORNIC_LOG_TRACE(port, "CameraParameters::UpdateParameters", "** Update parameters completed");
+    ORNIC_LOG3_TRACE(port, "CameraParameters::UpdateParameters", "** Update parameters completed");
     return true;
 }
 
 void CameraParameters::GuardWrite(const char* node, GrabPauseGuard& guard, bool mayPauseGrabbing) const
 {
     if (mayPauseGrabbing && !IsNodeWritable(node)) {
-        ORNIC_LOG_TRACE(LogPort(), "CameraParameters::WriteToCamera",
-                        "Node access for " << node << " is not RW. Try stop grabbing");
+        ORNIC_LOG3_TRACE(LogPort(), "CameraParameters::WriteToCamera",
+                         "Node access for " << node << " is not RW. Try stop grabbing");
         guard.Pause();
     }
 }
@@ -232,8 +233,8 @@ void CameraParameters::GuardWrite(const char* node, GrabPauseGuard& guard, bool 
 void CameraParameters::GuardRead(const char* node, GrabPauseGuard& guard, bool mayPauseGrabbing) const
 {
     if (mayPauseGrabbing && !IsNodeReadable(node)) {
-        ORNIC_LOG_TRACE(LogPort(), "CameraParameters::WriteToCamera",
-                        "Node access for " << node << " is not Readable. Try stop grabbing");
+        ORNIC_LOG3_TRACE(LogPort(), "CameraParameters::WriteToCamera",
+                         "Node access for " << node << " is not Readable. Try stop grabbing");
         guard.Pause();
     }
 }
@@ -247,31 +248,31 @@ bool CameraParameters::WriteToCamera(Param& p, bool& written, bool mayPauseGrabb
     GrabPauseGuard guard(owner);
     try {
         if (p.TestFlags(FlagGeneral)) {
-            ORNIC_LOG_TRACE(port, tag, "WriteToCamera: General parameter ignored: " << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "WriteToCamera: General parameter ignored: " << DescribeParam(p));
             return true;
         }
         if (IsCommand(p.Name())) {
-            ORNIC_LOG_TRACE(port, tag, "WriteToCamera: Command ignored: " << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "WriteToCamera: Command ignored: " << DescribeParam(p));
             return true;
         }
         if (p.TestFlags(FlagNonCamera)) return WriteNonCamera(p, guard, mayPauseGrabbing);
         if (p.TestFlags(FlagReadOnly) && !mayPauseGrabbing) {
-            ORNIC_LOG_TRACE(port, tag, "WriteToCamera: Read-Only ignored: " << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "WriteToCamera: Read-Only ignored: " << DescribeParam(p));
             return true;
         }
         if (p.TestFlags(FlagHidden)) {
-            ORNIC_LOG_TRACE(port, tag, "WriteToCamera: Invisible ignored: " << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "WriteToCamera: Invisible ignored: " << DescribeParam(p));
             return true;
         }
         if (!p.TestFlags(FlagModified)) {
-            ORNIC_LOG_TRACE(port, tag, "WriteToCamera: No apply pending, ignored: " << DescribeParam(p));
+            ORNIC_LOG3_TRACE(port, tag, "WriteToCamera: No apply pending, ignored: " << DescribeParam(p));
             return true;
         }
         return WriteCameraNode(p, written, guard, mayPauseGrabbing);
     } catch (const std::exception& e) {
-        ORNIC_LOG_ERR(port, tag, "Exception: " << e.what());
+        ORNIC_LOG1_ERR(port, tag, "Exception: " << e.what());
     } catch (...) {
-        ORNIC_LOG_ERR(port, tag, "Undefined Exception");
+        ORNIC_LOG1_ERR(port, tag, "Undefined Exception");
     }
     return false;
 }
@@ -283,28 +284,28 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
     const std::string& name = p.Name();
     const NodeRef ref = Resolve(name);
     if (ref.Composite()) {
-        ORNIC_LOG_TRACE(port, tag, "Writing enum selector for " << ref.selector << " " << ref.entry);
+        ORNIC_LOG3_TRACE(port, tag, "Writing enum selector for " << ref.selector << " " << ref.entry);
         GuardWrite(ref.selector.c_str(), guard, mayPauseGrabbing);
         if (!IsNodeWritable(ref.selector.c_str())) {
-            ORNIC_LOG_ERR(port, tag, "enumeration selector for " << ref.selector << " is not writable! Node skipped");
+            ORNIC_LOG1_ERR(port, tag, "enumeration selector for " << ref.selector << " is not writable! Node skipped");
             return false;
         }
         if (!SetSelector(ref.selector, ref.entry)) {
-            ORNIC_LOG_ERR(port, tag, "Could not set enumeration selector for " << name);
+            ORNIC_LOG1_ERR(port, tag, "Could not set enumeration selector for " << name);
             return false;
         }
     }
     const char* const node = ref.node.c_str();
     GuardRead(node, guard, mayPauseGrabbing);
     if (!IsNodeReadable(node)) {
-        ORNIC_LOG_ERR(port, tag, "Node " << ref.node << " cannot be read! Node skipped");
+        ORNIC_LOG1_ERR(port, tag, "Node " << ref.node << " cannot be read! Node skipped");
         return false;
     }
     const uint32_t nodeType = NodeTypeOf(p.Type());
     FeatureRecord feature;
     if (nodeType == 0 ||
         !NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode(ref.node, nodeType), feature).Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not retrieve node " << ref.node << ". Skipping parameter writing.");
+        ORNIC_LOG1_ERR(port, tag, "Could not retrieve node " << ref.node << ". Skipping parameter writing.");
         return false;
     }
 
@@ -315,14 +316,14 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
         const int64_t old = feature.integer.nValue;
         const int64_t now = p.GetInt64();
         if (old == now) {
-            ORNIC_LOG_TRACE(port, tag,
-                            (p.Type() == TypeIP ? "ip value was the same, write skipped: "
-                                                : "Int value was the same, write skipped: ")
-                                << now << " for " << name);
+            ORNIC_LOG3_TRACE(port, tag,
+                             (p.Type() == TypeIP ? "ip value was the same, write skipped: "
+                                                 : "Int value was the same, write skipped: ")
+                                 << now << " for " << name);
             break;
         }
         GuardWrite(node, guard, mayPauseGrabbing);
-        ORNIC_LOG_INFO(port, tag, "Apply int value " << old << " -> " << now << " for " << name);
+        ORNIC_LOG1_INFO(port, tag, "Apply int value " << old << " -> " << now << " for " << name);
         status = MV_CC_SetIntValueEx(Handle(), node, now);
         written = true;
         break;
@@ -331,11 +332,11 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
         const double old = feature.real.dfValue;
         const double now = p.GetDouble();
         if (std::fabs(old - now) < 0.001) {
-            ORNIC_LOG_TRACE(port, tag, "Float value was the same, write skipped: " << now << " for " << name);
+            ORNIC_LOG3_TRACE(port, tag, "Float value was the same, write skipped: " << now << " for " << name);
             break;
         }
         GuardWrite(node, guard, mayPauseGrabbing);
-        ORNIC_LOG_INFO(port, tag, "Apply float value " << old << " -> " << now << " for " << name);
+        ORNIC_LOG1_INFO(port, tag, "Apply float value " << old << " -> " << now << " for " << name);
         status = MV_CC_SetFloatValue(Handle(), node, static_cast<float>(now));
         written = true;
         break;
@@ -343,11 +344,11 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
     case TypeBool: {
         const bool now = p.GetBool();
         if ((feature.boolean.bValue != 0) == now) {
-            ORNIC_LOG_TRACE(port, tag, "Bool value was the same, write skipped: " << now << " for " << name);
+            ORNIC_LOG3_TRACE(port, tag, "Bool value was the same, write skipped: " << now << " for " << name);
             break;
         }
         GuardWrite(node, guard, mayPauseGrabbing);
-        ORNIC_LOG_INFO(port, tag, "Apply bool value " << now << " for " << name);
+        ORNIC_LOG1_INFO(port, tag, "Apply bool value " << now << " for " << name);
         status = MV_CC_SetBoolValue(Handle(), node, now ? 1 : 0);
         written = true;
         break;
@@ -359,14 +360,14 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
                                        : NodeRecords::Text(feature.string.strValue);
         const std::string now = p.GetTextString();
         if (EqualsNoCase(old, now)) {
-            ORNIC_LOG_TRACE(
+            ORNIC_LOG3_TRACE(
                 port, tag,
                 (isEnum ? "enum value was the same, write skipped: " : "String value was the same, write skipped: ")
                     << now << " for " << name);
             break;
         }
         GuardWrite(node, guard, mayPauseGrabbing);
-        ORNIC_LOG_INFO(port, tag, "Apply string value " << old << " -> " << now << " for " << name);
+        ORNIC_LOG1_INFO(port, tag, "Apply string value " << old << " -> " << now << " for " << name);
         status = isEnum ? MV_CC_SetEnumValueByString(Handle(), node, now.c_str())
                         : MV_CC_SetStringValue(Handle(), node, now.c_str());
         written = true;
@@ -376,7 +377,7 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
         break;
     }
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Failed to set camera parameter value " << DescribeParam(p) << status);
+        ORNIC_LOG1_ERR(port, tag, "Failed to set camera parameter value " << DescribeParam(p) << status);
         return false;
     }
     if (written) {
@@ -384,7 +385,7 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
         if (dependents != dependentParams.end()) {
             for (const std::string& dependentName : dependents->second) {
                 if (ParamPtr dependent = Find(dependentName)) {
-                    ORNIC_LOG_TRACE(port, tag, "WriteToCamera: Updating dependant param: " << dependent->Name());
+                    ORNIC_LOG3_TRACE(port, tag, "WriteToCamera: Updating dependant param: " << dependent->Name());
                     (void)UpdateParamPropertiesFromNode(*dependent);
                     dependent->SetFlags(FlagModified);
                 }
@@ -392,7 +393,7 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
         }
     }
     p.ClearFlags(FlagModified);
-    ORNIC_LOG_Info(port, tag, "WriteToCamera complete:" << DescribeParam(p));
+    ORNIC_LOG2_INFO(port, tag, "WriteToCamera complete:" << DescribeParam(p));
     return true;
 }
 
@@ -422,23 +423,23 @@ bool CameraParameters::WriteBalanceRatio(Param& p, GrabPauseGuard& guard, bool m
     uint32_t automatic = 0;
     if (!balanceWhiteAuto.ReadValue__(automatic)) return false;
     if (automatic != 0) return true;  // the camera balances by itself
-    ORNIC_LOG_Info(port, tag, "Write " << DescribeParam(p) << " = " << p.GetInt64());
+    ORNIC_LOG2_INFO(port, tag, "Write " << DescribeParam(p) << " = " << p.GetInt64());
     GuardWrite("BalanceRatioSelector", guard, mayPauseGrabbing);
     if (!SetSelector("BalanceRatioSelector", BalanceChannel(name))) {
-        ORNIC_LOG_ERR(port, tag, "Could not set selector for " << name);
+        ORNIC_LOG1_ERR(port, tag, "Could not set selector for " << name);
         return false;
     }
     GuardRead("BalanceRatio", guard, mayPauseGrabbing);
     MvIntValueEx ratio;
     std::memset(&ratio, 0, sizeof ratio);
     if (MV_CC_GetIntValueEx(Handle(), "BalanceRatio", &ratio) != MV_OK) {
-        ORNIC_LOG_ERR(port, tag, "Could not read value of " << name);
+        ORNIC_LOG1_ERR(port, tag, "Could not read value of " << name);
         return false;
     }
     if (ratio.nCurValue != p.GetInt64()) {
         GuardWrite("BalanceRatio", guard, mayPauseGrabbing);
         if (MV_CC_SetIntValueEx(Handle(), "BalanceRatio", p.GetInt64()) != MV_OK) {
-            ORNIC_LOG_ERR(port, tag, "Could not set value for " << name << ", val=" << p.GetInt64());
+            ORNIC_LOG1_ERR(port, tag, "Could not set value for " << name << ", val=" << p.GetInt64());
             return false;
         }
     }
@@ -449,10 +450,10 @@ bool CameraParameters::ApplyParameters()
 {
     const int port = LogPort();
     const char* const tag = "CameraParameters::ApplyParameters";
-    ORNIC_LOG_Info(port, tag, "** Apply parameters");
+    ORNIC_LOG2_INFO(port, tag, "** Apply parameters");
     int writtenCount = 0;
     for (int pass = 1; pass <= 5; ++pass) {
-        ORNIC_LOG_INFO(port, tag, "Apply Parameters, iteration:" << pass);
+        ORNIC_LOG1_INFO(port, tag, "Apply Parameters, iteration:" << pass);
         writtenCount = 0;
         for (size_t i = 0; i < params.size(); ++i) {
             const ParamPtr p = params[i];  // a copy: the parameter outlives the call whatever happens
@@ -463,10 +464,10 @@ bool CameraParameters::ApplyParameters()
         if (writtenCount == 0) break;
     }
     if (writtenCount != 0) {
-        ORNIC_LOG_INFO(port, tag, "Apply Parameters: Not all parameters accepted by camera");
+        ORNIC_LOG1_INFO(port, tag, "Apply Parameters: Not all parameters accepted by camera");
         return false;
     }
-    ORNIC_LOG_INFO(port, tag, "Apply Parameters: Success");
+    ORNIC_LOG1_INFO(port, tag, "Apply Parameters: Success");
     return true;
 }
 

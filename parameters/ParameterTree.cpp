@@ -118,17 +118,17 @@ const char* CameraParameters::IniFileName()
 bool CameraParameters::InitParameters()
 {
     const int port = LogPort();
-    ORNIC_LOG_TRACE(port, "CameraParameters::InitParameters", "** InitParameters");
+    ORNIC_LOG3_TRACE(port, "CameraParameters::InitParameters", "** InitParameters");
     if (_ptr_mv_nodes1 == nullptr || _ptr_mv_nodes2 == nullptr) {
-        ORNIC_LOG_ERR(port, "CameraParameters::InitParameters", "_ptr_mv_nodes1/2 not intialized");
+        ORNIC_LOG1_ERR(port, "CameraParameters::InitParameters", "_ptr_mv_nodes1/2 not intialized");
         return false;
     }
     balanceRatioCreated = 0;
     InitGeneralParameters();
     if (!CreateParamFromRoot(_ptr_mv_nodes1, _ptr_mv_nodes2)) return false;
     BuildDependencies();
-    ORNIC_LOG_TRACE(port, "CameraParameters::InitParameters",
-                    "InitParameters complete, count=" << static_cast<uint32_t>(Count()));
+    ORNIC_LOG3_TRACE(port, "CameraParameters::InitParameters",
+                     "InitParameters complete, count=" << static_cast<uint32_t>(Count()));
     return true;
 }
 
@@ -162,10 +162,10 @@ void CameraParameters::InitGeneralParameters()
     if (ParamPtr favourites = Find("lib_Favourites")) {
         favourites->SetText(kFavourites);
     } else {
-        ORNIC_LOG_ERR(LogPort(), "CameraParameters::InitGeneralParameters",
-                      "Parameter "
-                          << "lib_Favourites"
-                          << " not found");
+        ORNIC_LOG1_ERR(LogPort(), "CameraParameters::InitGeneralParameters",
+                       "Parameter "
+                           << "lib_Favourites"
+                           << " not found");
     }
 
     const uint32_t setting = FlagGeneral | FlagNonCamera;
@@ -215,18 +215,18 @@ bool CameraParameters::CreateParamFromRoot(MvXmlNodeList* categories, MvXmlNodeL
 {
     const int port = LogPort();
     const char* const tag = "CameraParameters::CreateParamFromRoot";
-    ORNIC_LOG_TRACE(port, tag, "CreateParamFromRoot");
+    ORNIC_LOG3_TRACE(port, tag, "CreateParamFromRoot");
     MvXmlNode root;
     std::memset(&root, 0, sizeof root);
     MvStatus status(MV_XML_GetRootNode(Handle(), &root));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "InitParameters: get root node error " << status);
+        ORNIC_LOG1_ERR(port, tag, "InitParameters: get root node error " << status);
         return false;
     }
     std::memset(categories, 0, sizeof *categories);
     status = MV_XML_GetChildren(Handle(), &root, categories);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "InitParameters: could not obtain node list below root " << status);
+        ORNIC_LOG1_ERR(port, tag, "InitParameters: could not obtain node list below root " << status);
         return false;
     }
     const uint32_t count = categories->nNodeNum < MV_MAX_XML_NODE_NUM ? categories->nNodeNum : MV_MAX_XML_NODE_NUM;
@@ -234,18 +234,18 @@ bool CameraParameters::CreateParamFromRoot(MvXmlNodeList* categories, MvXmlNodeL
         // A copy: the children list is refilled for every category.
         const MvXmlNode category = categories->stNodes[i];
         const std::string name = NameOf(category);
-        ORNIC_LOG_Info(port, tag, "** Category: " << name);
+        ORNIC_LOG2_INFO(port, tag, "** Category: " << name);
         if (category.enType != IFT_ICategory) {
-            ORNIC_LOG_INFO(port, tag,
-                           "  --Skipping unrecognized non-category: type=" << category.enType << " name=" << name);
+            ORNIC_LOG1_INFO(port, tag,
+                            "  --Skipping unrecognized non-category: type=" << category.enType << " name=" << name);
             continue;
         }
         if (category.enVisivility >= V_Invisible) {
-            ORNIC_LOG_Info(port, tag, "  --Skipping non-visible category " << name);
+            ORNIC_LOG2_INFO(port, tag, "  --Skipping non-visible category " << name);
             continue;
         }
         if (IsIgnoredCategory(name)) {
-            ORNIC_LOG_Info(port, tag, "  --Skipping ignored category " << name);
+            ORNIC_LOG2_INFO(port, tag, "  --Skipping ignored category " << name);
             continue;
         }
         if (!CreateParamFromCategory(category, children)) return false;
@@ -262,8 +262,8 @@ bool CameraParameters::CreateParamFromCategory(const MvXmlNode& category, MvXmlN
     std::memset(children, 0, sizeof *children);
     const MvStatus status(MV_XML_GetChildren(Handle(), &category, children));
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(LogPort(), "CameraParameters::CreateParamFromCategory",
-                      "Could not get node list for category " << NameOf(category) << status);
+        ORNIC_LOG1_ERR(LogPort(), "CameraParameters::CreateParamFromCategory",
+                       "Could not get node list for category " << NameOf(category) << status);
         return false;
     }
     if (children->nNodeNum > 1 && children->stNodes[0].enType == IFT_IEnumeration &&
@@ -284,13 +284,13 @@ bool CameraParameters::DoCreateParamFromCategory(const MvXmlNode& category, MvXm
         const MvXmlNode node = children->stNodes[i];
         const std::string name = NameOf(node);
         if (!IsNodeAvailable(name.c_str())) {
-            ORNIC_LOG_Info(port, tag, " -" << name << "  --skipping not available node ");
+            ORNIC_LOG2_INFO(port, tag, " -" << name << "  --skipping not available node ");
             continue;
         }
         if (EqualsNoCase(name, "HDREnable")) hdrEnableSeen = 1;
         if (EqualsNoCase(name, "HDRGain")) hdrGainSeen = 1;
         if (node.enVisivility >= V_Invisible) {
-            ORNIC_LOG_Info(port, tag, " -" << name << " --Skipping non - visible node ");
+            ORNIC_LOG2_INFO(port, tag, " -" << name << " --Skipping non - visible node ");
             continue;
         }
         if (EqualsNoCase(section, "AnalogControl") && !balanceRatioCreated &&
@@ -299,7 +299,7 @@ bool CameraParameters::DoCreateParamFromCategory(const MvXmlNode& category, MvXm
             CreateBalanceRatios(section);
         }
         if (IsIgnoredNode(name)) {
-            ORNIC_LOG_Info(port, tag, " -" << section << "::" << name << " --Skipping ignored property ");
+            ORNIC_LOG2_INFO(port, tag, " -" << section << "::" << name << " --Skipping ignored property ");
             continue;
         }
         const char* created = nullptr;
@@ -334,23 +334,23 @@ bool CameraParameters::DoCreateParamFromCategory(const MvXmlNode& category, MvXm
                 created = " : Created command ";
                 break;
             case IFT_ICategory:
-                ORNIC_LOG_Info(port, tag, "  --Skipping category within category " << prefix << "_" << name);
+                ORNIC_LOG2_INFO(port, tag, "  --Skipping category within category " << prefix << "_" << name);
                 break;
             case IFT_IRegister:
-                ORNIC_LOG_Info(port, tag, "  --Skipping register " << prefix << name);
+                ORNIC_LOG2_INFO(port, tag, "  --Skipping register " << prefix << name);
                 break;
             default:
-                ORNIC_LOG_INFO(port, tag,
-                               "  --Skipping unrecognized type: " << node.enType << " name=" << prefix << name);
+                ORNIC_LOG1_INFO(port, tag,
+                                "  --Skipping unrecognized type: " << node.enType << " name=" << prefix << name);
                 break;
             }
         }
         if (!ok) return false;
-        if (created != nullptr) ORNIC_LOG_Info(port, tag, " +" << prefix << name << created);
+        if (created != nullptr) ORNIC_LOG2_INFO(port, tag, " +" << prefix << name << created);
         if (created != nullptr && EqualsNoCase(section, "ColorTransformationControl") &&
             EqualsNoCase(name, "ColorTransformationSelector")) {
             CreateCcmParameters(section);
-            ORNIC_LOG_Info(port, tag, " +Created CCM matrix");
+            ORNIC_LOG2_INFO(port, tag, " +Created CCM matrix");
         }
     }
     return true;
@@ -361,28 +361,28 @@ bool CameraParameters::CreateSelector(const MvXmlNode& category, MvXmlNodeList* 
     const int port = LogPort();
     const char* const tag = "CameraParameters::CreateSelector";
     const std::string categoryName = NameOf(category);
-    ORNIC_LOG_Info(port, tag, "Creating selector for category " << categoryName);
+    ORNIC_LOG2_INFO(port, tag, "Creating selector for category " << categoryName);
     if (children->nNodeNum < 2) {
-        ORNIC_LOG_ERR(port, tag, "Empty list for selector category " << categoryName);
+        ORNIC_LOG1_ERR(port, tag, "Empty list for selector category " << categoryName);
         return false;
     }
     const MvXmlNode selector = children->stNodes[0];
     const std::string selectorName = NameOf(selector);
     if (selector.enType != IFT_IEnumeration) {
-        ORNIC_LOG_ERR(port, tag, "Not en enumeration type " << selectorName);
+        ORNIC_LOG1_ERR(port, tag, "Not en enumeration type " << selectorName);
         return false;
     }
     FeatureRecord feature;
     const MvStatus status = NodeRecords::FetchFeature(Handle(), selector, feature);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not get selector entries " << status);
+        ORNIC_LOG1_ERR(port, tag, "Could not get selector entries " << status);
         return false;
     }
     const uint32_t entryCount = feature.enumeration.nSymbolicNum < MV_MAX_XML_SYMBOLIC_NUM
                                     ? feature.enumeration.nSymbolicNum
                                     : MV_MAX_XML_SYMBOLIC_NUM;
     if (entryCount == 0) {
-        ORNIC_LOG_ERR(port, tag, "  --Skipping empty selector ");
+        ORNIC_LOG1_ERR(port, tag, "  --Skipping empty selector ");
         return false;
     }
     for (uint32_t e = 0; e < entryCount; ++e) {
@@ -391,7 +391,7 @@ bool CameraParameters::CreateSelector(const MvXmlNode& category, MvXmlNodeList* 
         std::memset(children, 0, sizeof *children);
         const MvStatus again(MV_XML_GetChildren(Handle(), &category, children));
         if (!again.Ok()) {
-            ORNIC_LOG_ERR(port, tag, "Could not get node list for category " << again);
+            ORNIC_LOG1_ERR(port, tag, "Could not get node list for category " << again);
             return false;
         }
         (void)DoCreateParamFromCategory(category, children, 1, entry + "_");
@@ -411,11 +411,11 @@ bool CameraParameters::CreateParamFromNode(const std::string& section, const MvX
     FeatureRecord feature;
     const MvStatus status = NodeRecords::FetchFeature(Handle(), node, feature);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not get feature for " << nodeName << status);
+        ORNIC_LOG1_ERR(port, tag, "Could not get feature for " << nodeName << status);
         return false;
     }
     const std::string name = prefix + nodeName;
-    if (Contains(name)) ORNIC_LOG_WARN(port, tag, "Node " << name << " already exists");
+    if (Contains(name)) ORNIC_LOG2_WARN(port, tag, "Node " << name << " already exists");
     ParamPtr p = CreateParameterBefore<T>(name.c_str(), DependentsOf(name));
     p->SetSection(section);
     p->SetDescription(NodeRecords::Text(feature.base.strToolTip));
@@ -460,10 +460,10 @@ CameraParameters::ParamPtr CameraParameters::CreateCustom_T(const std::string& s
     const int port = LogPort();
     const char* const tag = "CameraParameters::CreateCustom_T";
     if (ParamPtr existing = Find(name)) {
-        ORNIC_LOG_WARN(port, tag, "Node " << name << " already exists");
+        ORNIC_LOG2_WARN(port, tag, "Node " << name << " already exists");
         return existing;
     }
-    ORNIC_LOG_TRACE(port, tag, "creating custom node " << name);
+    ORNIC_LOG3_TRACE(port, tag, "creating custom node " << name);
     ParamPtr p = CreateParameterBefore<T>(name, DependentsOf(name));
     p->SetSection(section);
     if (description != nullptr) p->SetDescription(description);
@@ -500,14 +500,14 @@ bool CameraParameters::UpdateParamPropertiesFromNode(Param& p)
     if (p.TestFlags(FlagNonCamera)) return UpdateHdrProperties(p);
     const auto saved = savedNodes.find(name);
     if (saved == savedNodes.end()) {
-        ORNIC_LOG_ERR(port, tag, "Could not find saved node for " << name);
+        ORNIC_LOG1_ERR(port, tag, "Could not find saved node for " << name);
         return false;
     }
     const MvXmlNode& node = saved->second;
     FeatureRecord feature;
     const MvStatus status = NodeRecords::FetchFeature(Handle(), node, feature);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(port, tag, "Could not get feature for " << NameOf(node) << status);
+        ORNIC_LOG1_ERR(port, tag, "Could not get feature for " << NameOf(node) << status);
         return false;
     }
     const uint32_t mode = NodeRecords::AccessOf(feature, node.enType);
@@ -534,16 +534,16 @@ bool CameraParameters::UpdateParamPropertiesFromNode(Param& p)
         break;
     default:
         p.ClearFlags(FlagUnavailable | FlagHidden);
-        ORNIC_LOG_Info(port, tag, "  --Skipping parameter " << name << " with unexpected access mode " << mode);
+        ORNIC_LOG2_INFO(port, tag, "  --Skipping parameter " << name << " with unexpected access mode " << mode);
         break;
     }
     if (IsOneOf(name, kPersistentIpNodes)) {
         p.SetFlags(FlagReadOnly);
-        ORNIC_LOG_TRACE(port, tag, "Parameter " << name << " is forced read-only");
+        ORNIC_LOG3_TRACE(port, tag, "Parameter " << name << " is forced read-only");
     }
     if (EqualsNoCase(name, "GevMCPHostPort") || EqualsNoCase(name, "GevMCDA") || EqualsNoCase(name, "GevMCSP")) {
         p.SetFlags(FlagNoSave);
-        ORNIC_LOG_TRACE(port, tag, "Parameter " << name << " will be non-persistent");
+        ORNIC_LOG3_TRACE(port, tag, "Parameter " << name << " will be non-persistent");
     }
     if (p.Type() == TypeEnum && node.enType == IFT_IEnumeration) SetEnumValues(p, feature.enumeration);
     p.SetDescription(NodeRecords::Text(feature.base.strToolTip));
@@ -566,11 +566,11 @@ void CameraParameters::SetEnumValues(Param& p, const MvXmlFeatureEnumeration& fe
         }
         if (same) return;
     }
-    ORNIC_LOG_TRACE(port, tag, "  +Setting enum values for " << p.Name());
+    ORNIC_LOG3_TRACE(port, tag, "  +Setting enum values for " << p.Name());
     std::vector<EnumEntry> entries;
     entries.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        ORNIC_LOG_TRACE(port, tag, "    enumVal:" << names[i]);
+        ORNIC_LOG3_TRACE(port, tag, "    enumVal:" << names[i]);
         if (BeginsWith(names[i], "Bayer")) bayerSeen = 1;
         EnumEntry entry;
         entry.name = names[i];

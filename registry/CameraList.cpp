@@ -10,19 +10,11 @@
 #include "platform/Platform.h"
 #include "sdk/MvStatus.h"
 #include "util/Logger.h"
+#include "util/Text.h"
 
 namespace {
 
 std::atomic<CameraList*> listInstance{nullptr};
-
-bool EqualsNoCase(const char* a, const char* b)
-{
-    if (a == nullptr || b == nullptr) return false;
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-    }
-    return *a == *b;
-}
 
 const int kLogPort = 99;  // the driver-wide port: the list concerns no single camera
 
@@ -31,7 +23,7 @@ const int kLogPort = 99;  // the driver-wide port: the list concerns no single c
 void CameraList::InitInstance()
 {
     if (listInstance.load() != nullptr) {
-        ORNIC_LOG_INFO(kLogPort, "CameraList::InitInstance", "CameraList: WARNING: already initialized");
+        ORNIC_LOG1_INFO(kLogPort, "CameraList::InitInstance", "CameraList: WARNING: already initialized");
         return;
     }
     CameraList* list = new CameraList();
@@ -66,20 +58,20 @@ CameraList::CameraList()
 void CameraList::DoInit()
 {
     const char* tag = "CameraList::DoInit";
-    ORNIC_LOG_TRACE(kLogPort, tag, "CameraList Init");
+    ORNIC_LOG3_TRACE(kLogPort, tag, "CameraList Init");
     MvStatus status(MV_CC_Initialize());
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(kLogPort, tag, "SDK initialize error: " << status);
+        ORNIC_LOG1_ERR(kLogPort, tag, "SDK initialize error: " << status);
         return;
     }
     deviceList = MvDeviceInfoList{};
     status = MV_CC_EnumDevices(MV_GIGE_DEVICE | MV_USB_DEVICE, &deviceList);
     if (!status.Ok()) {
-        ORNIC_LOG_ERR(kLogPort, tag, "CameraList: enumerate devices fails: " << status);
+        ORNIC_LOG1_ERR(kLogPort, tag, "CameraList: enumerate devices fails: " << status);
         return;
     }
     if (deviceList.nDeviceNum == 0) {
-        ORNIC_LOG_INFO(kLogPort, tag, "No cameras found");
+        ORNIC_LOG1_INFO(kLogPort, tag, "No cameras found");
         return;
     }
     // A misbehaving SDK must not walk us past the record array.
@@ -90,10 +82,11 @@ void CameraList::DoInit()
         if (record == nullptr) break;
         const DeviceEntry entry = DeviceEntry::FromSdkRecord(record);
         if (!entry.isGigE && !entry.isUsb) {
-            ORNIC_LOG_INFO(kLogPort, tag, "Ignoring device " << entry.configName);
+            ORNIC_LOG1_INFO(kLogPort, tag, "Ignoring device " << entry.configName);
             continue;
         }
-        ORNIC_LOG_INFO(kLogPort, tag, "Creating " << (entry.isGigE ? "GigE" : "USB") << " device " << entry.configName);
+        ORNIC_LOG1_INFO(kLogPort, tag,
+                        "Creating " << (entry.isGigE ? "GigE" : "USB") << " device " << entry.configName);
         Camera* camera = nullptr;
         try {
             camera = new Camera(entry);
@@ -104,13 +97,13 @@ void CameraList::DoInit()
             ++count;
             AddCamera(camera);
         } else {
-            ORNIC_LOG_ERR(kLogPort, tag,
-                          "CameraList: could not allocate Camera object for camera " << entry.configName);
+            ORNIC_LOG1_ERR(kLogPort, tag,
+                           "CameraList: could not allocate Camera object for camera " << entry.configName);
         }
     }
     if (!CreateConfigNames()) return;
     initialized.store(true);
-    ORNIC_LOG_INFO(kLogPort, tag, "CameraList::Init: " << count << " camera(s) found");
+    ORNIC_LOG1_INFO(kLogPort, tag, "CameraList::Init: " << count << " camera(s) found");
 }
 
 void CameraList::AddCamera(Camera* camera)
@@ -142,7 +135,7 @@ bool CameraList::CreateConfigNames()
     for (int index = 0; index < count; ++index) {
         Camera* camera = CameraAt(index);
         if (camera == nullptr) {
-            ORNIC_LOG_ERR(kLogPort, "CameraList::CreateConfigNames", "mvCameras not initialized");
+            ORNIC_LOG1_ERR(kLogPort, "CameraList::CreateConfigNames", "mvCameras not initialized");
             return false;
         }
         configNames.push_back(camera->ConfigName().c_str());
@@ -161,13 +154,13 @@ const char* const* CameraList::ConfigNames() const
 Camera* CameraList::GetByName(const char* name)
 {
     const char* tag = "CameraList::GetByName";
-    ORNIC_LOG_TRACE(kLogPort, tag, "CameraList GetByName " << name);
+    ORNIC_LOG3_TRACE(kLogPort, tag, "CameraList GetByName " << name);
     const int count = CameraCount();
     for (int index = 0; index < count; ++index) {
         Camera* camera = CameraAt(index);
-        if (camera != nullptr && EqualsNoCase(name, camera->ConfigName().c_str())) return camera;
+        if (camera != nullptr && Util_2_1::EqualsNoCase(name, camera->ConfigName().c_str())) return camera;
     }
-    ORNIC_LOG_ERR(kLogPort, tag, "Camera '" << name << "' not found");
+    ORNIC_LOG1_ERR(kLogPort, tag, "Camera '" << name << "' not found");
     return nullptr;
 }
 
@@ -181,12 +174,12 @@ bool CameraList::SetPortBinding(int port, Camera* camera)
 {
     const char* tag = "CameraList::SetPortBinding";
     if (!IsValidPort(port)) {
-        ORNIC_LOG_ERR(kLogPort, tag, "SetCamByPort portNo out of bounds: " << port);
+        ORNIC_LOG1_ERR(kLogPort, tag, "SetCamByPort portNo out of bounds: " << port);
         return false;
     }
     std::atomic<Camera*>& entry = _ports[static_cast<size_t>(port)];
     if ((camera == nullptr) == (entry.load() == nullptr)) {
-        ORNIC_LOG_WARN(kLogPort, tag, "SetPortBinding twice setting/resetting _ports");
+        ORNIC_LOG2_WARN(kLogPort, tag, "SetPortBinding twice setting/resetting _ports");
     }
     entry.store(camera);
     return true;
@@ -198,7 +191,7 @@ bool CameraList::OpenCamera(const char* name, int port, ImageSize& size)
     Camera* camera = GetByName(name);
     if (camera == nullptr) return false;
     if (!IsValidPort(port)) {
-        ORNIC_LOG_ERR(kLogPort, tag, "Port #" << port << " out of range (0, " << kPortCount);
+        ORNIC_LOG1_ERR(kLogPort, tag, "Port #" << port << " out of range (0, " << kPortCount);
         return false;
     }
     // A host that closes a port and opens the camera again at once finds the close still
@@ -206,14 +199,14 @@ bool CameraList::OpenCamera(const char* name, int port, ImageSize& size)
     // without binding the port.
     for (int i = 0; i < 100 && camera->IsOpen() && camera->ClosePending(); ++i) Platform::SleepMs(50);
     if (camera->IsOpen()) {
-        ORNIC_LOG_INFO(kLogPort, tag, "Camera " << camera->ConfigName() << " already open");
+        ORNIC_LOG1_INFO(kLogPort, tag, "Camera " << camera->ConfigName() << " already open");
         return true;
     }
     if (!camera->TarvikOpen(port, size)) return false;
     if (!SetPortBinding(port, camera)) return false;
     char wh[48];
     std::snprintf(wh, sizeof wh, " /wh=(%d,%d)", size.width, size.height);
-    ORNIC_LOG_Info(kLogPort, tag, "Camera " << camera->ConfigName() << " OPENED on port " << port << wh);
+    ORNIC_LOG2_INFO(kLogPort, tag, "Camera " << camera->ConfigName() << " OPENED on port " << port << wh);
     return true;
 }
 
@@ -224,7 +217,7 @@ bool CameraList::CloseCamera(int port)
         camera->SignalClose();
         return SetPortBinding(port, nullptr);
     }
-    ORNIC_LOG_ERR(kLogPort, "CameraList::CloseCamera", "Camera Close ignored - no camera on port " << port);
+    ORNIC_LOG1_ERR(kLogPort, "CameraList::CloseCamera", "Camera Close ignored - no camera on port " << port);
     return false;
 }
 
@@ -246,13 +239,13 @@ void CameraList::DeleteCameras()
 CameraList::~CameraList()
 {
     const char* tag = "CameraList::~CameraList";
-    ORNIC_LOG_Info(kLogPort, tag, "CameraList dtor: entering");
+    ORNIC_LOG2_INFO(kLogPort, tag, "CameraList dtor: entering");
     for (const auto& port : _ports) {
-        if (port.load() != nullptr) ORNIC_LOG_WARN(kLogPort, tag, "~CameraList: not all _ports entries empty");
+        if (port.load() != nullptr) ORNIC_LOG2_WARN(kLogPort, tag, "~CameraList: not all _ports entries empty");
     }
     // The names point into the cameras; drop them before the cameras go.
     configNames.clear();
     DeleteCameras();
-    if (MV_CC_Finalize() != 0) ORNIC_LOG_WARN(kLogPort, tag, "MV_CC_Finalize failed");
-    ORNIC_LOG_Info(kLogPort, tag, "CameraList dtor: leaving");
+    if (MV_CC_Finalize() != 0) ORNIC_LOG2_WARN(kLogPort, tag, "MV_CC_Finalize failed");
+    ORNIC_LOG2_INFO(kLogPort, tag, "CameraList dtor: leaving");
 }

@@ -4,33 +4,6 @@
 
 namespace Util_2_1 {
 
-namespace {
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-}  // namespace
-
-bool NoCaseLess::operator()(const std::string& a, const std::string& b) const
-{
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = static_cast<unsigned char>(LowerAscii(a[i]));
-        const unsigned char y = static_cast<unsigned char>(LowerAscii(b[i]));
-        if (x != y) return x < y;
-    }
-    return a.size() < b.size();
-}
-
-bool EqualsNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
-
 AllParametersList::AllParametersList() : ownFlags(FlagGeneral | FlagHidden | FlagNonCamera)
 {
     CreateParameter<ParamString>("lib_Favourites", "General", "", ownFlags);

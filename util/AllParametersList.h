@@ -11,16 +11,9 @@
 #include <vector>
 
 #include "util/Param.h"
+#include "util/Text.h"
 
 namespace Util_2_1 {
-
-// Orders names as a case-blind compare does ("lib_dialogwidth" is "lib_DialogWidth").
-struct NoCaseLess {
-    bool operator()(const std::string& a, const std::string& b) const;
-};
-
-// Equal without regard to (ASCII) case.
-bool EqualsNoCase(const std::string& a, const std::string& b);
 
 class AllParametersList {
 public:

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/Platform.h"
+#include "util/Text.h"
 
 namespace {
 const char kDefaultIniName[] = "ornic.ini";
@@ -40,8 +41,8 @@ void Globals::InitPath(const char* path)
     const std::string olderIniFile = Platform::JoinPath(systemPath, kOlderIniName);
     if (!Platform::FileExists(defaultIniFile) && Platform::FileExists(olderIniFile)) {
         Platform::CopyFileNoOverwrite(olderIniFile, defaultIniFile);
-        ORNIC_LOG_INFO(Util_2_1::GlobalLogPort(), "Globals::InitPath",
-                       "Ini file copied from " << olderIniFile << " to " << defaultIniFile);
+        ORNIC_LOG1_INFO(Util_2_1::GlobalLogPort(), "Globals::InitPath",
+                        "Ini file copied from " << olderIniFile << " to " << defaultIniFile);
     }
 }
 
@@ -79,12 +80,12 @@ bool Globals::InitAll(const char* path, DebugMsgProc proc, Util_2_1::Logger& log
     const int count = ReadIniInt(defaultIniFile, kGeneralSection, "logDebugBufferCount", 0);
     if (count < 1) {
         logger.Init(this, 500);
-        ORNIC_LOG_Info(Util_2_1::GlobalLogPort(), "Globals::InitAll",
-                       "Initializing logger with default buffer count, dbgLevel=" << debugViewLevel.load());
+        ORNIC_LOG2_INFO(Util_2_1::GlobalLogPort(), "Globals::InitAll",
+                        "Initializing logger with default buffer count, dbgLevel=" << debugViewLevel.load());
     } else {
         logger.Init(this, count);
-        ORNIC_LOG_INFO(Util_2_1::GlobalLogPort(), "Globals::InitAll",
-                       "Initializing logger with " << count << " buffers, dbgLevel=" << debugViewLevel.load());
+        ORNIC_LOG1_INFO(Util_2_1::GlobalLogPort(), "Globals::InitAll",
+                        "Initializing logger with " << count << " buffers, dbgLevel=" << debugViewLevel.load());
     }
     return true;
 }
@@ -93,31 +94,23 @@ bool Globals::SetIniFile(const char* name)
 {
     const int port = Util_2_1::GlobalLogPort();
     std::string text = name != nullptr ? name : "";
-    auto equalsNoCase = [](const std::string& a, const char* b) {
-        size_t i = 0;
-        for (; i < a.size() && b[i] != '\0'; ++i) {
-            if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-                return false;
-        }
-        return i == a.size() && b[i] == '\0';
-    };
-    if (text.empty() || equalsNoCase(text, "DefaultIniFile")) {
+    if (text.empty() || Util_2_1::EqualsNoCase(text, "DefaultIniFile")) {
         alternativeIniFile.clear();
-        ORNIC_LOG_INFO(port, "Globals::SetIniFile", "setting ini file to default: " << defaultIniFile);
+        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting ini file to default: " << defaultIniFile);
         return true;
     }
     const std::string fileName = Platform::FileNamePart(text);
     if (fileName.empty()) {
-        ORNIC_LOG_ERR(port, "Globals::SetIniFile",
-                      "leaving ini file setting unchanged, since supplied ini file did not have filename: " << text);
+        ORNIC_LOG1_ERR(port, "Globals::SetIniFile",
+                       "leaving ini file setting unchanged, since supplied ini file did not have filename: " << text);
         return false;
     }
     if (!Platform::IsAbsolutePath(text)) {
         alternativeIniFile = Platform::JoinPath(systemPath, fileName);
-        ORNIC_LOG_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << alternativeIniFile);
+        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << alternativeIniFile);
         return true;
     }
     alternativeIniFile = text;
-    ORNIC_LOG_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << text);
+    ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << text);
     return true;
 }

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "util/Logger.h"
 #include "util/Param.h"
+#include "util/Text.h"
 
 namespace Util_2_1 {
 
@@ -15,17 +16,6 @@ const char kGeneralSection[] = "General";
 // A default no stored value has: it tells a missing key from one that is present.
 const char kMissingKey[] = "\x01<no such key>\x01";
 
-bool EqualNoCase(const char* a, const std::string& b)
-{
-    size_t i = 0;
-    for (; i < b.size() && a[i] != '\0'; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return i == b.size() && a[i] == '\0';
-}
 }  // namespace
 
 IniFile::IniFile(const std::string& file, int32_t portNumber)
@@ -47,7 +37,7 @@ bool IniFile::Write(const char* sectionName, const char* key, const char* value)
     // A line break would end the line early and let the rest of the text be read as keys or
     // sections of their own.
     if (std::strpbrk(key, "\r\n=") != nullptr || std::strpbrk(value, "\r\n") != nullptr) {
-        ORNIC_LOG_ERR(
+        ORNIC_LOG1_ERR(
             port, "Util_2_1::IniFile::Write",
             "Could not write key " << key << " to ini file " << fileName << ": line break or '=' in the text");
         return false;
@@ -106,8 +96,8 @@ bool IniFile::SectionExists()
     std::vector<char> names(kSectionNamesSize, '\0');
     const uint32_t length = Platform::ReadIniSectionNames(names.data(), kSectionNamesSize, fileName.c_str());
     if (length >= kSectionNamesSize - 2) {
-        ORNIC_LOG_ERR(port, "Util_2_1::IniFile::SectionExists",
-                      "Could not retrieve section names from ini file " << fileName);
+        ORNIC_LOG1_ERR(port, "Util_2_1::IniFile::SectionExists",
+                       "Could not retrieve section names from ini file " << fileName);
         return false;
     }
     size_t pos = 0;
@@ -115,7 +105,7 @@ bool IniFile::SectionExists()
         const char* name = names.data() + pos;
         const size_t n = std::strlen(name);
         if (n == 0) break;
-        if (EqualNoCase(name, section)) return true;
+        if (EqualsNoCase(name, section)) return true;
         pos += n + 1;
     }
     return false;

@@ -132,7 +132,7 @@ private:
 }  // namespace Util_2_1
 
 // The log statement: the level test comes first, so a disabled level composes nothing.
-// `message` is a chain of pieces: ORNIC_LOG_ERR(port, "Tag", "text " << value);
+// `message` is a chain of pieces: ORNIC_LOG1_ERR(port, "Tag", "text " << value);
 #define ORNIC_LOG(port, lvl, word, tag, message)                                   \
     do {                                                                           \
         ::Util_2_1::Logger& ornicLogger_ = ::Util_2_1::Logger::Instance();         \
@@ -145,8 +145,10 @@ private:
         }                                                                          \
     } while (0)
 
-#define ORNIC_LOG_ERR(port, tag, message) ORNIC_LOG(port, 1, "ERR: ", tag, message)
-#define ORNIC_LOG_INFO(port, tag, message) ORNIC_LOG(port, 1, "INFO: ", tag, message)
-#define ORNIC_LOG_Info(port, tag, message) ORNIC_LOG(port, 2, "Info: ", tag, message)
-#define ORNIC_LOG_WARN(port, tag, message) ORNIC_LOG(port, 2, "Warning: ", tag, message)
-#define ORNIC_LOG_TRACE(port, tag, message) ORNIC_LOG(port, 3, "trace: ", tag, message)
+// The digit in each name is the level: 1 errors and main events, 2 information and
+// warnings, 3 trace.
+#define ORNIC_LOG1_ERR(port, tag, message) ORNIC_LOG(port, 1, "ERR: ", tag, message)
+#define ORNIC_LOG1_INFO(port, tag, message) ORNIC_LOG(port, 1, "INFO: ", tag, message)
+#define ORNIC_LOG2_INFO(port, tag, message) ORNIC_LOG(port, 2, "Info: ", tag, message)
+#define ORNIC_LOG2_WARN(port, tag, message) ORNIC_LOG(port, 2, "Warning: ", tag, message)
+#define ORNIC_LOG3_TRACE(port, tag, message) ORNIC_LOG(port, 3, "trace: ", tag, message)

@@ -1,4 +1,5 @@
 #include "util/Param.h"
+#include "util/Text.h"
 
 #include <cfloat>
 #include <charconv>
@@ -25,19 +26,6 @@ bool IsSpace(char c)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return i == a.size() && b[i] == '\0';
 }
 
 int HexDigit(char c)
@@ -202,11 +190,11 @@ void ParamValue::SetText(const char* v)
 
 void ParamValue::SetText(const std::string& v)
 {
-    if (EqualNoCase(v, "true")) {
+    if (EqualsNoCase(v, "true")) {
         SetBool(true);
         return;
     }
-    if (EqualNoCase(v, "false")) {
+    if (EqualsNoCase(v, "false")) {
         SetBool(false);
         return;
     }
@@ -490,7 +478,7 @@ void ParamEnum::SetEnumIndex(int index)
 void ParamEnum::SetText(const std::string& newValue)
 {
     for (const EnumEntry& entry : entries) {
-        if (EqualNoCase(entry.name, newValue.c_str()) && entry.name.size() == newValue.size()) {
+        if (EqualsNoCase(entry.name, newValue)) {
             current = entry.value;
             return;
         }
@@ -567,22 +555,8 @@ void ParamIPAddress::SetText(const char* newValue)
 
 void ParamIPAddress::Parse(const std::string& text)
 {
-    size_t dots = 0;
-    for (char c : text) {
-        if (c == '.') ++dots;
-    }
-    if (dots != 3) return;
-    std::string numbers = text;
-    for (char& c : numbers) {
-        if (c == '.') c = ' ';
-    }
-    std::istringstream in(numbers);
-    in.imbue(std::locale::classic());
-    long octets[4] = {};
-    for (long& octet : octets) {
-        if (!(in >> octet)) return;
-    }
-    SetOctets(octets[0], octets[1], octets[2], octets[3]);
+    uint32_t parsed = 0;
+    if (ParseIpv4(TrimView(text), parsed)) SetAddress(parsed);
 }
 
 bool ParamIPAddress::SetOctets(long a, long b, long c, long d)
@@ -590,16 +564,15 @@ bool ParamIPAddress::SetOctets(long a, long b, long c, long d)
     for (long octet : {a, b, c, d}) {
         if (octet < 0 || octet > 255) return false;
     }
-    address = (static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(b) << 16) | (static_cast<uint32_t>(c) << 8) |
-              static_cast<uint32_t>(d);
-    addressText = std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c) + "." + std::to_string(d);
+    SetAddress((static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(b) << 16) | (static_cast<uint32_t>(c) << 8) |
+               static_cast<uint32_t>(d));
     return true;
 }
 
 void ParamIPAddress::SetAddress(uint32_t newAddress)
 {
-    SetOctets(static_cast<long>(newAddress >> 24), static_cast<long>((newAddress >> 16) & 0xFF),
-              static_cast<long>((newAddress >> 8) & 0xFF), static_cast<long>(newAddress & 0xFF));
+    address = newAddress;
+    addressText = FormatIpv4(newAddress);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -27,6 +27,7 @@
 // so read-modify-write cycles of different threads never interleave.
 #include "platform/Platform.h"
 #include "platform/posix/FileIo.h"
+#include "util/Text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -58,26 +59,12 @@ bool IsBlank(char c)
     return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == ' ';
 }
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
+// The blanks the Windows profile functions strip around names and values.
+constexpr std::string_view kBlanks{"\t\n\v\f\r\x1a ", 7};
 
 std::string TrimBlanks(const char* text)
 {
-    std::string s(text);
-    size_t begin = 0, end = s.size();
-    while (begin < end && IsBlank(s[begin])) ++begin;
-    while (end > begin && IsBlank(s[end - 1])) --end;
-    return s.substr(begin, end - begin);
+    return Util_2_1::Trim(text, kBlanks);
 }
 
 const char* SkipBlanks(const char* text)
@@ -176,14 +163,14 @@ std::string Serialize(const Profile& profile)
 Section* FindSection(Profile& profile, const std::string& name)
 {
     for (size_t i = 1; i < profile.sections.size(); ++i)
-        if (EqualNoCase(profile.sections[i].name, name)) return &profile.sections[i];
+        if (Util_2_1::EqualsNoCase(profile.sections[i].name, name)) return &profile.sections[i];
     return nullptr;
 }
 
 Entry* FindEntry(Section& section, const std::string& name)
 {
     for (Entry& entry : section.entries)
-        if (EqualNoCase(entry.name, name)) return &entry;
+        if (Util_2_1::EqualsNoCase(entry.name, name)) return &entry;
     return nullptr;
 }
 
@@ -439,7 +426,7 @@ bool WriteIniString(const char* section, const char* key, const char* value, con
     if (key == nullptr) {
         // Delete the first section of that name (a missing one is no error).
         for (size_t i = 1; i < profile.sections.size(); ++i) {
-            if (EqualNoCase(profile.sections[i].name, section)) {
+            if (Util_2_1::EqualsNoCase(profile.sections[i].name, section)) {
                 profile.sections.erase(profile.sections.begin() + static_cast<std::ptrdiff_t>(i));
                 changed = true;
                 break;
@@ -449,9 +436,9 @@ bool WriteIniString(const char* section, const char* key, const char* value, con
         // Delete the key (a missing one is no error).
         for (size_t i = 1; i < profile.sections.size() && !changed; ++i) {
             Section& s = profile.sections[i];
-            if (!EqualNoCase(s.name, section)) continue;
+            if (!Util_2_1::EqualsNoCase(s.name, section)) continue;
             for (auto it = s.entries.begin(); it != s.entries.end(); ++it) {
-                if (EqualNoCase(it->name, key)) {
+                if (Util_2_1::EqualsNoCase(it->name, key)) {
                     s.entries.erase(it);
                     changed = true;
                     break;

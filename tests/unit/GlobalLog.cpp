@@ -37,6 +37,6 @@ void FlushGlobalLog()
 {
     static std::atomic<int> counter{0};
     const std::string marker = "flush-marker-" + std::to_string(counter++);
-    ORNIC_LOG_INFO(-1, "Test", marker);
+    ORNIC_LOG1_INFO(-1, "Test", marker);
     ASSERT_TRUE(GlobalLog().WaitFor(marker));
 }
