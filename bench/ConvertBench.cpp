@@ -6,7 +6,6 @@
 // again, so only the arithmetic counts. Counters: pixels per second, and for the demosaicing
 // runs the PSNR of the result against the scene the mosaic was made from.
 #include "convert/Converter.h"
-#include "convert/PixelFormats.h"
 #include "tests/convert/TestScene.h"
 
 #include <benchmark/benchmark.h>
@@ -126,10 +125,10 @@ Bytes MakeSource(uint32_t type, int w, int h)
         }
         return out;
     }
-    case P::RGB8:
+    case P::RGB8_Packed:
         return scene;
-    case P::YUV422UYVY:
-    case P::YUV422YUYV: {
+    case P::YUV422_Packed:
+    case P::YUV422_YUYV_Packed: {
         Bytes out(2 * n);
         for (size_t i = 0; i < 2 * n; ++i) out[i] = scene[i];
         return out;
@@ -277,13 +276,13 @@ void OpenCv(benchmark::State& state, CvOp op)
         dstBytes = n;
         break;
     case CvOp::RgbToBgr:
-        srcType = P::RGB8;
+        srcType = P::RGB8_Packed;
         break;
     case CvOp::Uyvy:
-        srcType = P::YUV422UYVY;
+        srcType = P::YUV422_Packed;
         break;
     case CvOp::Yuyv:
-        srcType = P::YUV422YUYV;
+        srcType = P::YUV422_YUYV_Packed;
         break;
     default:
         break;
@@ -352,17 +351,17 @@ void Sizes(benchmark::internal::Benchmark* b)
 }
 
 #define ORNIC_OURS(name, ...) BENCHMARK_CAPTURE(Ours, name, Case{__VA_ARGS__})->Apply(Sizes)
-ORNIC_OURS(Bayer8_Fast, P::BayerRG8, P::BGR8, 0, false);
-ORNIC_OURS(Bayer8_Equilibrium, P::BayerRG8, P::BGR8, 1, false);
-ORNIC_OURS(Bayer8_Optimal, P::BayerRG8, P::BGR8, 2, false);
-ORNIC_OURS(Bayer12_Fast, P::BayerRG12, P::BGR8, 0, false);
-ORNIC_OURS(Bayer16_Fast, P::BayerRG16, P::BGR8, 0, false);
-ORNIC_OURS(Bayer8_Fast_GammaCcm, P::BayerRG8, P::BGR8, 0, true);
+ORNIC_OURS(Bayer8_Fast, P::BayerRG8, P::BGR8_Packed, 0, false);
+ORNIC_OURS(Bayer8_Equilibrium, P::BayerRG8, P::BGR8_Packed, 1, false);
+ORNIC_OURS(Bayer8_Optimal, P::BayerRG8, P::BGR8_Packed, 2, false);
+ORNIC_OURS(Bayer12_Fast, P::BayerRG12, P::BGR8_Packed, 0, false);
+ORNIC_OURS(Bayer16_Fast, P::BayerRG16, P::BGR8_Packed, 0, false);
+ORNIC_OURS(Bayer8_Fast_GammaCcm, P::BayerRG8, P::BGR8_Packed, 0, true);
 ORNIC_OURS(Mono12_Mono8, P::Mono12, P::Mono8, 0, false);
 ORNIC_OURS(Mono16_Mono8, P::Mono16, P::Mono8, 0, false);
-ORNIC_OURS(RGB8_BGR8, P::RGB8, P::BGR8, 0, false);
-ORNIC_OURS(UYVY_BGR8, P::YUV422UYVY, P::BGR8, 0, false);
-ORNIC_OURS(YUYV_BGR8, P::YUV422YUYV, P::BGR8, 0, false);
+ORNIC_OURS(RGB8_BGR8, P::RGB8_Packed, P::BGR8_Packed, 0, false);
+ORNIC_OURS(UYVY_BGR8, P::YUV422_Packed, P::BGR8_Packed, 0, false);
+ORNIC_OURS(YUYV_BGR8, P::YUV422_YUYV_Packed, P::BGR8_Packed, 0, false);
 BENCHMARK_CAPTURE(Memcpy, Out1, 1)->Apply(Sizes);
 BENCHMARK_CAPTURE(Memcpy, Out3, 3)->Apply(Sizes);
 #ifdef ORNIC_BENCH_OPENCV

@@ -10,6 +10,12 @@
 #include "util/Globals.h"
 #include "util/Logger.h"
 
+namespace {
+// The host waits for an open at most this many polls of this period (about 6 s).
+constexpr int kOpenPollCount = 12;
+constexpr uint32_t kOpenPollPeriodMs = 500;
+}  // namespace
+
 using Util_2_1::EqualsNoCase;
 
 Camera::Camera(const DeviceEntry& entry)
@@ -52,12 +58,12 @@ bool Camera::TarvikOpen(int newPort, ImageSize& size)
     SetPort(newPort);
     ORNIC_LOG2_INFO(Port(), tag, "TarvikOpen - send signal");
     controlThread.PostOpen();
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < kOpenPollCount; ++i) {
         if (isOpen.load()) {
             size = imageSize;
             return true;
         }
-        Platform::SleepMs(500);
+        Platform::SleepMs(kOpenPollPeriodMs);
     }
     return false;
 }
@@ -218,7 +224,7 @@ void MV_SDK_CALL Camera::ExceptionCallBack(unsigned int messageType, void* user)
     try {
         if (messageType == MV_EXCEPTION_DEV_DISCONNECT) {
             if (user == nullptr) {
-                ORNIC_LOG1_ERR(Util_2_1::GlobalLogPort(), "Camera::ExceptionCallBack",
+                ORNIC_LOG1_ERR(Util_2_1::kGlobalLogPort, "Camera::ExceptionCallBack",
                                "ExceptionCallBack: camera object not provided");
                 return;
             }
@@ -227,7 +233,7 @@ void MV_SDK_CALL Camera::ExceptionCallBack(unsigned int messageType, void* user)
         }
         char text[16];
         std::snprintf(text, sizeof text, "0x%x", messageType);
-        const int logPort = user != nullptr ? static_cast<Camera*>(user)->Port() : Util_2_1::GlobalLogPort();
+        const int logPort = user != nullptr ? static_cast<Camera*>(user)->Port() : Util_2_1::kGlobalLogPort;
         ORNIC_LOG1_ERR(logPort, "Camera::ExceptionCallBack", "Unknown exception" << text);
     } catch (...) {
         // Nothing may be thrown into the SDK's thread.

@@ -14,17 +14,7 @@
 #include "parameters/CameraParameters.h"
 #include "parameters/MVEnum.h"
 #include "parameters/ParameterOwner.h"
-
-#if defined(_WIN32)
-#define CAMERA_HOST_CALL __cdecl
-#else
-#define CAMERA_HOST_CALL
-#endif
-
-extern "C" {
-// The host's completion callback: grabber (always 0) and the camera's port.
-typedef void(CAMERA_HOST_CALL* CameraCompleteCallback)(int grabber, int port);
-}
+#include "util/HostInterface.h"
 
 struct ImageSize {
     int32_t width = 0;
@@ -117,7 +107,7 @@ public:
     int32_t HostBitsPerPixel() const { return pixelFormat.Bits(); }
     ImgBuffer& Image() { return imgBuffer; }
     CameraParameters& Parameters() { return parameters; }
-    void SetCompleteCallback(CameraCompleteCallback cb) { completeCallback.store(cb); }
+    void SetCompleteCallback(OrnicCompleteCallback cb) { completeCallback.store(cb); }
     void SetCommandCallback(void* cb) { commandCallback.store(cb); }
     bool ConfigureDialogOpen() const { return configureDialogOpen.load(); }
     void SetConfigureDialogOpen(bool open) { configureDialogOpen.store(open); }
@@ -144,7 +134,7 @@ private:
     ImageSize imageSize;
     ThrCameraControl controlThread;
     std::atomic<void*> handle{nullptr};
-    std::atomic<CameraCompleteCallback> completeCallback{nullptr};
+    std::atomic<OrnicCompleteCallback> completeCallback{nullptr};
     std::atomic<void*> commandCallback{nullptr};
     std::atomic<bool> continuousMode{false};
     std::atomic<bool> frameRequested{false};

@@ -45,7 +45,7 @@ bool Camera::PixelFormat::GetPixelSizeForTarvik(int32_t& bits)
 void MV_SDK_CALL Camera::ImageCB(unsigned char* data, MvFrameOutInfoEx* frameInfo, void* user)
 {
     if (user == nullptr) {
-        ORNIC_LOG1_ERR(Util_2_1::GlobalLogPort(), "Camera::ImageCB", "ImageCB Error: camera pointer not assigned");
+        ORNIC_LOG1_ERR(Util_2_1::kGlobalLogPort, "Camera::ImageCB", "ImageCB Error: camera pointer not assigned");
         return;
     }
     Camera& camera = *static_cast<Camera*>(user);
@@ -157,7 +157,7 @@ void Camera::TarvikCB()
 {
     const int logPort = Port();
     ORNIC_LOG2_INFO(logPort, "Camera::TarvikCB", "CB");
-    if (const CameraCompleteCallback cb = completeCallback.load()) {
+    if (const OrnicCompleteCallback cb = completeCallback.load()) {
         framesDelivered.fetch_add(1, std::memory_order_relaxed);
         cb(0, logPort);
     } else {

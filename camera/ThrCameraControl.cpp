@@ -9,6 +9,9 @@
 
 namespace {
 
+// The thread wakes on its event or after this long, for the reconnect timing.
+constexpr uint32_t kPassPeriodMs = 500;
+
 // A level-1 line posted without the level test: the host always learns of a loss and a
 // reconnect.
 void PostUnconditional(int port, const char* word, const char* text)
@@ -96,7 +99,7 @@ int ThrCameraControl::ThreadMain()
     stopwatch.Restart();
     while (command.load() != CmdTerminate) {
         try {
-            commandEvent->Wait(500);
+            commandEvent->Wait(kPassPeriodMs);
             commandEvent->Reset();
             const int32_t c = command.load();
             if (c == CmdTerminate) {

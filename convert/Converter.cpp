@@ -1,7 +1,7 @@
 #include "convert/Converter.h"
 
+#include "convert/Converter.h"
 #include "convert/Kernels.h"
-#include "convert/PixelFormats.h"
 
 #include <cmath>
 #include <cstring>
@@ -46,16 +46,16 @@ constexpr Format kFormats[] = {
     F(P::Mono12, Kind::Mono, Layout::U16, 12),
     F(P::Mono14, Kind::Mono, Layout::U16, 14),
     F(P::Mono16, Kind::Mono, Layout::U16, 16),
-    F(P::Mono10Packed, Kind::Mono, Layout::GigEPacked, 10),
-    F(P::Mono12Packed, Kind::Mono, Layout::GigEPacked, 12),
+    F(P::Mono10_Packed, Kind::Mono, Layout::GigEPacked, 10),
+    F(P::Mono12_Packed, Kind::Mono, Layout::GigEPacked, 12),
     F(P::Mono10p, Kind::Mono, Layout::P10, 10),
     F(P::Mono12p, Kind::Mono, Layout::P12, 12),
 #define ORNIC_BAYER(o)                                                                                               \
     F(P::Bayer##o##8, Kind::Bayer, Layout::U8, 8, Cfa::o), F(P::Bayer##o##10, Kind::Bayer, Layout::U16, 10, Cfa::o), \
         F(P::Bayer##o##12, Kind::Bayer, Layout::U16, 12, Cfa::o),                                                    \
         F(P::Bayer##o##16, Kind::Bayer, Layout::U16, 16, Cfa::o),                                                    \
-        F(P::Bayer##o##10Packed, Kind::Bayer, Layout::GigEPacked, 10, Cfa::o),                                       \
-        F(P::Bayer##o##12Packed, Kind::Bayer, Layout::GigEPacked, 12, Cfa::o),                                       \
+        F(P::Bayer##o##10_Packed, Kind::Bayer, Layout::GigEPacked, 10, Cfa::o),                                      \
+        F(P::Bayer##o##12_Packed, Kind::Bayer, Layout::GigEPacked, 12, Cfa::o),                                      \
         F(P::Bayer##o##10p, Kind::Bayer, Layout::P10, 10, Cfa::o),                                                   \
         F(P::Bayer##o##12p, Kind::Bayer, Layout::P12, 12, Cfa::o)
     ORNIC_BAYER(GR),
@@ -63,29 +63,29 @@ constexpr Format kFormats[] = {
     ORNIC_BAYER(GB),
     ORNIC_BAYER(BG),
 #undef ORNIC_BAYER
-    F(P::RGB8, Kind::Rgb, Layout::U8, 8, Cfa::RG, 3, false),
-    F(P::BGR8, Kind::Rgb, Layout::U8, 8, Cfa::RG, 3, true),
-    F(P::RGBA8, Kind::Rgb, Layout::U8, 8, Cfa::RG, 4, false),
-    F(P::BGRA8, Kind::Rgb, Layout::U8, 8, Cfa::RG, 4, true),
-    F(P::RGB10, Kind::Rgb, Layout::U16, 10, Cfa::RG, 3, false),
-    F(P::BGR10, Kind::Rgb, Layout::U16, 10, Cfa::RG, 3, true),
-    F(P::RGB12, Kind::Rgb, Layout::U16, 12, Cfa::RG, 3, false),
-    F(P::BGR12, Kind::Rgb, Layout::U16, 12, Cfa::RG, 3, true),
-    F(P::RGB16, Kind::Rgb, Layout::U16, 16, Cfa::RG, 3, false),
-    F(P::BGR16, Kind::Rgb, Layout::U16, 16, Cfa::RG, 3, true),
+    F(P::RGB8_Packed, Kind::Rgb, Layout::U8, 8, Cfa::RG, 3, false),
+    F(P::BGR8_Packed, Kind::Rgb, Layout::U8, 8, Cfa::RG, 3, true),
+    F(P::RGBA8_Packed, Kind::Rgb, Layout::U8, 8, Cfa::RG, 4, false),
+    F(P::BGRA8_Packed, Kind::Rgb, Layout::U8, 8, Cfa::RG, 4, true),
+    F(P::RGB10_Packed, Kind::Rgb, Layout::U16, 10, Cfa::RG, 3, false),
+    F(P::BGR10_Packed, Kind::Rgb, Layout::U16, 10, Cfa::RG, 3, true),
+    F(P::RGB12_Packed, Kind::Rgb, Layout::U16, 12, Cfa::RG, 3, false),
+    F(P::BGR12_Packed, Kind::Rgb, Layout::U16, 12, Cfa::RG, 3, true),
+    F(P::RGB16_Packed, Kind::Rgb, Layout::U16, 16, Cfa::RG, 3, false),
+    F(P::BGR16_Packed, Kind::Rgb, Layout::U16, 16, Cfa::RG, 3, true),
     F(P::RGBA10, Kind::Rgb, Layout::U16, 10, Cfa::RG, 4, false),
     F(P::BGRA10, Kind::Rgb, Layout::U16, 10, Cfa::RG, 4, true),
     F(P::RGBA12, Kind::Rgb, Layout::U16, 12, Cfa::RG, 4, false),
     F(P::BGRA12, Kind::Rgb, Layout::U16, 12, Cfa::RG, 4, true),
-    F(P::RGBA16, Kind::Rgb, Layout::U16, 16, Cfa::RG, 4, false),
-    F(P::BGRA16, Kind::Rgb, Layout::U16, 16, Cfa::RG, 4, true),
-    F(P::YUV422UYVY, Kind::Yuv422, Layout::U8, 8, Cfa::RG, 1, true),
-    F(P::YUV422YUYV, Kind::Yuv422, Layout::U8, 8, Cfa::RG, 1, false),
-    F(P::YUV411UYYVYY, Kind::Yuv411, Layout::U8, 8),
-    F(P::YUV444UYV, Kind::Yuv444, Layout::U8, 8),
-    F(P::RGB565p, Kind::Rgb565, Layout::U8, 8, Cfa::RG, 1, false),
-    F(P::BGR565p, Kind::Rgb565, Layout::U8, 8, Cfa::RG, 1, true),
-    F(P::RGB8Planar, Kind::Planar, Layout::U8, 8),
+    F(P::RGBA16_Packed, Kind::Rgb, Layout::U16, 16, Cfa::RG, 4, false),
+    F(P::BGRA16_Packed, Kind::Rgb, Layout::U16, 16, Cfa::RG, 4, true),
+    F(P::YUV422_Packed, Kind::Yuv422, Layout::U8, 8, Cfa::RG, 1, true),
+    F(P::YUV422_YUYV_Packed, Kind::Yuv422, Layout::U8, 8, Cfa::RG, 1, false),
+    F(P::YUV411_Packed, Kind::Yuv411, Layout::U8, 8),
+    F(P::YUV444_Packed, Kind::Yuv444, Layout::U8, 8),
+    F(P::RGB565_Packed, Kind::Rgb565, Layout::U8, 8, Cfa::RG, 1, false),
+    F(P::BGR565_Packed, Kind::Rgb565, Layout::U8, 8, Cfa::RG, 1, true),
+    F(P::RGB8_Planar, Kind::Planar, Layout::U8, 8),
 };
 
 const Format* FindFormat(uint32_t code)
@@ -341,7 +341,7 @@ SimdLevel Converter::GetSimdLevel() const
 
 bool Converter::IsSupported(uint32_t srcType, uint32_t dstType)
 {
-    return FindFormat(srcType) && (dstType == Pixel::Mono8 || dstType == Pixel::BGR8);
+    return FindFormat(srcType) && (dstType == Pixel::Mono8 || dstType == Pixel::BGR8_Packed);
 }
 
 int Converter::Convert(MvPixelConvertParamEx& param)
@@ -357,7 +357,7 @@ int Converter::ConvertLocked(MvPixelConvertParamEx& prm)
         return static_cast<int>(MV_E_PARAMETER);
     const Format* fmt = FindFormat(prm.enSrcPixelType);
     const bool toMono = prm.enDstPixelType == Pixel::Mono8;
-    if (!fmt || (!toMono && prm.enDstPixelType != Pixel::BGR8)) return static_cast<int>(MV_E_SUPPORT);
+    if (!fmt || (!toMono && prm.enDstPixelType != Pixel::BGR8_Packed)) return static_cast<int>(MV_E_SUPPORT);
     if (prm.nWidth > kMaxSide || prm.nHeight > kMaxSide) return static_cast<int>(MV_E_PARAMETER);
     // Chroma is shared by pixel pairs (4:2:2) or quads (4:1:1), which must not span rows.
     if ((fmt->kind == Kind::Yuv422 && prm.nWidth % 2 != 0) || (fmt->kind == Kind::Yuv411 && prm.nWidth % 4 != 0))

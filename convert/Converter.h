@@ -11,6 +11,9 @@
 
 namespace Convert {
 
+// Pixel-format codes by name, from the one table in sdk/PixelFormats.h.
+namespace Pixel = ::PixelFormats::Code;
+
 // Instruction sets the row kernels can use. The scalar kernels are the reference the
 // vector ones must match bit for bit.
 enum class SimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };

@@ -9,14 +9,13 @@
 #include "sdk/MvStatus.h"
 #include "util/Globals.h"
 #include "util/Logger.h"
+#include "util/Version.h"
 
 namespace {
 
-const char kDriverVersion[] = "1.0.4.53";
-
 int LogPort()
 {
-    return Util_2_1::GlobalLogPort();
+    return Util_2_1::kGlobalLogPort;
 }
 
 }  // namespace
@@ -67,9 +66,9 @@ ORNIC_EXPORT int ORNIC_CALL initialize(const char* systemPath, OrnicDebugMsgProc
             if (!globals.InitAll(systemPath, proc)) return 0;
             CameraList::InitInstance();
         }
-        ORNIC_LOG1_INFO(
-            LogPort(), "initialize",
-            "initialize camera driver: ornic " << kDriverVersion << ", MVS " << SdkVersionText(MV_CC_GetSDKVersion()));
+        ORNIC_LOG1_INFO(LogPort(), "initialize",
+                        "initialize camera driver: ornic " << Util_2_1::kDriverVersion << ", SDK "
+                                                           << SdkVersionText(MV_CC_GetSDKVersion()));
         return 1;
     });
 }

@@ -15,7 +15,7 @@ namespace {
 
 int LogPort()
 {
-    return Util_2_1::GlobalLogPort();
+    return Util_2_1::kGlobalLogPort;
 }
 
 // Ports in log lines are written as the host's unsigned value.

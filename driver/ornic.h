@@ -3,11 +3,7 @@
 #ifndef ORNIC_DRIVER_H
 #define ORNIC_DRIVER_H
 
-#if defined(_WIN32)
-#define ORNIC_CALL __cdecl
-#else
-#define ORNIC_CALL
-#endif
+#include "util/HostInterface.h" /* ORNIC_CALL and the host's callback types */
 
 #if defined(ORNIC_BUILDING_DRIVER) && !defined(_WIN32)
 #define ORNIC_EXPORT __attribute__((visibility("default")))
@@ -19,9 +15,6 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-/* The host's debug procedure: receives one finished log line ending in a line feed. */
-typedef void(ORNIC_CALL* OrnicDebugMsgProc)(const char* line);
 
 ORNIC_EXPORT int ORNIC_CALL setSystemPath(const char* path);
 ORNIC_EXPORT void ORNIC_CALL setDebugMsgProc(OrnicDebugMsgProc proc);
@@ -40,9 +33,8 @@ typedef struct OrnicImageSize {
     int width;
     int height;
 } OrnicImageSize;
-/* Called on the SDK's image thread when a frame is ready; read its rows with getCVLGrabRow
-   before returning. grabber is always 0. */
-typedef void(ORNIC_CALL* OrnicCompleteCallback)(int grabber, int port);
+/* OrnicCompleteCallback is called on the SDK's image thread when a frame is ready; read its
+   rows with getCVLGrabRow before returning. */
 
 /* Binds the camera to port 0-19 and opens it (blocks up to about 6 s); 1 opened. */
 ORNIC_EXPORT int ORNIC_CALL openCVLPort(int grabber, int port, const char* cameraName, OrnicImageSize* size);

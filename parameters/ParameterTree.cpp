@@ -9,6 +9,7 @@
 #include "parameters/NodeRecords.h"
 #include "util/Globals.h"
 #include "util/Logger.h"
+#include "util/Version.h"
 
 using namespace Util_2_1;
 using NodeRecords::FeatureRecord;
@@ -16,8 +17,6 @@ using NodeRecords::NameOf;
 using namespace DriverParameterNames;
 
 namespace {
-
-const char* const kDriverVersion = "1.0.4.53";
 
 const char* const kFavourites =
     "Width Height OffsetX OffsetY AcquisitionFrameRate AcquisitionFrameRateEnable TriggerMode TriggerSource "
@@ -154,10 +153,10 @@ void CameraParameters::InitGeneralParameters()
     logLevel->Maximum().SetInt(3);
 
     const uint32_t fixedInfo = FlagGeneral | FlagReadOnly | FlagNoSave | FlagNonCamera;
-    CreateParameter<ParamString>("DrvVersion", general, kDriverVersion, fixedInfo)
+    CreateParameter<ParamString>("DrvVersion", general, Util_2_1::kDriverVersion, fixedInfo)
         ->SetDescription("Camera driver version");
     CreateParameter<ParamString>("SdkVersion", general, SdkVersionText(MV_CC_GetSDKVersion()), fixedInfo)
-        ->SetDescription("MVS SDK version");
+        ->SetDescription("Camera SDK version");
 
     if (ParamPtr favourites = Find("lib_Favourites")) {
         favourites->SetText(kFavourites);
@@ -179,8 +178,8 @@ void CameraParameters::InitGeneralParameters()
     bufferCount->Minimum().SetInt(1);
     bufferCount->Maximum().SetInt(50);
     bufferCount->SetDescription(
-        "Number of image buffers used internally by MVS. Default is 3.\nTarvik callback (and subsequent image "
-        "transfer to Tarvik) is called within MVS callback. If there are sporadic delays, images may be lost. In "
+        "Number of image buffers used internally by the SDK. Default is 3.\nTarvik callback (and subsequent image "
+        "transfer to Tarvik) is called within the SDK callback. If there are sporadic delays, images may be lost. In "
         "such case buffer count increase probably could help.");
 
     auto colourMode = CreateParameter<ParamEnum>("ForceColorMode", general, "auto", setting);

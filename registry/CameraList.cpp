@@ -16,7 +16,8 @@ namespace {
 
 std::atomic<CameraList*> listInstance{nullptr};
 
-const int kLogPort = 99;  // the driver-wide port: the list concerns no single camera
+// The list concerns no single camera.
+constexpr int kLogPort = Util_2_1::kGlobalLogPort;
 
 }  // namespace
 

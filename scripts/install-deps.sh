@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64
+  wine64 clang-format git
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,10 +6,20 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
 
+# Code style first: it is cheap, and an unformatted file fails the run.
+echo "=== format: clang-format check"
+format_status="format: ok"
+format_out=$(git ls-files -z '*.cpp' '*.h' '*.inl' '*.c' | xargs -0 clang-format --dry-run --Werror 2>&1)
+if [ -n "$format_out" ]; then
+  echo "$format_out" | grep -E '^[^ ].*error:' | cut -d: -f1 | sort -u | sed 's/^/  not formatted: /'
+  format_status="format: FAILED (clang-format -i the files above)"
+fi
+
 jobs=${ORNIC_JOBS:-2}
 presets=${ORNIC_PRESETS:-"native asan tsan mingw64 mingw32"}
-summary=()
+summary=("$format_status")
 failed=0
+[ "$format_status" = "format: ok" ] || failed=1
 for preset in $presets; do
   echo "=== $preset: configure and build"
   if ! cmake --preset "$preset" -DORNIC_WERROR=ON >/dev/null ||

@@ -1,11 +1,13 @@
-// The camera SDK as the driver uses it: the operations of the vendor's MVCameraControl
-// library by their names, and records carrying the fields the driver reads and fills.
+// The camera SDK (CameraSdk) as the driver uses it: the operations of the vendor's library
+// by their names, and records carrying the fields the driver reads and fills.
 // Any backend (the simulated cameras in camsim/, a real-camera backend later) implements
 // exactly these declarations; the driver reaches cameras through nothing else.
 // The binary layouts are our own, not the vendor's.
 #pragma once
 
 #include <stdint.h>
+
+#include "sdk/PixelFormats.h"
 
 #if defined(_WIN32)
 #if defined(MV_SDK_BUILDING)
@@ -125,39 +127,39 @@ typedef struct MvDeviceInfoList {
     MvDeviceInfo* pDeviceInfo[MV_MAX_DEVICE_NUM];
 } MvDeviceInfoList;
 
-// ---- pixel formats (GigE Vision / PFNC codes) ------------------------------------------
+// ---- pixel formats: the SDK's names for the codes of sdk/PixelFormats.h ------------------
 typedef enum MvPixelType {
     PixelType_Undefined = 0,
-    PixelType_Mono8 = 0x01080001,
-    PixelType_Mono10 = 0x01100003,
-    PixelType_Mono10_Packed = 0x010C0004,
-    PixelType_Mono12 = 0x01100005,
-    PixelType_Mono12_Packed = 0x010C0006,
-    PixelType_Mono16 = 0x01100007,
-    PixelType_BayerGR8 = 0x01080008,
-    PixelType_BayerRG8 = 0x01080009,
-    PixelType_BayerGB8 = 0x0108000A,
-    PixelType_BayerBG8 = 0x0108000B,
-    PixelType_BayerGR10 = 0x0110000C,
-    PixelType_BayerRG10 = 0x0110000D,
-    PixelType_BayerGB10 = 0x0110000E,
-    PixelType_BayerBG10 = 0x0110000F,
-    PixelType_BayerGR12 = 0x01100010,
-    PixelType_BayerRG12 = 0x01100011,
-    PixelType_BayerGB12 = 0x01100012,
-    PixelType_BayerBG12 = 0x01100013,
-    PixelType_BayerGR10_Packed = 0x010C0026,
-    PixelType_BayerRG10_Packed = 0x010C0027,
-    PixelType_BayerGB10_Packed = 0x010C0028,
-    PixelType_BayerBG10_Packed = 0x010C0029,
-    PixelType_BayerGR12_Packed = 0x010C002A,
-    PixelType_BayerRG12_Packed = 0x010C002B,
-    PixelType_BayerGB12_Packed = 0x010C002C,
-    PixelType_BayerBG12_Packed = 0x010C002D,
-    PixelType_RGB8_Packed = 0x02180014,
-    PixelType_BGR8_Packed = 0x02180015,
-    PixelType_YUV422_Packed = 0x0210001F,       // UYVY
-    PixelType_YUV422_YUYV_Packed = 0x02100032,  // YUYV
+    PixelType_Mono8 = PixelFormats::Code::Mono8,
+    PixelType_Mono10 = PixelFormats::Code::Mono10,
+    PixelType_Mono10_Packed = PixelFormats::Code::Mono10_Packed,
+    PixelType_Mono12 = PixelFormats::Code::Mono12,
+    PixelType_Mono12_Packed = PixelFormats::Code::Mono12_Packed,
+    PixelType_Mono16 = PixelFormats::Code::Mono16,
+    PixelType_BayerGR8 = PixelFormats::Code::BayerGR8,
+    PixelType_BayerRG8 = PixelFormats::Code::BayerRG8,
+    PixelType_BayerGB8 = PixelFormats::Code::BayerGB8,
+    PixelType_BayerBG8 = PixelFormats::Code::BayerBG8,
+    PixelType_BayerGR10 = PixelFormats::Code::BayerGR10,
+    PixelType_BayerRG10 = PixelFormats::Code::BayerRG10,
+    PixelType_BayerGB10 = PixelFormats::Code::BayerGB10,
+    PixelType_BayerBG10 = PixelFormats::Code::BayerBG10,
+    PixelType_BayerGR12 = PixelFormats::Code::BayerGR12,
+    PixelType_BayerRG12 = PixelFormats::Code::BayerRG12,
+    PixelType_BayerGB12 = PixelFormats::Code::BayerGB12,
+    PixelType_BayerBG12 = PixelFormats::Code::BayerBG12,
+    PixelType_BayerGR10_Packed = PixelFormats::Code::BayerGR10_Packed,
+    PixelType_BayerRG10_Packed = PixelFormats::Code::BayerRG10_Packed,
+    PixelType_BayerGB10_Packed = PixelFormats::Code::BayerGB10_Packed,
+    PixelType_BayerBG10_Packed = PixelFormats::Code::BayerBG10_Packed,
+    PixelType_BayerGR12_Packed = PixelFormats::Code::BayerGR12_Packed,
+    PixelType_BayerRG12_Packed = PixelFormats::Code::BayerRG12_Packed,
+    PixelType_BayerGB12_Packed = PixelFormats::Code::BayerGB12_Packed,
+    PixelType_BayerBG12_Packed = PixelFormats::Code::BayerBG12_Packed,
+    PixelType_RGB8_Packed = PixelFormats::Code::RGB8_Packed,
+    PixelType_BGR8_Packed = PixelFormats::Code::BGR8_Packed,
+    PixelType_YUV422_Packed = PixelFormats::Code::YUV422_Packed,            // UYVY
+    PixelType_YUV422_YUYV_Packed = PixelFormats::Code::YUV422_YUYV_Packed,  // YUYV
 } MvPixelType;
 
 // ---- frames -------------------------------------------------------------------------

@@ -107,7 +107,10 @@ int main(int argc, char** argv)
         }
     }
     int rc = 1;
-    if (options.logLevel >= 0 && !WriteLogLevel(systemPath, options.logLevel)) {
+    // The host procedure above already prints every line; in a folder of our own the driver's
+    // debug view (also standard error) stays off unless asked for, so each line shows once.
+    const int debugViewLevel = options.logLevel >= 0 ? options.logLevel : (ownSystemPath ? 0 : -1);
+    if (debugViewLevel >= 0 && !WriteLogLevel(systemPath, debugViewLevel)) {
         std::fprintf(stderr, "ornic-host: cannot write the log level into %s\n", systemPath.c_str());
     } else {
         OrnicHost::DriverApi driver;

@@ -25,7 +25,7 @@ Globals& Globals::Instance()
 
 void Globals::Output(const char* line)
 {
-    DebugMsgProc proc = debugMsgProc.load();
+    OrnicDebugMsgProc proc = debugMsgProc.load();
     if (proc == nullptr) return;
     // The host's procedure runs on the logger thread; nothing it throws may end that thread.
     try {
@@ -41,7 +41,7 @@ void Globals::InitPath(const char* path)
     const std::string olderIniFile = Platform::JoinPath(systemPath, kOlderIniName);
     if (!Platform::FileExists(defaultIniFile) && Platform::FileExists(olderIniFile)) {
         Platform::CopyFileNoOverwrite(olderIniFile, defaultIniFile);
-        ORNIC_LOG1_INFO(Util_2_1::GlobalLogPort(), "Globals::InitPath",
+        ORNIC_LOG1_INFO(Util_2_1::kGlobalLogPort, "Globals::InitPath",
                         "Ini file copied from " << olderIniFile << " to " << defaultIniFile);
     }
 }
@@ -58,12 +58,12 @@ int Globals::ReadIniInt(const std::string& file, const char* section, const char
     return static_cast<int>(value);
 }
 
-bool Globals::InitAll(const char* path, DebugMsgProc proc)
+bool Globals::InitAll(const char* path, OrnicDebugMsgProc proc)
 {
     return InitAll(path, proc, Util_2_1::Logger::Instance());
 }
 
-bool Globals::InitAll(const char* path, DebugMsgProc proc, Util_2_1::Logger& logger)
+bool Globals::InitAll(const char* path, OrnicDebugMsgProc proc, Util_2_1::Logger& logger)
 {
     if (path == nullptr || path[0] == '\0') {
         Platform::DebugOutput("Error: Globals::InitAll has empty systemPath");
@@ -80,11 +80,11 @@ bool Globals::InitAll(const char* path, DebugMsgProc proc, Util_2_1::Logger& log
     const int count = ReadIniInt(defaultIniFile, kGeneralSection, "logDebugBufferCount", 0);
     if (count < 1) {
         logger.Init(this, 500);
-        ORNIC_LOG2_INFO(Util_2_1::GlobalLogPort(), "Globals::InitAll",
+        ORNIC_LOG2_INFO(Util_2_1::kGlobalLogPort, "Globals::InitAll",
                         "Initializing logger with default buffer count, dbgLevel=" << debugViewLevel.load());
     } else {
         logger.Init(this, count);
-        ORNIC_LOG1_INFO(Util_2_1::GlobalLogPort(), "Globals::InitAll",
+        ORNIC_LOG1_INFO(Util_2_1::kGlobalLogPort, "Globals::InitAll",
                         "Initializing logger with " << count << " buffers, dbgLevel=" << debugViewLevel.load());
     }
     return true;
@@ -92,7 +92,7 @@ bool Globals::InitAll(const char* path, DebugMsgProc proc, Util_2_1::Logger& log
 
 bool Globals::SetIniFile(const char* name)
 {
-    const int port = Util_2_1::GlobalLogPort();
+    const int port = Util_2_1::kGlobalLogPort;
     std::string text = name != nullptr ? name : "";
     if (text.empty() || Util_2_1::EqualsNoCase(text, "DefaultIniFile")) {
         alternativeIniFile.clear();

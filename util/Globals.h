@@ -5,11 +5,8 @@
 #include <atomic>
 #include <string>
 
+#include "util/HostInterface.h"
 #include "util/Logger.h"
-
-extern "C" {
-typedef void (*DebugMsgProc)(const char* line);
-}
 
 class Globals : public Util_2_1::Logger::DebugInterface {
 public:
@@ -23,12 +20,12 @@ public:
     bool UseStdOut() override { return false; }
     void Output(const char* line) override;
 
-    bool InitAll(const char* systemPath, DebugMsgProc proc);
+    bool InitAll(const char* systemPath, OrnicDebugMsgProc proc);
     // The same with the logger to start given, so that tests can use one of their own.
-    bool InitAll(const char* systemPath, DebugMsgProc proc, Util_2_1::Logger& logger);
+    bool InitAll(const char* systemPath, OrnicDebugMsgProc proc, Util_2_1::Logger& logger);
     void InitPath(const char* systemPath);
     bool SetIniFile(const char* name);
-    void SetDebugMsgProc(DebugMsgProc proc) { debugMsgProc.store(proc); }
+    void SetDebugMsgProc(OrnicDebugMsgProc proc) { debugMsgProc.store(proc); }
 
     std::string DefaultIniFile() const { return defaultIniFile; }
     std::string ActiveIniFile() const { return alternativeIniFile.empty() ? defaultIniFile : alternativeIniFile; }
@@ -54,7 +51,7 @@ public:
 private:
     std::atomic<int> logLevel{1};
     std::atomic<int> debugViewLevel{1};
-    std::atomic<DebugMsgProc> debugMsgProc{nullptr};
+    std::atomic<OrnicDebugMsgProc> debugMsgProc{nullptr};
     std::string defaultIniFile;
     std::string alternativeIniFile;
     std::string systemPath;

@@ -10,11 +10,6 @@
 
 namespace Util_2_1 {
 
-int GlobalLogPort()
-{
-    return 99;
-}
-
 // ---- LogElement -------------------------------------------------------------------------
 
 Logger::LogElement::LogElement(Counter* counter) : counter(counter)

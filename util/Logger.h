@@ -20,7 +20,7 @@ class MvStatus;
 namespace Util_2_1 {
 
 // Port of every line that concerns no particular camera.
-int GlobalLogPort();
+constexpr int kGlobalLogPort = 99;
 
 class Logger {
 public:

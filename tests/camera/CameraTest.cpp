@@ -17,7 +17,7 @@ std::atomic<int> rowFailures{0};
 std::atomic<int> hostDelayMs{0};
 
 // The host: reads every row of the frame in hand.
-void CAMERA_HOST_CALL OnFrame(int, int)
+void ORNIC_CALL OnFrame(int, int)
 {
     Camera* camera = current.load();
     if (camera == nullptr) return;

@@ -166,7 +166,7 @@ struct Host {
 };
 Host host;
 
-void CAMERA_HOST_CALL OnFrame(int, int)
+void ORNIC_CALL OnFrame(int, int)
 {
     ImgBuffer& image = host.camera->Image();
     const size_t rowBytes =

@@ -19,19 +19,19 @@ struct Order {
 
 const Order kOrders[] = {
     {"GR",
-     {P::BayerGR8, P::BayerGR10, P::BayerGR12, P::BayerGR16, P::BayerGR10Packed, P::BayerGR12Packed, P::BayerGR10p,
+     {P::BayerGR8, P::BayerGR10, P::BayerGR12, P::BayerGR16, P::BayerGR10_Packed, P::BayerGR12_Packed, P::BayerGR10p,
       P::BayerGR12p},
      {1, 2, 0, 1}},
     {"RG",
-     {P::BayerRG8, P::BayerRG10, P::BayerRG12, P::BayerRG16, P::BayerRG10Packed, P::BayerRG12Packed, P::BayerRG10p,
+     {P::BayerRG8, P::BayerRG10, P::BayerRG12, P::BayerRG16, P::BayerRG10_Packed, P::BayerRG12_Packed, P::BayerRG10p,
       P::BayerRG12p},
      {2, 1, 1, 0}},
     {"GB",
-     {P::BayerGB8, P::BayerGB10, P::BayerGB12, P::BayerGB16, P::BayerGB10Packed, P::BayerGB12Packed, P::BayerGB10p,
+     {P::BayerGB8, P::BayerGB10, P::BayerGB12, P::BayerGB16, P::BayerGB10_Packed, P::BayerGB12_Packed, P::BayerGB10p,
       P::BayerGB12p},
      {1, 0, 2, 1}},
     {"BG",
-     {P::BayerBG8, P::BayerBG10, P::BayerBG12, P::BayerBG16, P::BayerBG10Packed, P::BayerBG12Packed, P::BayerBG10p,
+     {P::BayerBG8, P::BayerBG10, P::BayerBG12, P::BayerBG16, P::BayerBG10_Packed, P::BayerBG12_Packed, P::BayerBG10p,
       P::BayerBG12p},
      {0, 1, 1, 2}},
 };
@@ -85,7 +85,7 @@ TEST(BayerDemosaic, HigherQualityReconstructsTheSceneBetterInEveryOrder)
         for (unsigned q = 0; q < 3; ++q) {
             Convert::Converter c;
             ASSERT_EQ(c.SetBayerQuality(q), 0);
-            const Result r = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8);
+            const Result r = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8_Packed);
             ASSERT_EQ(r.status, 0);
             psnr[q] = Psnr(r.out, scene, w, h);
             EXPECT_GT(psnr[q], floor[q]) << o.name << " quality " << q;
@@ -112,7 +112,7 @@ TEST(BayerDemosaic, FlatColourIsExactEverywhereIncludingBorders)
                 Convert::Converter c;
                 c.SetBayerQuality(q);
                 const Result r =
-                    ConvertGuarded(c, w, h, o.codes[0], To8(Mosaic(flat, w, h, o, 8)), P::BGR8, flat.size(), 1);
+                    ConvertGuarded(c, w, h, o.codes[0], To8(Mosaic(flat, w, h, o, 8)), P::BGR8_Packed, flat.size(), 1);
                 ASSERT_EQ(r.status, 0);
                 EXPECT_EQ(r.out, flat) << o.name << " " << w << "x" << h << " quality " << q;
                 const Result mono = ConvertGuarded(c, w, h, o.codes[0], To8(Mosaic(flat, w, h, o, 8)), P::Mono8);
@@ -128,7 +128,8 @@ TEST(BayerDemosaic, SingleRowsAndColumnsConvertWithoutLeavingTheImage)
                 Convert::Converter c;
                 c.SetBayerQuality(q);
                 // Equal samples: whatever neighbours are borrowed, the result is that value.
-                const Result r = ConvertGuarded(c, w, h, o.codes[0], Bytes(static_cast<size_t>(w) * h, 77), P::BGR8);
+                const Result r =
+                    ConvertGuarded(c, w, h, o.codes[0], Bytes(static_cast<size_t>(w) * h, 77), P::BGR8_Packed);
                 ASSERT_EQ(r.status, 0);
                 EXPECT_EQ(r.out, Bytes(static_cast<size_t>(w) * h * 3, 77)) << o.name << " " << w << "x" << h;
             }
@@ -143,7 +144,7 @@ TEST(BayerDemosaic, DeepAndPackedLayoutsMatchTheirTopEightBits)
             Convert::Converter c;
             c.SetBayerQuality(q);
             const auto raw8 = Mosaic(scene, w, h, o, 8);
-            const Result refBgr = ConvertGuarded(c, w, h, o.codes[0], To8(raw8), P::BGR8);
+            const Result refBgr = ConvertGuarded(c, w, h, o.codes[0], To8(raw8), P::BGR8_Packed);
             const Result refMono = ConvertGuarded(c, w, h, o.codes[0], To8(raw8), P::Mono8);
             const int bits[8] = {8, 10, 12, 16, 10, 12, 10, 12};
             for (int layout = 1; layout < 8; ++layout) {
@@ -152,7 +153,7 @@ TEST(BayerDemosaic, DeepAndPackedLayoutsMatchTheirTopEightBits)
                                   : layout <= 5 ? PackGigE(raw, bits[layout])
                                                 : PackBits(raw, bits[layout]);
                 SCOPED_TRACE(testing::Message() << o.name << " layout " << layout << " quality " << q);
-                EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[layout], src, P::BGR8, w * h * 3, 3).out, refBgr.out);
+                EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[layout], src, P::BGR8_Packed, w * h * 3, 3).out, refBgr.out);
                 EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[layout], src, P::Mono8).out, refMono.out);
             }
         }
@@ -205,7 +206,7 @@ TEST(BayerColour, GammaAndMatrixFollowTheirDefinitions)
         Convert::Converter c;
         const Bytes raw = FlatBayer(w, h, o, 30, 100, 200);
         ASSERT_EQ(c.SetGamma(0.5f), 0);
-        Bytes out = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8).out;
+        Bytes out = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8_Packed).out;
         auto gamma = [](int v, double g) { return static_cast<int>(std::lround(255 * std::pow(v / 255.0, g))); };
         EXPECT_EQ(out[0], gamma(30, 0.5));
         EXPECT_EQ(out[1], gamma(100, 0.5));
@@ -216,13 +217,13 @@ TEST(BayerColour, GammaAndMatrixFollowTheirDefinitions)
         // halves green.
         MvCcmParamEx swap = Ccm({0, 0, 1000, 0, 500, 0, 1000, 0, 0}, 1000);
         ASSERT_EQ(c.SetCcm(&swap), 0);
-        out = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8).out;
+        out = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8_Packed).out;
         EXPECT_EQ(Bytes(out.begin(), out.begin() + 3), (Bytes{200, 50, 30})) << o.name;
 
         // A saturating matrix with negative terms, within one level of the exact arithmetic.
         MvCcmParamEx m = Ccm({1400, -300, -100, -200, 1300, -100, 50, -450, 1400}, 1000);
         ASSERT_EQ(c.SetCcm(&m), 0);
-        out = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8).out;
+        out = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8_Packed).out;
         const int rgb[3] = {200, 100, 30};
         for (int row = 0; row < 3; ++row) {
             double v = 0;
@@ -234,19 +235,20 @@ TEST(BayerColour, GammaAndMatrixFollowTheirDefinitions)
         // Matrix first, then gamma.
         ASSERT_EQ(c.SetGamma(2.0f), 0);
         ASSERT_EQ(c.SetCcm(&swap), 0);
-        out = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8).out;
+        out = ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8_Packed).out;
         EXPECT_EQ(out[0], gamma(200, 2.0));
         EXPECT_EQ(out[1], gamma(50, 2.0));
 
         // Neither applies to Mono8 output or to non-Bayer sources.
         EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[0], raw, P::Mono8).out[0], RefLuma(30, 100, 200));
-        EXPECT_EQ(ConvertGuarded(c, 1, 1, P::BGR8, Bytes{30, 100, 200}, P::BGR8).out, (Bytes{30, 100, 200}));
+        EXPECT_EQ(ConvertGuarded(c, 1, 1, P::BGR8_Packed, Bytes{30, 100, 200}, P::BGR8_Packed).out,
+                  (Bytes{30, 100, 200}));
         MvCcmParamEx off = Ccm({0, 0, 0, 0, 0, 0, 0, 0, 0}, 0, false);
         ASSERT_EQ(c.SetCcm(&off), 0);
         ASSERT_EQ(c.SetGamma(1.0f), 0);
         Convert::Converter plain;
-        EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8).out,
-                  ConvertGuarded(plain, w, h, o.codes[0], raw, P::BGR8).out);
+        EXPECT_EQ(ConvertGuarded(c, w, h, o.codes[0], raw, P::BGR8_Packed).out,
+                  ConvertGuarded(plain, w, h, o.codes[0], raw, P::BGR8_Packed).out);
     }
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "convert/Converter.h"
-#include "convert/PixelFormats.h"
 
 #include <gtest/gtest.h>
 

@@ -30,9 +30,15 @@ Bytes Pack(const std::vector<uint16_t>& v, int bits, Packing packing)
 }
 
 const MonoCase kMonoCases[] = {
-    {P::Mono8, 8, Packing::U8},           {P::Mono10, 10, Packing::U16},   {P::Mono12, 12, Packing::U16},
-    {P::Mono14, 14, Packing::U16},        {P::Mono16, 16, Packing::U16},   {P::Mono10Packed, 10, Packing::GigE},
-    {P::Mono12Packed, 12, Packing::GigE}, {P::Mono10p, 10, Packing::Bits}, {P::Mono12p, 12, Packing::Bits},
+    {P::Mono8, 8, Packing::U8},
+    {P::Mono10, 10, Packing::U16},
+    {P::Mono12, 12, Packing::U16},
+    {P::Mono14, 14, Packing::U16},
+    {P::Mono16, 16, Packing::U16},
+    {P::Mono10_Packed, 10, Packing::GigE},
+    {P::Mono12_Packed, 12, Packing::GigE},
+    {P::Mono10p, 10, Packing::Bits},
+    {P::Mono12p, 12, Packing::Bits},
 };
 
 // Sizes with odd pixel counts and rows starting inside a packing group.
@@ -50,7 +56,7 @@ TEST(MonoFormats, EveryLayoutGivesTheTopEightBitsExactly)
                 SCOPED_TRACE(testing::Message()
                              << std::hex << mc.type << std::dec << " " << w << "x" << h << " offset " << offset);
                 const Result mono = ConvertGuarded(c, w, h, mc.type, src, P::Mono8, size_t{w} * h, offset);
-                const Result bgr = ConvertGuarded(c, w, h, mc.type, src, P::BGR8, size_t{w} * h * 3, offset);
+                const Result bgr = ConvertGuarded(c, w, h, mc.type, src, P::BGR8_Packed, size_t{w} * h * 3, offset);
                 ASSERT_EQ(mono.status, 0);
                 ASSERT_EQ(bgr.status, 0);
                 EXPECT_EQ(mono.dstLen, w * h);
@@ -82,10 +88,12 @@ struct RgbCase {
 };
 
 const RgbCase kRgbCases[] = {
-    {P::RGB8, 8, 3, false},    {P::BGR8, 8, 3, true},    {P::RGBA8, 8, 4, false},   {P::BGRA8, 8, 4, true},
-    {P::RGB10, 10, 3, false},  {P::BGR10, 10, 3, true},  {P::RGB12, 12, 3, false},  {P::BGR12, 12, 3, true},
-    {P::RGB16, 16, 3, false},  {P::BGR16, 16, 3, true},  {P::RGBA10, 10, 4, false}, {P::BGRA10, 10, 4, true},
-    {P::RGBA12, 12, 4, false}, {P::BGRA12, 12, 4, true}, {P::RGBA16, 16, 4, false}, {P::BGRA16, 16, 4, true},
+    {P::RGB8_Packed, 8, 3, false},   {P::BGR8_Packed, 8, 3, true},    {P::RGBA8_Packed, 8, 4, false},
+    {P::BGRA8_Packed, 8, 4, true},   {P::RGB10_Packed, 10, 3, false}, {P::BGR10_Packed, 10, 3, true},
+    {P::RGB12_Packed, 12, 3, false}, {P::BGR12_Packed, 12, 3, true},  {P::RGB16_Packed, 16, 3, false},
+    {P::BGR16_Packed, 16, 3, true},  {P::RGBA10, 10, 4, false},       {P::BGRA10, 10, 4, true},
+    {P::RGBA12, 12, 4, false},       {P::BGRA12, 12, 4, true},        {P::RGBA16_Packed, 16, 4, false},
+    {P::BGRA16_Packed, 16, 4, true},
 };
 
 TEST(ColourFormats, InterleavedRgbFamiliesReorderAndScale)
@@ -99,7 +107,7 @@ TEST(ColourFormats, InterleavedRgbFamiliesReorderAndScale)
             const auto values = RandomValues(n * rc.channels, rc.bits == 16 ? 16 : rc.bits + 1, seed++);
             const Bytes src = rc.bits == 8 ? Bytes(values.begin(), values.end()) : Pack16(values);
             SCOPED_TRACE(testing::Message() << std::hex << rc.type << std::dec << " " << w << "x" << h);
-            const Result bgr = ConvertGuarded(c, w, h, rc.type, src, P::BGR8, n * 3, 1);
+            const Result bgr = ConvertGuarded(c, w, h, rc.type, src, P::BGR8_Packed, n * 3, 1);
             const Result mono = ConvertGuarded(c, w, h, rc.type, src, P::Mono8, n, 2);
             ASSERT_EQ(bgr.status, 0);
             ASSERT_EQ(mono.status, 0);
@@ -125,8 +133,8 @@ TEST(ColourFormats, PlanarAnd565)
     const uint32_t w = 5, h = 3;
     const size_t n = w * h;
     const Bytes planar = RandomBytes(3 * n, 7);
-    const Result bgr = ConvertGuarded(c, w, h, P::RGB8Planar, planar, P::BGR8);
-    const Result mono = ConvertGuarded(c, w, h, P::RGB8Planar, planar, P::Mono8);
+    const Result bgr = ConvertGuarded(c, w, h, P::RGB8_Planar, planar, P::BGR8_Packed);
+    const Result mono = ConvertGuarded(c, w, h, P::RGB8_Planar, planar, P::Mono8);
     ASSERT_EQ(bgr.status, 0);
     for (size_t i = 0; i < n; ++i) {
         EXPECT_EQ(bgr.out[3 * i], planar[2 * n + i]);
@@ -138,12 +146,12 @@ TEST(ColourFormats, PlanarAnd565)
     // Full-scale and zero fields must map to 255 and 0; one value of each field checks the
     // bit positions.
     const Bytes words = Pack16({0xFFFF, 0x0000, 0x001F, 0x07E0, 0xF800, 0xE553});
-    const Bytes rgb565 = ConvertGuarded(c, 6, 1, P::RGB565p, words, P::BGR8).out;
-    const Bytes bgr565 = ConvertGuarded(c, 6, 1, P::BGR565p, words, P::BGR8).out;
+    const Bytes rgb565 = ConvertGuarded(c, 6, 1, P::RGB565_Packed, words, P::BGR8_Packed).out;
+    const Bytes bgr565 = ConvertGuarded(c, 6, 1, P::BGR565_Packed, words, P::BGR8_Packed).out;
     // RGB565p: red in the low bits; BGR565p: blue in the low bits.
     EXPECT_EQ(rgb565, (Bytes{255, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 231, 170, 156}));
     EXPECT_EQ(bgr565, (Bytes{255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 156, 170, 231}));
-    const Bytes mono565 = ConvertGuarded(c, 6, 1, P::RGB565p, words, P::Mono8).out;
+    const Bytes mono565 = ConvertGuarded(c, 6, 1, P::RGB565_Packed, words, P::Mono8).out;
     for (size_t i = 0; i < 6; ++i) EXPECT_EQ(mono565[i], RefLuma(rgb565[3 * i], rgb565[3 * i + 1], rgb565[3 * i + 2]));
 }
 
@@ -166,9 +174,9 @@ TEST(YuvFormats, ChromaSubsamplingLayoutsAndColourMath)
     const size_t n = w * h;
     const Bytes src = RandomBytes(3 * n, 11);
     for (bool uyvy : {true, false}) {
-        const uint32_t type = uyvy ? P::YUV422UYVY : P::YUV422YUYV;
+        const uint32_t type = uyvy ? P::YUV422_Packed : P::YUV422_YUYV_Packed;
         const Bytes s(src.begin(), src.begin() + 2 * n);
-        const Result bgr = ConvertGuarded(c, w, h, type, s, P::BGR8, n * 3, 1);
+        const Result bgr = ConvertGuarded(c, w, h, type, s, P::BGR8_Packed, n * 3, 1);
         const Result mono = ConvertGuarded(c, w, h, type, s, P::Mono8, n, 3);
         ASSERT_EQ(bgr.status, 0);
         for (size_t i = 0; i < n; ++i) {
@@ -182,8 +190,8 @@ TEST(YuvFormats, ChromaSubsamplingLayoutsAndColourMath)
     }
     {
         const Bytes s(src.begin(), src.begin() + n * 3 / 2);
-        const Result bgr = ConvertGuarded(c, w, h, P::YUV411UYYVYY, s, P::BGR8);
-        const Result mono = ConvertGuarded(c, w, h, P::YUV411UYYVYY, s, P::Mono8);
+        const Result bgr = ConvertGuarded(c, w, h, P::YUV411_Packed, s, P::BGR8_Packed);
+        const Result mono = ConvertGuarded(c, w, h, P::YUV411_Packed, s, P::Mono8);
         ASSERT_EQ(bgr.status, 0);
         for (size_t i = 0; i < n; ++i) {
             const uint8_t* q = &s[(i / 4) * 6];
@@ -193,8 +201,8 @@ TEST(YuvFormats, ChromaSubsamplingLayoutsAndColourMath)
         }
     }
     {
-        const Result bgr = ConvertGuarded(c, w, h, P::YUV444UYV, src, P::BGR8);
-        const Result mono = ConvertGuarded(c, w, h, P::YUV444UYV, src, P::Mono8);
+        const Result bgr = ConvertGuarded(c, w, h, P::YUV444_Packed, src, P::BGR8_Packed);
+        const Result mono = ConvertGuarded(c, w, h, P::YUV444_Packed, src, P::Mono8);
         ASSERT_EQ(bgr.status, 0);
         for (size_t i = 0; i < n; ++i) {
             ExpectYuv(&bgr.out[3 * i], src[3 * i + 1], src[3 * i], src[3 * i + 2]);
@@ -202,9 +210,9 @@ TEST(YuvFormats, ChromaSubsamplingLayoutsAndColourMath)
         }
     }
     // Extremes saturate instead of wrapping.
-    const Result sat = ConvertGuarded(c, 2, 1, P::YUV422YUYV, Bytes{255, 255, 255, 255}, P::BGR8);
+    const Result sat = ConvertGuarded(c, 2, 1, P::YUV422_YUYV_Packed, Bytes{255, 255, 255, 255}, P::BGR8_Packed);
     EXPECT_EQ(sat.out[2], 255);
-    const Result dark = ConvertGuarded(c, 2, 1, P::YUV422YUYV, Bytes{0, 0, 0, 0}, P::BGR8);
+    const Result dark = ConvertGuarded(c, 2, 1, P::YUV422_YUYV_Packed, Bytes{0, 0, 0, 0}, P::BGR8_Packed);
     EXPECT_EQ(dark.out[2], 0);
     EXPECT_EQ(dark.out[0], 0);
 }

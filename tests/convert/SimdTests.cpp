@@ -8,11 +8,12 @@ using namespace ConvertTest;
 namespace P = Convert::Pixel;
 
 const uint32_t kSources[] = {
-    P::Mono8,      P::Mono10,       P::Mono12,     P::Mono16,     P::Mono10Packed,    P::Mono12Packed,
-    P::Mono10p,    P::Mono12p,      P::BayerGR8,   P::BayerRG8,   P::BayerGB8,        P::BayerBG8,
-    P::BayerRG12,  P::BayerBG16,    P::BayerGR10p, P::BayerGB12p, P::BayerRG12Packed, P::RGB8,
-    P::BGR8,       P::RGBA8,        P::BGRA8,      P::RGB12,      P::BGRA16,          P::YUV422UYVY,
-    P::YUV422YUYV, P::YUV411UYYVYY, P::YUV444UYV,  P::RGB565p,    P::RGB8Planar,
+    P::Mono8,         P::Mono10,           P::Mono12,        P::Mono16,        P::Mono10_Packed,
+    P::Mono12_Packed, P::Mono10p,          P::Mono12p,       P::BayerGR8,      P::BayerRG8,
+    P::BayerGB8,      P::BayerBG8,         P::BayerRG12,     P::BayerBG16,     P::BayerGR10p,
+    P::BayerGB12p,    P::BayerRG12_Packed, P::RGB8_Packed,   P::BGR8_Packed,   P::RGBA8_Packed,
+    P::BGRA8_Packed,  P::RGB12_Packed,     P::BGRA16_Packed, P::YUV422_Packed, P::YUV422_YUYV_Packed,
+    P::YUV411_Packed, P::YUV444_Packed,    P::RGB565_Packed, P::RGB8_Planar,
 };
 
 const uint32_t kWidths[] = {4, 8, 12, 16, 20, 28, 32, 36, 60, 64, 68, 96, 100, 132, 200};
@@ -36,10 +37,10 @@ TEST(SimdKernels, EveryFormatMatchesTheScalarReference)
         for (uint32_t w : kWidths)
             for (uint32_t w2 : {w, w + 1, w + 2, w + 3}) {
                 const uint32_t h = 5;
-                const bool yuv = type == P::YUV422UYVY || type == P::YUV422YUYV || type == P::YUV411UYYVYY;
+                const bool yuv = type == P::YUV422_Packed || type == P::YUV422_YUYV_Packed || type == P::YUV411_Packed;
                 if (yuv && w2 != w) continue;
                 const Bytes src = RandomBytes(size_t{w2} * h * 8, seed++);
-                for (uint32_t dst : {P::Mono8, P::BGR8}) {
+                for (uint32_t dst : {P::Mono8, P::BGR8_Packed}) {
                     const size_t size = size_t{w2} * h * (dst == P::Mono8 ? 1 : 3);
                     Convert::Converter scalar;
                     ASSERT_TRUE(scalar.SetSimdLevel(Convert::SimdLevel::Scalar));
@@ -77,12 +78,13 @@ TEST(SimdKernels, DemosaicingAndColourCorrectionMatchTheScalarReference)
                     Convert::Converter scalar;
                     scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
                     configure(scalar);
-                    const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
+                    const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8_Packed);
                     for (auto level : levels) {
                         Convert::Converter c;
                         c.SetSimdLevel(level);
                         configure(c);
-                        ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 3).out, want.out)
+                        ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8_Packed, size_t{w} * h * 3, 3).out,
+                                  want.out)
                             << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " quality " << q
                             << " settings " << settings << " width " << w;
                     }
@@ -109,12 +111,12 @@ TEST(SimdKernels, EdgeDirectedMatchesTheScalarReferenceOnShortImages)
                     Convert::Converter scalar;
                     scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
                     scalar.SetBayerQuality(2);
-                    const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
+                    const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8_Packed);
                     for (auto level : levels) {
                         Convert::Converter c;
                         c.SetSimdLevel(level);
                         c.SetBayerQuality(2);
-                        ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 1 + w % 5).out,
+                        ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8_Packed, size_t{w} * h * 3, 1 + w % 5).out,
                                   want.out)
                             << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " " << w << "x"
                             << h << (flat ? " flat runs" : " random");
@@ -148,30 +150,32 @@ TEST(SimdKernels, RowEndsMatchTheScalarReferenceOnShortImages)
                         Convert::Converter scalar;
                         scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
                         configure(scalar);
-                        const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
+                        const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8_Packed);
                         for (auto level : levels) {
                             Convert::Converter c;
                             c.SetSimdLevel(level);
                             configure(c);
-                            ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 1 + w % 5).out,
-                                      want.out)
+                            ASSERT_EQ(
+                                ConvertGuarded(c, w, h, type, src, P::BGR8_Packed, size_t{w} * h * 3, 1 + w % 5).out,
+                                want.out)
                                 << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " quality "
                                 << q << " ccm " << withCcm << " " << w << "x" << h;
                         }
                     }
     // 16-bit Bayer rows (shifted to 8 bits row by row) and the red/blue swap.
-    for (uint32_t type : {P::BayerRG12, P::BayerBG16, P::RGB8, P::RGB12})
+    for (uint32_t type : {P::BayerRG12, P::BayerBG16, P::RGB8_Packed, P::RGB12_Packed})
         for (uint32_t h : {1u, 2u, 3u})
             for (uint32_t w : widths) {
                 const Bytes src = RandomBytes(size_t{w} * h * 6, seed++);
                 Convert::Converter scalar;
                 scalar.SetSimdLevel(Convert::SimdLevel::Scalar);
-                const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8);
+                const Result want = ConvertGuarded(scalar, w, h, type, src, P::BGR8_Packed);
                 ASSERT_EQ(want.status, 0);
                 for (auto level : levels) {
                     Convert::Converter c;
                     c.SetSimdLevel(level);
-                    ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8, size_t{w} * h * 3, 1 + w % 5).out, want.out)
+                    ASSERT_EQ(ConvertGuarded(c, w, h, type, src, P::BGR8_Packed, size_t{w} * h * 3, 1 + w % 5).out,
+                              want.out)
                         << Convert::SimdLevelName(level) << " " << std::hex << type << std::dec << " " << w << "x" << h;
                 }
             }

@@ -77,7 +77,7 @@ TEST_F(LifecycleTest, InitializeShowsTheSimulatedCamerasByName)
     const std::vector<std::string> names = Names();
     ASSERT_EQ(names.size(), CamSim_GetDeviceCount());
     for (unsigned int i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], SimName(i));
-    EXPECT_TRUE(lines.WaitFor("#99: INFO: initialize camera driver: ornic 1.0.4.53, MVS 3.2.1.0 {initialize}\n"));
+    EXPECT_TRUE(lines.WaitFor("#99: INFO: initialize camera driver: ornic 1.0.4.53, SDK 3.2.1.0 {initialize}\n"));
     EXPECT_TRUE(lines.WaitFor("#99: INFO: Creating GigE device " + SimName(0) + " {CameraList::DoInit}\n"));
 
     // The array stays the same until the final finalize.

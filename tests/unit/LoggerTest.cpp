@@ -82,7 +82,7 @@ TEST(LogLineTest, PrefixesFollowThePort)
     EXPECT_EQ(Compose(-1), "###: x");
     EXPECT_EQ(Compose(0), "#0: x");
     EXPECT_EQ(Compose(19), "#19: x");
-    EXPECT_EQ(Compose(Util_2_1::GlobalLogPort()), "#99: x");
+    EXPECT_EQ(Compose(Util_2_1::kGlobalLogPort), "#99: x");
 }
 
 TEST(LogLineTest, PiecesAreFormattedInOrder)
