@@ -3,43 +3,16 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "camsim/Keyword.h"
 #include "camsim/SimControl.h"
+#include "util/Text.h"
 
 namespace CamSim {
 
 namespace {
 
-std::string_view Trim(std::string_view text)
-{
-    const char* blanks = " \t\r\n\v\f";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
-
-// Keywords are compared without case, '_' or '-': "Bayer_RG" == "bayer-rg" == "bayerrg".
-std::string Keyword(std::string_view text)
-{
-    std::string out;
-    for (char c : Lower(text)) {
-        if (c != '_' && c != '-') {
-            out.push_back(c);
-        }
-    }
-    return out;
-}
+// Blanks around fields and entries go, line ends included.
+constexpr std::string_view kBlanks = " \t\r\n\v\f";
 
 std::vector<std::string_view> Split(std::string_view text, char separator)
 {
@@ -79,25 +52,6 @@ bool ParseNumber(std::string_view text, uint32_t& value)
     }
     value = static_cast<uint32_t>(parsed);
     return true;
-}
-
-bool ParseIpAddress(std::string_view text, uint32_t& address)
-{
-    const auto parts = Split(text, '.');
-    if (parts.size() != 4) {
-        return false;
-    }
-    uint32_t result = 0;
-    for (auto part : parts) {
-        uint32_t octet = 0;
-        if (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string_view::npos ||
-            !ParseNumber(part, octet) || octet > 255) {
-            return false;
-        }
-        result = (result << 8) | octet;
-    }
-    address = result;
-    return result != 0;
 }
 
 bool ParseKind(std::string_view word, uint32_t& kind)
@@ -182,7 +136,7 @@ bool ParseEntry(std::string_view entry, DeviceDesc& desc, std::string& reason)
     desc = DeviceDesc{};
     std::vector<std::string_view> fields = Split(entry, ':');
     for (auto& field : fields) {
-        field = Trim(field);
+        field = Util_2_1::TrimView(field, kBlanks);
     }
     std::size_t next = 1;
     const std::string transport = Keyword(fields[0]);
@@ -228,10 +182,11 @@ bool ParseEntry(std::string_view entry, DeviceDesc& desc, std::string& reason)
             haveKind = true;
             continue;
         }
-        const std::string key = Keyword(Trim(field.substr(0, equals)));
-        const std::string_view value = Trim(field.substr(equals + 1));
+        const std::string key = Keyword(Util_2_1::TrimView(field.substr(0, equals), kBlanks));
+        const std::string_view value = Util_2_1::TrimView(field.substr(equals + 1), kBlanks);
         if (key == "ip") {
-            if (!ParseIpAddress(value, desc.ipAddress)) {
+            // Dotted IPv4; 0.0.0.0 is no address to give a camera.
+            if (!Util_2_1::ParseIpv4(value, desc.ipAddress) || desc.ipAddress == 0) {
                 reason = "bad IPv4 address '" + std::string(value) + "'";
                 return false;
             }
@@ -263,7 +218,7 @@ ParsedConfig ParseConfig(std::string_view text)
             line = line.substr(0, hash);
         }
         for (std::string_view entry : Split(line, ';')) {
-            entry = Trim(entry);
+            entry = Util_2_1::TrimView(entry, kBlanks);
             if (entry.empty() || Keyword(entry) == "none") {
                 continue;
             }

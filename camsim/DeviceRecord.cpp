@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "camsim/Simulator.h"
+#include "camsim/SimState.h"
 
 namespace CamSim {
 

@@ -9,6 +9,8 @@
 #include <map>
 #include <vector>
 
+#include "camsim/Keyword.h"
+
 namespace CamSim {
 
 namespace {
@@ -44,22 +46,7 @@ std::string Rest(const std::string& line, std::size_t count)
             ++at;
         }
     }
-    const auto first = line.find_first_not_of(" \t\r", at);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
-}
-
-std::string Keyword(const std::string& word)
-{
-    std::string out;
-    for (char c : word) {
-        if (c != '_' && c != '-') {
-            out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-        }
-    }
-    return out;
+    return Util_2_1::Trim(std::string_view(line).substr(at), " \t\r");
 }
 
 bool Integer(const std::string& word, int64_t& value)

@@ -1,8 +1,9 @@
-// The live node values of one device and the camera's rules between them: image size limits
-// follow binning and decimation, PayloadSize follows the image size and pixel format, access
-// follows the model's conditions and the acquisition state, selected nodes keep one value per
-// selector entry. Every answer is an SDK status. Not thread-safe: the simulator's mutex
-// guards it.
+// The live node values of one device, as generic storage: a value per node (one per selector
+// entry for selected nodes), the model's ranges, access after the model's conditions, and the
+// refusals the control interface sets. Every answer is an SDK status. What is particular to
+// a camera (limits that follow other nodes, what a written node changes elsewhere, when the
+// image format is locked) comes from its NodeRules; CameraBehaviour provides them.
+// Not thread-safe: the simulator's mutex guards it.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,6 @@
 #include "camsim/NodeModel.h"
 
 namespace CamSim {
-
-struct DeviceDesc;
 
 struct IntInfo {
     int64_t value = 0;
@@ -30,28 +29,38 @@ struct FloatInfo {
     double max = 0.0;
 };
 
+// What a camera adds to plain storage.
+class NodeRules {
+public:
+    // Limits and values that follow other nodes; info holds the model's limits and the stored
+    // value on entry.
+    virtual void AdjustInt(const NodeDesc& node, IntInfo& info) const = 0;
+    // An integer was written: other nodes follow it.
+    virtual void AfterIntWrite(const NodeDesc& node) = 0;
+    // Nodes marked lockedWhileAcquiring are read-only (commands unavailable) now.
+    virtual bool FormatLocked() const = 0;
+
+protected:
+    ~NodeRules() = default;
+};
+
 class NodeMap {
 public:
-    // Identity features (model, serial, user name, version, IP address) come from desc.
-    NodeMap(std::shared_ptr<const Model> model, const DeviceDesc& desc);
+    struct Value {
+        int64_t i = 0;
+        double f = 0.0;
+        std::string s;
+    };
+    // One value per selector entry (key 0 for nodes without a selector).
+    using Values = std::map<int64_t, Value>;
+    using Store = std::vector<Values>;  // by node index
+
+    // Power-up values from the model; rules must outlive the map.
+    NodeMap(std::shared_ptr<const Model> model, NodeRules& rules);
 
     const Model& GetModel() const { return *model; }
     uint32_t AccessOf(const NodeDesc& node) const;
     bool LockedNow(const NodeDesc& node) const;
-
-    // The camera's acquisition (AcquisitionStart/Stop) and the SDK's stream both lock the
-    // image format: the stream's buffers were sized for it.
-    bool Acquiring() const { return acquiring; }
-    void StartAcquisition() { acquiring = true; }
-    void StopAcquisition() { acquiring = false; }
-    void SetStreamLocked(bool locked) { streamLocked = locked; }
-    // Power-up values, then the user set chosen by UserSetDefault; user sets and
-    // UserSetDefault itself survive (they are the camera's non-volatile memory).
-    void PowerUp();
-    // One frame's worth of the camera's automatic functions: "Continuous" moves Gain,
-    // ExposureTime and the balance ratios a step towards the camera's own choice, "Once" sets
-    // them there and turns itself Off.
-    void StepAutoFunctions();
 
     // Writes of a node with a given value (its text: decimal integer, float, true/false,
     // an entry's symbolic name, the string itself; "*" for any value) answer `status`.
@@ -62,14 +71,6 @@ public:
     };
     void SetRefusals(std::vector<Refusal> list) { refusals = std::move(list); }
 
-    // Feature files: one "Name = value" line per node that is readable and writable now
-    // (selected nodes once per selector entry, as "Name[Entry] = value"), in model order.
-    std::string FeatureText() const;
-    // Applies such lines; those failing are retried after the rest (a value can depend on one
-    // later in the file). MV_OK, or the status of the first line that could not be applied
-    // (the others still are).
-    uint32_t ApplyFeatureLines(const std::vector<std::string>& lines);
-
     // Unchecked reads by name for the camera's own logic; fallback when the model lacks the
     // node or it is of another kind.
     bool HasNode(const char* name) const { return model->Find(name) != nullptr; }
@@ -78,6 +79,7 @@ public:
     double FloatValueOf(const char* name, double fallback) const;
     double FloatMaxOf(const char* name, double fallback) const;
     bool BoolValueOf(const char* name, bool fallback) const;
+    std::string TextValueOf(const char* name) const;  // empty when not a string node
 
     // Name lookup for the typed operations: MV_E_GC_PROPERTY for an unknown name,
     // MV_E_SUPPORT for a node of another kind.
@@ -95,7 +97,9 @@ public:
     uint32_t SetEnumSymbolic(const std::string& name, const std::string& symbolic);
     uint32_t EntrySymbolic(const std::string& name, int64_t value, std::string& symbolic) const;
     uint32_t SetString(const std::string& name, const std::string& value);
-    uint32_t Execute(const std::string& name);
+    // Whether the command may be executed now (known, writable, not refused); what it does
+    // is the camera's (CameraBehaviour::Execute).
+    uint32_t CheckCommand(const std::string& name) const;
 
     // Unchecked reads for the node records: a node's value whatever its access.
     IntInfo IntOf(const NodeDesc& node) const;
@@ -103,40 +107,35 @@ public:
     int64_t RawInt(const NodeDesc& node) const;             // integers, booleans, enumerations
     const std::string& TextOf(const NodeDesc& node) const;  // strings and registers
 
-private:
-    struct Value {
-        int64_t i = 0;
-        double f = 0.0;
-        std::string s;
-    };
-    // One value per selector entry (key 0 for nodes without a selector).
-    using Values = std::map<int64_t, Value>;
+    // Unchecked storage for the camera's rules and the feature file. Read and Write use the
+    // selector's current entry, ReadAt and WriteAt a given one; an entry never written holds
+    // the power-up value.
+    const Value& Read(const NodeDesc& node) const { return ReadAt(node, SelectorKey(node)); }
+    Value& Write(const NodeDesc& node) { return WriteAt(node, SelectorKey(node)); }
+    const Value& ReadAt(const NodeDesc& node, int64_t key) const;
+    Value& WriteAt(const NodeDesc& node, int64_t key);
+    // The power-up value (one for all selector entries).
+    Value& PowerUpValue(const NodeDesc& node) { return defaults[model->IndexOf(node)].at(0); }
+    const Store& PowerUpValues() const { return defaults; }
+    const Store& AllValues() const { return values; }
+    void SetAllValues(Store all) { values = std::move(all); }
 
-    void LoadDefaults();
+private:
     int64_t SelectorKey(const NodeDesc& node) const;
-    const Value& Read(const NodeDesc& node) const;
-    Value& Write(const NodeDesc& node);
+    // Lookup, then MV_E_GC_ACCESS unless the node may be read (written) now.
+    uint32_t FindReadable(const std::string& name, NodeKind kind, const NodeDesc*& node) const;
+    uint32_t FindWritable(const std::string& name, NodeKind kind, const NodeDesc*& node) const;
     uint32_t Writable(const NodeDesc& node) const;
     uint32_t Readable(const NodeDesc& node) const;
-    int64_t IntByName(const char* name, int64_t fallback) const;
     bool ConditionMet(const AccessCondition& condition) const;
-    void AfterIntChange(const NodeDesc& node);
-    void FitImageAxis(const char* size, const char* offset, const char* binning, const char* decimation);
-    int64_t AxisLimit(const char* binning, const char* decimation, const NodeDesc& size) const;
-
-    std::shared_ptr<const Model> model;
-    std::vector<Values> values;  // by node index
-    std::vector<Values> defaults;
-    uint32_t ApplyFeatureLine(const std::string& line);
-    std::string ValueText(const NodeDesc& node, const Value& value) const;
-
     // The refusal that applies to writing node with a value matching `matches`, or MV_OK.
     template <typename Matches>
     uint32_t RefusalFor(const NodeDesc& node, Matches&& matches) const;
 
-    std::map<int64_t, std::vector<Values>> userSets;  // saved by UserSetSave, by selector value
-    bool acquiring = false;
-    bool streamLocked = false;
+    std::shared_ptr<const Model> model;
+    NodeRules& rules;
+    Store values;
+    Store defaults;
     std::vector<Refusal> refusals;
 };
 

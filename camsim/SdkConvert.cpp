@@ -1,29 +1,21 @@
 // Pixel conversion and the Bayer settings: each handle owns a converter of the conversion
 // library; the work runs without the simulator's mutex.
-#include "camsim/ApiGuard.h"
-#include "camsim/Simulator.h"
+#include "camsim/SdkSide.h"
 #include "convert/Converter.h"
 
 namespace {
 
 using CamSim::Op;
+using CamSim::SdkSide;
 
 // Counts the call, answers an injected fault, refuses a null or unknown handle, then runs
 // body with the handle's converter.
 template <typename Body>
 int ConverterCall(Op op, void* handle, Body&& body)
 {
-    return CamSim::Guarded([&] {
-        CamSim::Simulator& sim = CamSim::Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(op);
-        if (injected != MV_OK) {
-            return injected;
-        }
-        if (handle == nullptr) {
-            return MV_E_HANDLE;
-        }
+    return CamSim::HandleCall(op, handle, [&](SdkSide& sdk) {
         uint32_t status = MV_OK;
-        const std::shared_ptr<Convert::Converter> converter = sim.ConverterFor(handle, status);
+        const std::shared_ptr<Convert::Converter> converter = sdk.ConverterFor(handle, status);
         return converter ? static_cast<uint32_t>(body(*converter)) : status;
     });
 }

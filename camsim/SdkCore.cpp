@@ -1,37 +1,28 @@
-// Life cycle and enumeration: the part of the SDK that is simulated so far.
-#include "camsim/ApiGuard.h"
-#include "camsim/Simulator.h"
+// Life cycle and enumeration.
+#include "camsim/SdkSide.h"
 
-using CamSim::Guarded;
 using CamSim::Op;
-using CamSim::Simulator;
+using CamSim::SdkCall;
+using CamSim::SdkSide;
 
 extern "C" {
 
 MV_SDK_API int MV_SDK_CALL MV_CC_Initialize(void)
 {
-    return Guarded([] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::Initialize);
-        return injected != MV_OK ? injected : sim.Initialize();
-    });
+    return SdkCall(Op::Initialize, [](SdkSide& sdk) { return sdk.Initialize(); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_Finalize(void)
 {
-    return Guarded([] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::Finalize);
-        return injected != MV_OK ? injected : sim.Finalize();
-    });
+    return SdkCall(Op::Finalize, [](SdkSide& sdk) { return sdk.Finalize(); });
 }
 
 MV_SDK_API unsigned int MV_SDK_CALL MV_CC_GetSDKVersion(void)
 {
     try {
-        Simulator& sim = Simulator::Instance();
-        sim.BeginCall(Op::GetSDKVersion);
-        return sim.SdkVersion();
+        SdkSide& sdk = SdkSide::Instance();
+        sdk.BeginCall(Op::GetSDKVersion);
+        return sdk.SdkVersion();
     } catch (...) {
         return CamSim::kDefaultSdkVersion;
     }
@@ -39,17 +30,8 @@ MV_SDK_API unsigned int MV_SDK_CALL MV_CC_GetSDKVersion(void)
 
 MV_SDK_API int MV_SDK_CALL MV_CC_EnumDevices(unsigned int layerMask, MvDeviceInfoList* list)
 {
-    return Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::EnumDevices);
-        if (injected != MV_OK) {
-            return injected;
-        }
-        if (list == nullptr) {
-            return MV_E_PARAMETER;
-        }
-        return sim.EnumDevices(layerMask, *list);
-    });
+    return SdkCall(Op::EnumDevices,
+                   [&](SdkSide& sdk) { return list == nullptr ? MV_E_PARAMETER : sdk.EnumDevices(layerMask, *list); });
 }
 
 }  // extern "C"

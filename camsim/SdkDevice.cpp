@@ -1,10 +1,10 @@
 // Handles, opening and closing: one exclusive opener per device.
-#include "camsim/ApiGuard.h"
-#include "camsim/Simulator.h"
+#include "camsim/SdkSide.h"
 
-using CamSim::Guarded;
+using CamSim::HandleCall;
 using CamSim::Op;
-using CamSim::Simulator;
+using CamSim::SdkCall;
+using CamSim::SdkSide;
 
 extern "C" {
 
@@ -13,17 +13,12 @@ MV_SDK_API int MV_SDK_CALL MV_CC_CreateHandleWithoutLog(void** handle, const MvD
     if (handle != nullptr) {
         *handle = nullptr;  // never left dangling on failure
     }
-    return Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::CreateHandleWithoutLog);
-        if (injected != MV_OK) {
-            return injected;
-        }
+    return SdkCall(Op::CreateHandleWithoutLog, [&](SdkSide& sdk) {
         if (handle == nullptr || device == nullptr) {
             return MV_E_PARAMETER;
         }
         void* created = nullptr;
-        const uint32_t status = sim.CreateHandle(device, created);
+        const uint32_t status = sdk.CreateHandle(device, created);
         *handle = created;
         return status;
     });
@@ -31,38 +26,18 @@ MV_SDK_API int MV_SDK_CALL MV_CC_CreateHandleWithoutLog(void** handle, const MvD
 
 MV_SDK_API int MV_SDK_CALL MV_CC_DestroyHandle(void* handle)
 {
-    return Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::DestroyHandle);
-        if (injected != MV_OK) {
-            return injected;
-        }
-        return handle == nullptr ? MV_E_HANDLE : sim.DestroyHandle(handle);
-    });
+    return HandleCall(Op::DestroyHandle, handle, [&](SdkSide& sdk) { return sdk.DestroyHandle(handle); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_OpenDevice(void* handle, unsigned int accessMode, unsigned short switchoverKey)
 {
-    return Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::OpenDevice);
-        if (injected != MV_OK) {
-            return injected;
-        }
-        return handle == nullptr ? MV_E_HANDLE : sim.OpenDevice(handle, accessMode, switchoverKey);
-    });
+    return HandleCall(Op::OpenDevice, handle,
+                      [&](SdkSide& sdk) { return sdk.OpenDevice(handle, accessMode, switchoverKey); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_CloseDevice(void* handle)
 {
-    return Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::CloseDevice);
-        if (injected != MV_OK) {
-            return injected;
-        }
-        return handle == nullptr ? MV_E_HANDLE : sim.CloseDevice(handle);
-    });
+    return HandleCall(Op::CloseDevice, handle, [&](SdkSide& sdk) { return sdk.CloseDevice(handle); });
 }
 
 }  // extern "C"

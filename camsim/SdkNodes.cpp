@@ -5,26 +5,19 @@
 #include <initializer_list>
 #include <string>
 
-#include "camsim/ApiGuard.h"
 #include "camsim/GenICamXml.h"
-#include "camsim/Simulator.h"
+#include "camsim/SdkSide.h"
+#include "util/Text.h"
 
-using CamSim::Guarded;
 using CamSim::Model;
 using CamSim::NodeDesc;
 using CamSim::NodeKind;
 using CamSim::NodeMap;
 using CamSim::Op;
-using CamSim::Simulator;
+using CamSim::SdkSide;
+using Util_2_1::CopyText;
 
 namespace {
-
-template <std::size_t N>
-void CopyText(char (&target)[N], const std::string& text)
-{
-    std::memset(target, 0, N);
-    std::memcpy(target, text.data(), std::min(N - 1, text.size()));
-}
 
 // A node record's name need not be terminated when it fills its field.
 std::string NameOf(const MvXmlNode& node)
@@ -55,15 +48,23 @@ void FillBase(MvXmlFeatureBase& base, const NodeDesc& node, const NodeMap& map)
     base.bIsLocked = map.LockedNow(node) ? 1u : 0u;
 }
 
+// A cleared record of the node's type with its common part filled.
+template <typename Record>
+Record& StartRecord(void* feature, const NodeDesc& node, const NodeMap& map)
+{
+    auto& record = *static_cast<Record*>(feature);
+    std::memset(&record, 0, sizeof record);
+    FillBase(record.base, node, map);
+    return record;
+}
+
 // Fills the record of the node's own type; the caller's enType has been checked against it,
 // so the record is as large as the caller's.
 void FillFeature(void* feature, const NodeDesc& node, const NodeMap& map)
 {
     switch (node.kind) {
     case NodeKind::Integer: {
-        auto& record = *static_cast<MvXmlFeatureInteger*>(feature);
-        std::memset(&record, 0, sizeof record);
-        FillBase(record.base, node, map);
+        auto& record = StartRecord<MvXmlFeatureInteger>(feature, node, map);
         const CamSim::IntInfo info = map.IntOf(node);
         record.nValue = info.value;
         record.nMinValue = info.min;
@@ -74,9 +75,7 @@ void FillFeature(void* feature, const NodeDesc& node, const NodeMap& map)
         break;
     }
     case NodeKind::Float: {
-        auto& record = *static_cast<MvXmlFeatureFloat*>(feature);
-        std::memset(&record, 0, sizeof record);
-        FillBase(record.base, node, map);
+        auto& record = StartRecord<MvXmlFeatureFloat>(feature, node, map);
         const CamSim::FloatInfo info = map.FloatOf(node);
         record.dfValue = info.value;
         record.dfMinValue = info.min;
@@ -86,32 +85,24 @@ void FillFeature(void* feature, const NodeDesc& node, const NodeMap& map)
         break;
     }
     case NodeKind::Boolean: {
-        auto& record = *static_cast<MvXmlFeatureBoolean*>(feature);
-        std::memset(&record, 0, sizeof record);
-        FillBase(record.base, node, map);
+        auto& record = StartRecord<MvXmlFeatureBoolean>(feature, node, map);
         record.bValue = map.RawInt(node) != 0 ? 1u : 0u;
         break;
     }
     case NodeKind::String: {
-        auto& record = *static_cast<MvXmlFeatureString*>(feature);
-        std::memset(&record, 0, sizeof record);
-        FillBase(record.base, node, map);
+        auto& record = StartRecord<MvXmlFeatureString>(feature, node, map);
         CopyText(record.strValue, map.TextOf(node));
         record.nMaxLength = node.maxLength;
         break;
     }
     case NodeKind::Register: {
-        auto& record = *static_cast<MvXmlFeatureRegister*>(feature);
-        std::memset(&record, 0, sizeof record);
-        FillBase(record.base, node, map);
+        auto& record = StartRecord<MvXmlFeatureRegister>(feature, node, map);
         record.nAddrValue = node.address;
         record.nLength = node.length;
         break;
     }
     case NodeKind::Enumeration: {
-        auto& record = *static_cast<MvXmlFeatureEnumeration*>(feature);
-        std::memset(&record, 0, sizeof record);
-        FillBase(record.base, node, map);
+        auto& record = StartRecord<MvXmlFeatureEnumeration>(feature, node, map);
         record.nValue = map.RawInt(node);
         if (const CamSim::EnumEntryDesc* current = node.FindEntry(record.nValue); current != nullptr) {
             CopyText(record.strCurrentSymbolic, current->symbolic);
@@ -125,18 +116,12 @@ void FillFeature(void* feature, const NodeDesc& node, const NodeMap& map)
         }
         break;
     }
-    case NodeKind::Command: {
-        auto& record = *static_cast<MvXmlFeatureCommand*>(feature);
-        std::memset(&record, 0, sizeof record);
-        FillBase(record.base, node, map);
+    case NodeKind::Command:
+        StartRecord<MvXmlFeatureCommand>(feature, node, map);
         break;
-    }
-    case NodeKind::Category: {
-        auto& record = *static_cast<MvXmlFeatureCategory*>(feature);
-        std::memset(&record, 0, sizeof record);
-        FillBase(record.base, node, map);
+    case NodeKind::Category:
+        StartRecord<MvXmlFeatureCategory>(feature, node, map);
         break;
-    }
     }
 }
 
@@ -145,21 +130,13 @@ void FillFeature(void* feature, const NodeDesc& node, const NodeMap& map)
 template <typename Body>
 int NodeCall(Op op, void* handle, std::initializer_list<const void*> required, Body&& body)
 {
-    return Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(op);
-        if (injected != MV_OK) {
-            return injected;
-        }
-        if (handle == nullptr) {
-            return MV_E_HANDLE;
-        }
+    return CamSim::HandleCall(op, handle, [&](SdkSide& sdk) {
         for (const void* pointer : required) {
             if (pointer == nullptr) {
                 return MV_E_PARAMETER;
             }
         }
-        return sim.WithNodes(handle, body);
+        return sdk.WithNodes(handle, body);
     });
 }
 
@@ -177,9 +154,7 @@ MV_SDK_API int MV_SDK_CALL MV_XML_GetGenICamXML(void* handle, unsigned char* buf
         if (buffer == nullptr && size != 0) {
             return MV_E_PARAMETER;
         }
-        const NodeDesc* modelName = map.GetModel().Find("DeviceModelName");
-        const std::string xml = CamSim::BuildGenICamXml(
-            map.GetModel(), modelName != nullptr && modelName->kind == NodeKind::String ? map.TextOf(*modelName) : "");
+        const std::string xml = CamSim::BuildGenICamXml(map.GetModel(), map.TextValueOf("DeviceModelName"));
         const std::size_t needed = xml.size() + 1;
         *length = static_cast<unsigned int>(needed);
         if (buffer == nullptr) {
@@ -369,16 +344,8 @@ MV_SDK_API int MV_SDK_CALL MV_CC_SetStringValue(void* handle, const char* name, 
 // Commands reach beyond the node map: acquisition, triggers, a device reset.
 MV_SDK_API int MV_SDK_CALL MV_CC_SetCommandValue(void* handle, const char* name)
 {
-    return Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::SetCommandValue);
-        if (injected != MV_OK) {
-            return injected;
-        }
-        if (handle == nullptr) {
-            return MV_E_HANDLE;
-        }
-        return name == nullptr ? MV_E_PARAMETER : sim.ExecuteCommand(handle, name);
+    return CamSim::HandleCall(Op::SetCommandValue, handle, [&](SdkSide& sdk) {
+        return name == nullptr ? MV_E_PARAMETER : sdk.ExecuteCommand(handle, name);
     });
 }
 

@@ -1,27 +1,10 @@
 // Streaming, the exception callback and action commands.
-#include "camsim/ApiGuard.h"
-#include "camsim/Simulator.h"
+#include "camsim/SdkSide.h"
 
-namespace {
-
+using CamSim::HandleCall;
 using CamSim::Op;
-using CamSim::Simulator;
-
-// Counts the call, answers an injected fault, refuses a null handle, then runs body.
-template <typename Body>
-int HandleCall(Op op, void* handle, Body&& body)
-{
-    return CamSim::Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(op);
-        if (injected != MV_OK) {
-            return injected;
-        }
-        return handle == nullptr ? MV_E_HANDLE : body(sim);
-    });
-}
-
-}  // namespace
+using CamSim::SdkCall;
+using CamSim::SdkSide;
 
 extern "C" {
 
@@ -29,48 +12,43 @@ extern "C" {
 MV_SDK_API int MV_SDK_CALL MV_CC_RegisterExceptionCallBack(void* handle, MvExceptionCallback callback, void* user)
 {
     return HandleCall(Op::RegisterExceptionCallBack, handle,
-                      [&](Simulator& sim) { return sim.RegisterExceptionCallback(handle, callback, user); });
+                      [&](SdkSide& sdk) { return sdk.RegisterExceptionCallback(handle, callback, user); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_RegisterImageCallBackEx(void* handle, MvImageCallback callback, void* user)
 {
     return HandleCall(Op::RegisterImageCallBackEx, handle,
-                      [&](Simulator& sim) { return sim.RegisterImageCallback(handle, callback, user, false); });
+                      [&](SdkSide& sdk) { return sdk.RegisterImageCallback(handle, callback, user, false); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_RegisterImageCallBackForBGR(void* handle, MvImageCallback callback, void* user)
 {
     return HandleCall(Op::RegisterImageCallBackForBGR, handle,
-                      [&](Simulator& sim) { return sim.RegisterImageCallback(handle, callback, user, true); });
+                      [&](SdkSide& sdk) { return sdk.RegisterImageCallback(handle, callback, user, true); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_SetImageNodeNum(void* handle, unsigned int count)
 {
-    return HandleCall(Op::SetImageNodeNum, handle, [&](Simulator& sim) { return sim.SetImageNodeNum(handle, count); });
+    return HandleCall(Op::SetImageNodeNum, handle, [&](SdkSide& sdk) { return sdk.SetImageNodeNum(handle, count); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_StartGrabbing(void* handle)
 {
-    return HandleCall(Op::StartGrabbing, handle, [&](Simulator& sim) { return sim.StartGrabbing(handle); });
+    return HandleCall(Op::StartGrabbing, handle, [&](SdkSide& sdk) { return sdk.StartGrabbing(handle); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_StopGrabbing(void* handle)
 {
-    return HandleCall(Op::StopGrabbing, handle, [&](Simulator& sim) { return sim.StopGrabbing(handle); });
+    return HandleCall(Op::StopGrabbing, handle, [&](SdkSide& sdk) { return sdk.StopGrabbing(handle); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_GIGE_IssueActionCommand(MvActionCmdInfo* info, MvActionCmdResultList* results)
 {
-    return CamSim::Guarded([&] {
-        Simulator& sim = Simulator::Instance();
-        const uint32_t injected = sim.BeginCall(Op::IssueActionCommand);
-        if (injected != MV_OK) {
-            return injected;
-        }
+    return SdkCall(Op::IssueActionCommand, [&](SdkSide& sdk) {
         if (info == nullptr || results == nullptr || info->pBroadcastAddress == nullptr) {
             return MV_E_PARAMETER;
         }
-        return sim.IssueAction(*info, *results);
+        return sdk.IssueAction(*info, *results);
     });
 }
 

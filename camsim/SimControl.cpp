@@ -1,18 +1,18 @@
 #include "camsim/SimControl.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "camsim/ApiGuard.h"
+#include "camsim/ControlSide.h"
 #include "camsim/ModelText.h"
-#include "camsim/Simulator.h"
+#include "util/Text.h"
 
 using CamSim::ConfigOutcome;
+using CamSim::ControlSide;
 using CamSim::DeviceDesc;
 using CamSim::Guarded;
-using CamSim::Simulator;
 
 namespace {
 
@@ -27,15 +27,14 @@ void FillReport(const ConfigOutcome& outcome, CamSimConfigReport* report)
     report->entriesSkipped = outcome.skipped;
     report->fileUnreadable = outcome.fileUnreadable ? 1u : 0u;
     report->firstErrorLine = outcome.firstErrorLine;
-    const std::size_t length = std::min(sizeof report->firstError - 1, outcome.firstError.size());
-    std::memcpy(report->firstError, outcome.firstError.data(), length);
+    Util_2_1::CopyText(report->firstError, outcome.firstError);
 }
 
 // The id, or 0 with the reason on stderr.
 unsigned int Add(const DeviceDesc& desc)
 {
     std::string reason;
-    const uint32_t id = Simulator::Instance().AddDevice(desc, reason);
+    const uint32_t id = ControlSide::Instance().AddDevice(desc, reason);
     if (id == 0) {
         std::fprintf(stderr, "camsim: device not added: %s\n", reason.c_str());
     }
@@ -60,20 +59,20 @@ extern "C" {
 CAMSIM_API void CAMSIM_CALL CamSim_Reset(void)
 {
     Guarded([] {
-        Simulator::Instance().Reset();
+        ControlSide::Instance().Reset();
         return MV_OK;
     });
 }
 
 CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetInitCount(void)
 {
-    return GuardedValue([] { return Simulator::Instance().InitCount(); });
+    return GuardedValue([] { return ControlSide::Instance().InitCount(); });
 }
 
 CAMSIM_API void CAMSIM_CALL CamSim_ClearDevices(void)
 {
     Guarded([] {
-        Simulator::Instance().ClearDevices();
+        ControlSide::Instance().ClearDevices();
         return MV_OK;
     });
 }
@@ -118,12 +117,12 @@ CAMSIM_API unsigned int CAMSIM_CALL CamSim_AddDeviceText(const char* entry)
 
 CAMSIM_API int CAMSIM_CALL CamSim_RemoveDevice(unsigned int id)
 {
-    return Guarded([&] { return Simulator::Instance().RemoveDevice(id) ? MV_OK : MV_E_PARAMETER; });
+    return Guarded([&] { return ControlSide::Instance().RemoveDevice(id) ? MV_OK : MV_E_PARAMETER; });
 }
 
 CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetDeviceCount(void)
 {
-    return GuardedValue([] { return static_cast<unsigned int>(Simulator::Instance().DeviceCount()); });
+    return GuardedValue([] { return static_cast<unsigned int>(ControlSide::Instance().DeviceCount()); });
 }
 
 CAMSIM_API int CAMSIM_CALL CamSim_GetDevice(unsigned int index, CamSimDeviceState* state)
@@ -132,7 +131,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_GetDevice(unsigned int index, CamSimDeviceStat
         if (state == nullptr) {
             return MV_E_PARAMETER;
         }
-        return Simulator::Instance().GetDevice(index, *state) ? MV_OK : MV_E_PARAMETER;
+        return ControlSide::Instance().GetDevice(index, *state) ? MV_OK : MV_E_PARAMETER;
     });
 }
 
@@ -142,7 +141,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_LoadConfig(const char* text, CamSimConfigRepor
         if (text == nullptr) {
             return MV_E_PARAMETER;
         }
-        FillReport(Simulator::Instance().LoadConfigText(text), report);
+        FillReport(ControlSide::Instance().LoadConfigText(text), report);
         return MV_OK;
     });
 }
@@ -154,7 +153,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_LoadConfigFile(const char* path, CamSimConfigR
             return MV_E_PARAMETER;
         }
         ConfigOutcome outcome;
-        const bool loaded = Simulator::Instance().LoadConfigFile(path, outcome);
+        const bool loaded = ControlSide::Instance().LoadConfigFile(path, outcome);
         FillReport(outcome, report);
         return loaded ? MV_OK : MV_E_OPENFILE;
     });
@@ -166,7 +165,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_GetConfigReport(CamSimConfigReport* report)
         if (report == nullptr) {
             return MV_E_PARAMETER;
         }
-        FillReport(Simulator::Instance().LastConfig(), report);
+        FillReport(ControlSide::Instance().LastConfig(), report);
         return MV_OK;
     });
 }
@@ -197,14 +196,14 @@ CAMSIM_API int CAMSIM_CALL CamSim_AddFault(const CamSimFault* fault)
         rule.remaining = fault->count;
         rule.endless = fault->count == 0;
         rule.status = fault->status;
-        return Simulator::Instance().AddFault(op, rule);
+        return ControlSide::Instance().AddFault(op, rule);
     });
 }
 
 CAMSIM_API void CAMSIM_CALL CamSim_ClearFaults(void)
 {
     Guarded([] {
-        Simulator::Instance().ClearFaults();
+        ControlSide::Instance().ClearFaults();
         return MV_OK;
     });
 }
@@ -216,14 +215,14 @@ CAMSIM_API unsigned int CAMSIM_CALL CamSim_GetCallCount(const char* operation)
         if (operation == nullptr || !CamSim::FindOp(operation, op)) {
             return 0;
         }
-        return Simulator::Instance().CallCount(op);
+        return ControlSide::Instance().CallCount(op);
     });
 }
 
 CAMSIM_API void CAMSIM_CALL CamSim_ResetCallCounts(void)
 {
     Guarded([] {
-        Simulator::Instance().ResetCallCounts();
+        ControlSide::Instance().ResetCallCounts();
         return MV_OK;
     });
 }
@@ -231,7 +230,7 @@ CAMSIM_API void CAMSIM_CALL CamSim_ResetCallCounts(void)
 CAMSIM_API void CAMSIM_CALL CamSim_SetSdkVersion(unsigned int version)
 {
     Guarded([&] {
-        Simulator::Instance().SetSdkVersion(version);
+        ControlSide::Instance().SetSdkVersion(version);
         return MV_OK;
     });
 }
@@ -248,7 +247,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetDeviceModel(unsigned int id, const char* mo
                 return MV_E_PARAMETER;
             }
         }
-        return Simulator::Instance().SetDeviceModel(id, std::move(model));
+        return ControlSide::Instance().SetDeviceModel(id, std::move(model));
     });
 }
 
@@ -261,18 +260,18 @@ extern "C" {
 CAMSIM_API int CAMSIM_CALL CamSim_GetStreamStats(unsigned int id, CamSimStreamStats* stats)
 {
     return Guarded(
-        [&] { return stats == nullptr ? MV_E_PARAMETER : Simulator::Instance().GetStreamStats(id, *stats); });
+        [&] { return stats == nullptr ? MV_E_PARAMETER : ControlSide::Instance().GetStreamStats(id, *stats); });
 }
 
 CAMSIM_API int CAMSIM_CALL CamSim_FireLine(unsigned int id, unsigned int line)
 {
-    return Guarded([&] { return Simulator::Instance().FireLine(id, line); });
+    return Guarded([&] { return ControlSide::Instance().FireLine(id, line); });
 }
 
 CAMSIM_API int CAMSIM_CALL CamSim_SetUnthrottled(unsigned int id, int unthrottled)
 {
     return Guarded([&] {
-        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+        return ControlSide::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
             device.unthrottled = unthrottled != 0;
             return MV_OK;
         });
@@ -282,7 +281,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetUnthrottled(unsigned int id, int unthrottle
 CAMSIM_API int CAMSIM_CALL CamSim_SetDeliveryDelay(unsigned int id, unsigned int microseconds)
 {
     return Guarded([&] {
-        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+        return ControlSide::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
             device.deliveryDelayUs = microseconds;
             return MV_OK;
         });
@@ -291,18 +290,18 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetDeliveryDelay(unsigned int id, unsigned int
 
 CAMSIM_API int CAMSIM_CALL CamSim_Unplug(unsigned int id, unsigned int replugAfterMs)
 {
-    return Guarded([&] { return Simulator::Instance().Unplug(id, replugAfterMs); });
+    return Guarded([&] { return ControlSide::Instance().Unplug(id, replugAfterMs); });
 }
 
 CAMSIM_API int CAMSIM_CALL CamSim_Replug(unsigned int id)
 {
-    return Guarded([&] { return Simulator::Instance().Replug(id); });
+    return Guarded([&] { return ControlSide::Instance().Replug(id); });
 }
 
 CAMSIM_API int CAMSIM_CALL CamSim_SetOpenDelay(unsigned int id, unsigned int milliseconds)
 {
     return Guarded([&] {
-        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+        return ControlSide::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
             device.openDelayMs = milliseconds;
             return MV_OK;
         });
@@ -317,7 +316,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_RefuseValue(unsigned int id, const char* node,
             return MV_E_PARAMETER;
         }
         CamSim::NodeMap::Refusal refusal{node, valueText, status};
-        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+        return ControlSide::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
             device.refusals.push_back(refusal);
             return MV_OK;
         });
@@ -327,7 +326,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_RefuseValue(unsigned int id, const char* node,
 CAMSIM_API int CAMSIM_CALL CamSim_ClearRefusals(unsigned int id)
 {
     return Guarded([&] {
-        return Simulator::Instance().ChangeDevice(id, [](CamSim::SimDevice& device) {
+        return ControlSide::Instance().ChangeDevice(id, [](CamSim::SimDevice& device) {
             device.refusals.clear();
             return MV_OK;
         });
@@ -337,7 +336,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_ClearRefusals(unsigned int id)
 CAMSIM_API int CAMSIM_CALL CamSim_SetOpenedElsewhere(unsigned int id, int openedElsewhere)
 {
     return Guarded([&] {
-        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+        return ControlSide::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
             device.openedElsewhere = openedElsewhere != 0;
             return MV_OK;
         });
@@ -348,7 +347,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetActionKeys(unsigned int id, unsigned int de
                                                 unsigned int groupMask)
 {
     return Guarded([&] {
-        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+        return ControlSide::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
             if (device.desc.transport != MV_GIGE_DEVICE) {
                 return MV_E_PARAMETER;
             }
@@ -367,7 +366,7 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetActionAnswer(unsigned int id, unsigned int 
             answer != CAMSIM_ACTION_NO_ANSWER) {
             return MV_E_PARAMETER;
         }
-        return Simulator::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
+        return ControlSide::Instance().ChangeDevice(id, [&](CamSim::SimDevice& device) {
             if (device.desc.transport != MV_GIGE_DEVICE) {
                 return MV_E_PARAMETER;
             }

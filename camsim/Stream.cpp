@@ -8,7 +8,7 @@
 #include <new>
 
 #include "camsim/Pattern.h"
-#include "camsim/Simulator.h"
+#include "camsim/SimState.h"
 
 namespace CamSim {
 
@@ -72,7 +72,7 @@ void Stream::Join()
 
 void Stream::AcquisitionStartedLocked()
 {
-    const NodeMap& nodes = *device.nodes;
+    const NodeMap& nodes = device.camera->Nodes();
     const std::string mode = nodes.EnumSymbolicOf("AcquisitionMode");
     if (mode == "SingleFrame") {
         framesLeft = 1;
@@ -95,8 +95,8 @@ void Stream::AcquisitionStoppedLocked()
 
 bool Stream::OfferTriggerLocked(const std::string& source, uint32_t inputLines)
 {
-    const NodeMap& nodes = *device.nodes;
-    if (stop || !nodes.Acquiring() || nodes.EnumSymbolicOf("TriggerMode") != "On" ||
+    const NodeMap& nodes = device.camera->Nodes();
+    if (stop || !device.camera->Acquiring() || nodes.EnumSymbolicOf("TriggerMode") != "On" ||
         nodes.EnumSymbolicOf("TriggerSource") != source) {
         ++stats.triggersIgnored;
         return false;
@@ -108,7 +108,7 @@ bool Stream::OfferTriggerLocked(const std::string& source, uint32_t inputLines)
 
 Stream::Clock::duration Stream::FramePeriodLocked() const
 {
-    const NodeMap& nodes = *device.nodes;
+    const NodeMap& nodes = device.camera->Nodes();
     double rate = kFallbackFrameRate;
     if (nodes.HasNode("AcquisitionFrameRate")) {
         // Enabled: the rate asked for; otherwise as fast as the sensor goes.
@@ -126,7 +126,7 @@ Stream::Clock::duration Stream::FramePeriodLocked() const
 
 void Stream::FillInfoLocked(MvFrameOutInfoEx& info, uint32_t number, uint32_t inputLines) const
 {
-    const NodeMap& nodes = *device.nodes;
+    const NodeMap& nodes = device.camera->Nodes();
     std::memset(&info, 0, sizeof info);
     info.nWidth = static_cast<uint16_t>(settings.width);
     info.nHeight = static_cast<uint16_t>(settings.height);
@@ -163,14 +163,14 @@ void Stream::EmitLocked(std::unique_lock<std::mutex>& lock, uint32_t inputLines,
     const uint32_t number = frameNumber++;
     ++stats.produced;
     ++device.frameCounter;
-    device.nodes->StepAutoFunctions();
+    device.camera->StepAutoFunctions();
     MvFrameOutInfoEx info;
     FillInfoLocked(info, number, inputLines);
     if (triggered) {
         ++triggerIndex;
     }
     if (framesLeft > 0 && --framesLeft == 0) {
-        device.nodes->StopAcquisition();  // SingleFrame / MultiFrame: the acquisition ends itself
+        device.camera->StopAcquisition();  // SingleFrame / MultiFrame: the acquisition ends itself
     }
     if (settings.callback == nullptr) {
         return;
@@ -225,8 +225,8 @@ void Stream::Produce()
     brightness = level;
     patternReady = renderedOk;
     while (!stop && patternReady) {
-        const NodeMap& nodes = *device.nodes;
-        if (!nodes.Acquiring()) {
+        const NodeMap& nodes = device.camera->Nodes();
+        if (!device.camera->Acquiring()) {
             wake.wait(lock);
             continue;
         }

@@ -1,6 +1,8 @@
 // The simulator's whole state behind one mutex: the SDK's initialization, the device set and
-// the records handed out for it, injected faults and call counts. The exported SDK and
-// control functions are thin wrappers around this class.
+// the records handed out for it, handles, injected faults and call counts. Two faces work on
+// it: SdkSide (what the MV_CC_* entry points need) and ControlSide (what SimControl.h's
+// functions need). What both need is here: finding devices and handles, device loss and
+// return, loading the device set, and Locked, the one way to run under the mutex.
 #pragma once
 
 #include <array>
@@ -10,13 +12,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "camsim/CallbackGate.h"
+#include "camsim/CameraBehaviour.h"
 #include "camsim/DeviceConfig.h"
 #include "camsim/FaultTable.h"
-#include "camsim/NodeMap.h"
 #include "camsim/Operations.h"
 #include "camsim/SimControl.h"
 #include "camsim/Stream.h"
@@ -40,7 +42,7 @@ struct SimDevice {
     std::shared_ptr<const Model> customModel;  // null: the default model of its transport and kind
     // Made at the first opening and kept while the device exists: a camera keeps its settings
     // between connections.
-    std::unique_ptr<NodeMap> nodes;
+    std::unique_ptr<CameraBehaviour> camera;
     uintptr_t openedBy = 0;  // the handle that has it open, 0 when closed
 
     // Unplugged devices keep their id, address and settings memory but are not listed and
@@ -105,122 +107,67 @@ struct ConfigOutcome {
     std::string firstError;
 };
 
-class Simulator {
+// What OpenedLocked found for a handle.
+struct OpenedHandle {
+    // MV_OK for an opened handle whose connection is alive; otherwise MV_E_HANDLE (unknown),
+    // MV_E_CALLORDER (not open) or MV_E_BUSY (its device has gone or been unplugged since).
+    uint32_t status = MV_E_HANDLE;
+    SimHandle* handle = nullptr;  // set unless MV_E_HANDLE
+    SimDevice* device = nullptr;  // set with MV_OK; its camera exists then
+};
+
+class SimState {
 public:
-    static Simulator& Instance();
+    static SimState& Instance();
 
-    // SDK side. BeginCall counts the call; a non-MV_OK answer is an injected status that the
-    // operation returns at once.
-    uint32_t BeginCall(Op op);
-    uint32_t Initialize();
-    uint32_t Finalize();
-    uint32_t SdkVersion();
-    uint32_t EnumDevices(unsigned int layerMask, MvDeviceInfoList& list);
-    uint32_t CreateHandle(const MvDeviceInfo* record, void*& handle);
-    uint32_t DestroyHandle(void* handle);
-    uint32_t OpenDevice(void* handle, unsigned int accessMode, unsigned short switchoverKey);
-    uint32_t CloseDevice(void* handle);
-    // MV_OK for a handle that exists, MV_E_HANDLE otherwise.
-    uint32_t CheckHandle(void* handle);
-
-    // Runs body(NodeMap&) under the mutex for an opened handle. MV_E_HANDLE for an unknown
-    // handle, MV_E_CALLORDER when it is not open, MV_E_BUSY when its device has gone.
+    // Runs body with the mutex held, then, without it, the Aftermath the body left (joins
+    // streams, closes exception callbacks, reports lost devices on a thread of the SDK's).
+    // body takes an Aftermath& or nothing; Locked answers what it answers.
     template <typename Body>
-    uint32_t WithNodes(void* handle, Body&& body)
+    auto Locked(Body&& body)
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        SimDevice* device = nullptr;
-        const uint32_t status = OpenDeviceLocked(handle, device);
-        if (status != MV_OK) {
-            return status;
+        Aftermath after;
+        if constexpr (std::is_void_v<decltype(Run(body, after))>) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                Run(body, after);
+            }
+            Finish(after);
+        } else {
+            auto result = [&] {
+                std::lock_guard<std::mutex> lock(mutex);
+                return Run(body, after);
+            }();
+            Finish(after);
+            return result;
         }
-        const uint32_t answer = body(*device->nodes);
-        WakeStreamLocked(handle);  // the camera looks at its settings again
-        return answer;
     }
 
-    // Streaming, device loss, commands with effects beyond the node map.
-    uint32_t SetImageNodeNum(void* handle, unsigned int count);
-    uint32_t RegisterImageCallback(void* handle, MvImageCallback callback, void* user, bool bgr);
-    // The handle's converter, or null with the status of an unusable handle. The conversion
-    // itself runs without the simulator's mutex.
-    std::shared_ptr<Convert::Converter> ConverterFor(void* handle, uint32_t& status);
-    uint32_t RegisterExceptionCallback(void* handle, MvExceptionCallback callback, void* user);
-    uint32_t StartGrabbing(void* handle);
-    uint32_t StopGrabbing(void* handle);
-    uint32_t ExecuteCommand(void* handle, const std::string& name);
-    uint32_t IssueAction(const MvActionCmdInfo& info, MvActionCmdResultList& results);
-
-    // Control side.
-    void Reset();
-    unsigned InitCount();
-    void ClearDevices();
-    uint32_t AddDevice(DeviceDesc desc, std::string& reason);  // the id, 0 when rejected
-    bool RemoveDevice(uint32_t id);
-    std::size_t DeviceCount();
-    bool GetDevice(std::size_t index, CamSimDeviceState& state);
-    ConfigOutcome LoadConfigText(std::string_view text);
-    bool LoadConfigFile(const std::string& path, ConfigOutcome& outcome);
-    ConfigOutcome LastConfig();
-    uint32_t AddFault(Op op, const FaultRule& rule);
-    void ClearFaults();
-    uint32_t CallCount(Op op);
-    void ResetCallCounts();
-    void SetSdkVersion(uint32_t version);
-    // Gives a device another model, with power-up values, from its next opening on; null goes
-    // back to the default. MV_E_PARAMETER for an unknown id, MV_E_CALLORDER while it is open.
-    uint32_t SetDeviceModel(uint32_t id, std::shared_ptr<const Model> model);
-    uint32_t Unplug(uint32_t id, uint32_t replugAfterMs);
-    uint32_t Replug(uint32_t id);
-    uint32_t FireLine(uint32_t id, uint32_t line);
-    uint32_t GetStreamStats(uint32_t id, CamSimStreamStats& stats);
-    // Applies change(SimDevice&) to a present or unplugged device; MV_E_PARAMETER when unknown.
-    template <typename Change>
-    uint32_t ChangeDevice(uint32_t id, Change&& change)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        SimDevice* device = FindAnyDeviceLocked(id);
-        if (device == nullptr) {
-            return MV_E_PARAMETER;
-        }
-        const uint32_t status = change(*device);
-        if (device->nodes) {
-            device->nodes->SetRefusals(device->refusals);
-        }
-        return status;
-    }
-
-private:
     // The *Locked members expect the mutex to be held.
-    void LoadFromEnvironmentLocked(Aftermath& after);
-    void ApplyConfigLocked(const ParsedConfig& config, uint32_t source, const std::string& origin, Aftermath& after);
-    void ReplaceDevicesLocked(const std::vector<DeviceDesc>& descs, Aftermath& after);
-    void RetireLocked(SimDevice& device);
-    uint32_t AddDeviceLocked(DeviceDesc desc);
-    uint32_t FreeIpAddressLocked() const;
-    uint32_t FreeUsbNumberLocked() const;
     SimDevice* FindDeviceLocked(uint32_t id);     // present devices only
     SimDevice* FindAnyDeviceLocked(uint32_t id);  // unplugged ones too
-    std::shared_ptr<Convert::Converter> ConverterLocked(SimHandle& handle);
     SimHandle* FindHandleLocked(void* handle);
-    // The device of an opened handle whose connection is still alive.
-    uint32_t OpenDeviceLocked(void* handle, SimDevice*& device);
+    OpenedHandle OpenedLocked(void* handle);
     SimHandle* OpenerLocked(const SimDevice& device);
-    void WakeStreamLocked(void* handle);
+    void StopStreamLocked(SimHandle& handle, Aftermath& after);
     // Ends the opener's connection: its stream stops, the device is released, and (notify)
     // its exception callback hears of it once the mutex is released.
     void DisconnectLocked(SimDevice& device, bool notify, Aftermath& after);
     void UnplugLocked(SimDevice& device, uint32_t replugAfterMs, Aftermath& after);
     void ReplugLocked(SimDevice& device);
     void PollReplugLocked();  // brings back devices whose time has come
-    void StopStreamLocked(SimHandle& handle, Aftermath& after);
-    // Joins, closes and notifies; the mutex must not be held.
-    static void Finish(Aftermath& after);
 
+    // The device set: from the environment (ORNIC_SIM_CAMERAS, ORNIC_SIM_CONFIG, else the
+    // default pair), from parsed configuration text, or added one by one.
+    void LoadFromEnvironmentLocked(Aftermath& after);
+    void ApplyConfigLocked(const ParsedConfig& config, uint32_t source, const std::string& origin, Aftermath& after);
+    void ReplaceDevicesLocked(const std::vector<DeviceDesc>& descs, Aftermath& after);
+    uint32_t AddDeviceLocked(DeviceDesc desc);  // the new id
+
+    // The state itself, guarded by mutex.
     std::mutex mutex;
     unsigned initCount = 0;
     bool deviceSetOverridden = false;  // the control interface chose the devices
-    uint32_t nextId = 1;
     uint32_t sdkVersion = kDefaultSdkVersion;
     std::vector<std::unique_ptr<SimDevice>> devices;
     std::vector<RetiredRecord> retiredRecords;
@@ -229,7 +176,30 @@ private:
     FaultTable faults;
     std::array<uint32_t, kOpCount> callCounts{};
     ConfigOutcome lastConfig;
+
+private:
+    template <typename Body>
+    static decltype(auto) Run(Body& body, Aftermath& after)
+    {
+        if constexpr (std::is_invocable_v<Body&, Aftermath&>) {
+            return body(after);
+        } else {
+            return body();
+        }
+    }
+    // Joins, closes and notifies; the mutex must not be held.
+    static void Finish(Aftermath& after);
+    void RetireLocked(SimDevice& device);
+    uint32_t FreeIpAddressLocked() const;
+    uint32_t FreeUsbNumberLocked() const;
+
+    uint32_t nextId = 1;
 };
+
+inline uintptr_t HandleKey(const void* handle)
+{
+    return reinterpret_cast<uintptr_t>(handle);
+}
 
 // The record the SDK hands out for a device.
 std::unique_ptr<MvDeviceInfo> BuildDeviceRecord(const SimDevice& device);
