@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "camsim/DeviceConfig.h"
+#include "sdk/PixelFormats.h"
 
 namespace CamSim {
 
@@ -20,11 +21,11 @@ int64_t AlignDown(int64_t limit, int64_t min, int64_t inc)
     return static_cast<int64_t>(static_cast<uint64_t>(min) + steps * static_cast<uint64_t>(inc));
 }
 
-// Bits per pixel are bits 16 to 23 of a pixel format code.
+// A code without a bits field counts as 8 bits per pixel.
 int64_t BitsPerPixel(int64_t pixelFormat)
 {
-    const int64_t bits = (pixelFormat >> 16) & 0xFF;
-    return bits == 0 ? 8 : bits;
+    const uint32_t bits = PixelFormats::BitsOf(static_cast<uint32_t>(pixelFormat));
+    return bits == 0 ? 8 : static_cast<int64_t>(bits);
 }
 
 // The user set nodes say which set is in use and which one starts: loading or powering up

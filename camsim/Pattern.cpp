@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sdk/MvSdk.h"
+#include "sdk/PixelFormats.h"
 
 namespace CamSim {
 
@@ -185,7 +186,7 @@ uint64_t FrameBytes(uint32_t pixelFormat, uint32_t width, uint32_t height)
     if (!CanRender(pixelFormat)) {
         return 0;
     }
-    const uint64_t bits = (pixelFormat >> 16) & 0xFF;
+    const uint64_t bits = PixelFormats::BitsOf(pixelFormat);
     return (uint64_t{width} * height * bits + 7) / 8;
 }
 
