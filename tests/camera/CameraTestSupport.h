@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "GlobalLog.h"
 #include "camera/Camera.h"
 #include "camsim/SimControl.h"
 #include "sdk/MvSdk.h"
+#include "support/GlobalLog.h"
 #include "support/TempDir.h"
 #include "util/Globals.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "GlobalLog.h"
 #include "platform/Platform.h"
+#include "support/GlobalLog.h"
 #include "support/LineCollector.h"
 #include "support/TempDir.h"
 #include "util/Globals.h"

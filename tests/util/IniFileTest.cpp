@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "GlobalLog.h"
+#include "support/GlobalLog.h"
 #include "support/TempDir.h"
 #include "util/IniFile.h"
 #include "util/Param.h"
