@@ -10,7 +10,6 @@
 #include "camera/Camera.h"
 #include "camsim/SimControl.h"
 #include "sdk/MvSdk.h"
-#include "support/GlobalLog.h"
 #include "support/TempDir.h"
 #include "util/Globals.h"
 
