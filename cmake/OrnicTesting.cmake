@@ -26,11 +26,19 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
     TIMEOUT 300)
 endif()
 
-# ornic_add_test(<name> SOURCES ... LIBS ... LABELS ...)
-# One CTest test per binary: under wine each start costs about a second.
+# ornic_add_test(<name> [GLOBAL_LOG] SOURCES ... LIBS ... LABELS ...)
+# One CTest test per binary: under wine each start costs about a second. Every test includes
+# from the project root ("util/Logger.h") and from tests/ ("support/TempDir.h").
+# GLOBAL_LOG links the test support library, whose test environment starts the process-wide
+# logger with a sink that keeps every line (support/GlobalLog.h). It is linked whole: a
+# program need not refer to that environment for it to be registered.
 function(ornic_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "GLOBAL_LOG" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  if(T_GLOBAL_LOG)
+    target_link_libraries(${name} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,ornic_test_support>")
+  endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)

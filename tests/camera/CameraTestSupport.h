@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "GlobalLog.h"
 #include "camera/Camera.h"
 #include "camsim/SimControl.h"
 #include "sdk/MvSdk.h"

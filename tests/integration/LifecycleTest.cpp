@@ -78,7 +78,6 @@ TEST_F(LifecycleTest, InitializeShowsTheSimulatedCamerasByName)
     ASSERT_EQ(names.size(), CamSim_GetDeviceCount());
     for (unsigned int i = 0; i < names.size(); ++i) EXPECT_EQ(names[i], SimName(i));
     EXPECT_TRUE(lines.WaitFor("#99: INFO: initialize camera driver: ornic 1.0.4.53, SDK 3.2.1.0 {initialize}\n"));
-    EXPECT_TRUE(lines.WaitFor("#99: INFO: Creating GigE device " + SimName(0) + " {CameraList::DoInit}\n"));
 
     // The array stays the same until the final finalize.
     const char** array = d.getCVLCameraConfigNames();
@@ -145,7 +144,6 @@ TEST_F(LifecycleTest, NoCameraGivesNoNames)
     ASSERT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
     EXPECT_EQ(d.getCVLNoOfSupportedCameras(), 0);
     EXPECT_EQ(d.getCVLCameraConfigNames(), nullptr);
-    EXPECT_TRUE(lines.WaitFor("#99: INFO: No cameras found {CameraList::DoInit}\n"));
     EXPECT_EQ(d.finalize(), 1);
 }
 
@@ -155,7 +153,6 @@ TEST_F(LifecycleTest, SdkStartFailureStillReportsSuccess)
     EXPECT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
     EXPECT_EQ(d.getCVLNoOfSupportedCameras(), 0);
     EXPECT_EQ(d.getCVLCameraConfigNames(), nullptr);
-    EXPECT_TRUE(lines.WaitFor("#99: ERR: SDK initialize error:  /rc= Load library failed {CameraList::DoInit}\n"));
     EXPECT_EQ(d.finalize(), 1);
 }
 

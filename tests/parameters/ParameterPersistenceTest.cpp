@@ -105,11 +105,6 @@ TEST_F(ParameterFixture, OnlyAMatchingCameraModelRestores)
     EXPECT_FALSE(model->RestoreFromFile(ini.c_str(), -1));
     EXPECT_FALSE(model->SaveToFile(dir.File("never.ini").c_str(), -1, false));
     EXPECT_FALSE(Platform::FileExists(dir.File("never.ini")));
-    FlushGlobalLog();
-    EXPECT_GE(GlobalLog().Count("Skipping parameter restore -- no parameters saved for this type of camera"), 2u);
-    EXPECT_GE(GlobalLog().Count("Skipping parameter restore -- ini file does not exist"), 1u);
-    EXPECT_GE(GlobalLog().Count("Unassigned port for parameter restore"), 1u);
-    EXPECT_GE(GlobalLog().Count("Unassigned port for parameter save"), 1u);
 }
 
 TEST_F(ParameterFixture, GeneralSettingsAreSharedByAllPorts)

@@ -42,8 +42,6 @@ TEST_F(ParameterFixture, ApplyWritesChangesAndClearsPendingFlags)
             EXPECT_FALSE(p->TestFlags(FlagModified)) << p->Name();
         }
     }
-    FlushGlobalLog();
-    EXPECT_GE(GlobalLog().Count("Apply Parameters: Success"), 1u);
 }
 
 TEST_F(ParameterFixture, FloatWithinAThousandthIsNotWritten)
@@ -73,9 +71,6 @@ TEST_F(ParameterFixture, RefusedValueIsSentInEveryPassAndStaysPending)
     EXPECT_FALSE(model->ApplyParameters());
     EXPECT_EQ(CamSim_GetCallCount("MV_CC_SetFloatValue"), 5u);
     EXPECT_TRUE(P("Gain")->TestFlags(FlagModified));
-    FlushGlobalLog();
-    EXPECT_GE(GlobalLog().Count("Apply Parameters: Not all parameters accepted by camera"), 1u);
-    EXPECT_GE(GlobalLog().Count("Failed to set camera parameter value Gain"), 5u);
 }
 
 TEST_F(ParameterFixture, WritingADriverOfDependentsMarksThemPending)
@@ -109,8 +104,6 @@ TEST_F(ParameterFixture, CompositesAreReadUnderTheirSelectorEntry)
     EXPECT_TRUE(model->ReadFromCamera(*P("HDR_Shutter1")));
     auto plain = std::make_shared<ParamInt>("Odd_Width");
     EXPECT_FALSE(model->ReadFromCamera(*plain));
-    FlushGlobalLog();
-    EXPECT_GE(GlobalLog().Count("Could not obtain node features for Odd_Width, composite=Odd_Width, selName="), 1u);
 }
 
 TEST_F(ParameterFixture, BalanceRatiosFollowTheWhiteBalanceMode)

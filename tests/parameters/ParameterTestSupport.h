@@ -8,10 +8,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "GlobalLog.h"
 #include "camsim/SimControl.h"
 #include "parameters/CameraParameters.h"
 #include "sdk/MvSdk.h"
+#include "support/GlobalLog.h"
 
 class SimOwner : public ParameterOwner {
 public:

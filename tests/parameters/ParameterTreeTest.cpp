@@ -172,12 +172,13 @@ TEST_F(ParameterFixture, MonoGigECameraHasAddressesAndNoColourParameters)
 TEST_F(ParameterFixture, OddNodeMapTakesEveryBranch)
 {
     Build("usb:ODD:O1:mono", kOddModel);
-    FlushGlobalLog();
 
     // A node listed twice: one parameter; the later category's section and description win.
     auto width = P("Width");
     EXPECT_EQ(width->Section(), "Odd");
-    EXPECT_EQ(GlobalLog().Count("Node Width already exists"), 1u);
+    size_t widths = 0;
+    for (const auto& p : *model) widths += p->Name() == "Width" ? 1 : 0;
+    EXPECT_EQ(widths, 1u);
 
     EXPECT_LT(IndexOf("BinningHorizontal"), IndexOf("Width"));
     EXPECT_LT(IndexOf("DecimationVertical"), IndexOf("Width"));
@@ -188,7 +189,6 @@ TEST_F(ParameterFixture, OddNodeMapTakesEveryBranch)
     auto strange = P("StrangeNode");
     EXPECT_FALSE(strange->TestFlags(FlagUnavailable));
     EXPECT_FALSE(strange->TestFlags(FlagHidden));
-    EXPECT_GE(GlobalLog().Count("  --Skipping parameter StrangeNode with unexpected access mode 7"), 1u);
     EXPECT_EQ(model->Find("MissingNode"), nullptr);
     EXPECT_TRUE(P("WriteOnlyNode")->TestFlags(FlagHidden));
     EXPECT_FALSE(P("WriteOnlyNode")->TestFlags(FlagReadOnly));
@@ -199,11 +199,6 @@ TEST_F(ParameterFixture, OddNodeMapTakesEveryBranch)
                                "SecretValue", "EventThing", "HDRShuter", "HDRSelector"}) {
         EXPECT_EQ(model->Find(absent), nullptr) << absent;
     }
-    EXPECT_EQ(GlobalLog().Count("  --Skipping unrecognized non-category: type=2 name=StrayLeaf"), 1u);
-    EXPECT_GE(GlobalLog().Count("  --Skipping register Lut"), 1u);
-    EXPECT_GE(GlobalLog().Count("  --Skipping category within category _Inner"), 1u);
-    EXPECT_GE(GlobalLog().Count("  --Skipping non-visible category Secret"), 1u);
-    EXPECT_GE(GlobalLog().Count("  --Skipping ignored category EventControl"), 1u);
 
     EXPECT_EQ(P("DoIt")->Description(), "Does it.\nInvoke this command from python script: setProperty('DoIt', 1)");
 

@@ -1,5 +1,5 @@
-// The process-wide logger of the unit-test program, started once with a sink that keeps
-// every line, so tests can check what the driver's classes log.
+// The process-wide logger of a test program that links the test support library, started once
+// with a sink that keeps every line, so tests can check what the driver's classes log.
 #pragma once
 
 #include "support/LineCollector.h"

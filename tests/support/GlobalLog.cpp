@@ -1,4 +1,4 @@
-#include "GlobalLog.h"
+#include "support/GlobalLog.h"
 
 #include <atomic>
 #include <string>

@@ -4,11 +4,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "GlobalLog.h"
 #include "camera/Camera.h"
 #include "camera/DeviceEntry.h"
 #include "camsim/SimControl.h"
 #include "registry/CameraList.h"
+#include "support/GlobalLog.h"
 
 namespace {
 
@@ -60,10 +60,6 @@ TEST_F(CameraListTest, TwoDevicesGiveTwoNamesInEnumerationOrder)
     EXPECT_TRUE(list.CameraAt(1)->DeviceInfo().isUsb);
     EXPECT_EQ(list.CameraAt(2), nullptr);
     EXPECT_EQ(list.CameraAt(-1), nullptr);
-
-    EXPECT_EQ(Logged("#99: INFO: Creating GigE device CAM-1 (A1) {CameraList::DoInit}\n"), 1u);
-    EXPECT_EQ(Logged("#99: INFO: Creating USB device CAM-2 (B2) {CameraList::DoInit}\n"), 1u);
-    EXPECT_EQ(Logged("#99: INFO: CameraList::Init: 2 camera(s) found {CameraList::DoInit}\n"), 1u);
 }
 
 TEST_F(CameraListTest, LookupIgnoresLetterCaseAndReportsUnknownNames)
@@ -78,8 +74,6 @@ TEST_F(CameraListTest, LookupIgnoresLetterCaseAndReportsUnknownNames)
     EXPECT_EQ(list.GetByName("Cam-Line (Sn9"), nullptr);
     EXPECT_EQ(list.GetByName("Cam-Line (Sn9) "), nullptr);
     EXPECT_EQ(list.GetByName(nullptr), nullptr);
-    EXPECT_EQ(Logged("#99: ERR: Camera 'Cam-Line (Sn9' not found {CameraList::GetByName}\n"), 1u);
-    EXPECT_EQ(Logged("#99: trace: CameraList GetByName CAM-LINE (SN9) {CameraList::GetByName}\n"), 1u);
 }
 
 TEST_F(CameraListTest, NoCameraLeavesTheListUninitialisedWithoutNames)
@@ -89,7 +83,6 @@ TEST_F(CameraListTest, NoCameraLeavesTheListUninitialisedWithoutNames)
     EXPECT_FALSE(list.Initialized());
     EXPECT_EQ(list.CameraCount(), 0);
     EXPECT_EQ(list.ConfigNames(), nullptr);
-    EXPECT_EQ(Logged("#99: INFO: No cameras found {CameraList::DoInit}\n"), 1u);
 }
 
 TEST_F(CameraListTest, SdkFailuresAreLoggedWithTheirStatusText)
@@ -128,7 +121,6 @@ TEST_F(CameraListTest, InstanceExistsOnlyBetweenInitAndRelease)
     ASSERT_NE(first, nullptr);
     CameraList::InitInstance();
     EXPECT_EQ(CameraList::InstanceOrNull(), first);
-    EXPECT_EQ(Logged("#99: INFO: CameraList: WARNING: already initialized {CameraList::InitInstance}\n"), 1u);
     EXPECT_EQ(CamSim_GetCallCount("MV_CC_EnumDevices"), 1u);
     CameraList::ReleaseInstance();
     EXPECT_EQ(CameraList::InstanceOrNull(), nullptr);
@@ -152,8 +144,6 @@ TEST_F(CameraListTest, PortBindings)
 
     EXPECT_FALSE(list.SetPortBinding(20, first));
     EXPECT_FALSE(list.SetPortBinding(-1, first));
-    EXPECT_EQ(Logged("#99: ERR: SetCamByPort portNo out of bounds: 20 {CameraList::SetPortBinding}\n"), 1u);
-    EXPECT_EQ(Logged("SetCamByPort portNo out of bounds: -1"), 1u);
 
     EXPECT_TRUE(list.SetPortBinding(3, first));
     EXPECT_EQ(list.CameraOnPort(3), first);
@@ -162,10 +152,10 @@ TEST_F(CameraListTest, PortBindings)
     EXPECT_EQ(list.CameraOnPort(20), nullptr);
     EXPECT_EQ(Logged("SetPortBinding twice"), 0u);
 
-    // A second camera on a bound port replaces the first, with a warning.
+    // A second camera on a bound port replaces the first, with a warning (its only trace).
     EXPECT_TRUE(list.SetPortBinding(3, second));
     EXPECT_EQ(list.CameraOnPort(3), second);
-    EXPECT_EQ(Logged("#99: Warning: SetPortBinding twice setting/resetting _ports {CameraList::SetPortBinding}\n"), 1u);
+    EXPECT_EQ(Logged("SetPortBinding twice"), 1u);
 
     EXPECT_TRUE(list.SetPortBinding(3, nullptr));
     EXPECT_EQ(list.CameraOnPort(3), nullptr);
@@ -183,43 +173,9 @@ TEST_F(CameraListTest, DestroyingTheListWarnsOncePerBoundPortAndDeletesTheCamera
     list.SetPortBinding(0, list.CameraAt(0));
     list.SetPortBinding(7, list.CameraAt(1));
     CameraList::ReleaseInstance();
-    EXPECT_EQ(Logged("#99: Warning: ~CameraList: not all _ports entries empty {CameraList::~CameraList}\n"), 2u);
-    EXPECT_EQ(Logged("###: Info: Camera dtor {Camera::~Camera}\n"), 2u);
-    EXPECT_EQ(Logged("#99: Info: CameraList dtor: entering {CameraList::~CameraList}\n"), 1u);
-    EXPECT_EQ(Logged("#99: Info: CameraList dtor: leaving {CameraList::~CameraList}\n"), 1u);
-    EXPECT_EQ(Logged("MV_CC_Finalize failed"), 0u);
+    // The warnings and the cameras' destructors leave nothing else to look at.
+    EXPECT_EQ(Logged("~CameraList: not all _ports entries empty"), 2u);
+    EXPECT_EQ(Logged("Camera dtor"), 2u);
     EXPECT_EQ(CamSim_GetCallCount("MV_CC_Finalize"), 1u);
-}
-
-TEST(DeviceEntryTest, TextsComeFromTheRecordsFixedFields)
-{
-    MvDeviceInfo gige{};
-    gige.nTLayerType = MV_GIGE_DEVICE;
-    // A full field has no terminator; the copy stops at the field's end.
-    std::memset(gige.SpecialInfo.stGigEInfo.chModelName, 'M', MV_GIGE_MODEL_NAME_LEN);
-    std::memset(gige.SpecialInfo.stGigEInfo.chSerialNumber, 'S', MV_GIGE_SERIAL_NUMBER_LEN);
-    const DeviceEntry gigeEntry = DeviceEntry::FromSdkRecord(&gige);
-    EXPECT_TRUE(gigeEntry.isGigE);
-    EXPECT_FALSE(gigeEntry.isUsb);
-    EXPECT_EQ(gigeEntry.modelName, std::string(32, 'M'));
-    EXPECT_EQ(gigeEntry.serialNumber, std::string(16, 'S'));
-    EXPECT_EQ(gigeEntry.configName, std::string(32, 'M') + " (" + std::string(16, 'S') + ")");
-    EXPECT_EQ(gigeEntry.sdkDevice, &gige);
-
-    MvDeviceInfo usb{};
-    usb.nTLayerType = MV_USB_DEVICE;
-    std::memset(usb.SpecialInfo.stUsb3VInfo.chModelName, 'U', MV_USB_NAME_LEN);
-    std::strcpy(usb.SpecialInfo.stUsb3VInfo.chSerialNumber, "B2");
-    const DeviceEntry usbEntry = DeviceEntry::FromSdkRecord(&usb);
-    EXPECT_TRUE(usbEntry.isUsb);
-    EXPECT_EQ(usbEntry.modelName, std::string(64, 'U'));
-    EXPECT_EQ(usbEntry.configName, std::string(64, 'U') + " (B2)");
-
-    MvDeviceInfo other{};
-    other.nTLayerType = MV_CAMERALINK_DEVICE;
-    std::strcpy(other.SpecialInfo.stGigEInfo.chModelName, "CL");
-    const DeviceEntry otherEntry = DeviceEntry::FromSdkRecord(&other);
-    EXPECT_FALSE(otherEntry.isGigE);
-    EXPECT_FALSE(otherEntry.isUsb);
-    EXPECT_EQ(otherEntry.configName, " ()");
+    EXPECT_EQ(CamSim_GetInitCount(), 0u);  // the SDK's finalize succeeded
 }
