@@ -1,7 +1,8 @@
 // The driver's model of one camera's settings: the camera's node map walked into typed
 // parameters, plus the driver's own general settings and the parameters it adds inside some
-// categories (white-balance ratios, Bayer conversion, HDR sequence, colour matrix). It reads
-// from and writes to the camera and is stored per port in the ini file.
+// categories (white-balance ratios, Bayer conversion, HDR sequence, colour matrix), each such
+// family one class of the table in ParameterFamilies.h. It reads from and writes to the camera
+// and is stored per port in the ini file.
 //
 // The model holds no lock: it is built and first applied on the camera's control thread
 // during open, and used afterwards by the host's (serialised) calls.
@@ -18,10 +19,14 @@
 #include "sdk/MvSdk.h"
 #include "util/AllParametersList.h"
 
+class ParameterFamily;
+
 class CameraParameters : public Util_2_1::AllParametersList {
 public:
     using Param = Util_2_1::Param;
     using NameMap = std::map<std::string, std::string, Util_2_1::NoCaseLess>;
+    // Parameter name -> the parameters refreshed and marked pending after it is written.
+    using DependentMap = std::map<std::string, std::vector<std::string>, Util_2_1::NoCaseLess>;
 
     explicit CameraParameters(ParameterOwner& owner);
     ~CameraParameters() override;
@@ -44,6 +49,7 @@ public:
     template <class T>
     bool CreateParamFromNode(const std::string& section, const MvXmlNode& node, const std::string& prefix,
                              bool isCommand);
+    // Instances for ParamBool, ParamFloat, ParamInt and ParamVector<int>.
     template <class T>
     ParamPtr CreateCustom_T(const std::string& section, const char* name, const char* description, uint32_t flags);
     template <class T>
@@ -55,7 +61,6 @@ public:
     bool IsNodeAvailable(const char* name) const;
     bool IsNodeReadable(const char* name) const;
     bool IsNodeWritable(const char* name) const;
-    bool IsNodeAccessible(const char* name, bool forReading) const;
 
     // ---- reading and writing
     bool ReadFromCamera(Param& p);
@@ -74,42 +79,39 @@ public:
     bool SaveToActiveIni(bool libOnly);
     void TransferLibParamTo(AllParametersList& target) const;
 
-    // ---- colour matrix, HDR and Bayer conversion
+    // ---- the driver's parameter families; defined with their families
     bool ReadWrite_CCM(Param& p, bool read);
-    bool ReadWrite_HDR(Param& p, bool read, GrabPauseGuard* guard);
-    void SetCcmAvailability(bool enabled);
     void SetBayerAvailability();
+    bool HdrEnableSeen() const;
+    bool HdrGainSeen() const;
+    bool BayerSeen() const;
+
+    // ---- for the families
+    void* Handle() const { return owner.SdkHandle(); }
+    int LogPort() const { return owner.Port(); }
+    // The write (read) access guard of WriteToCamera: pauses grabbing, when allowed, while the
+    // node is not read-write (not readable).
+    void GuardWrite(const char* node, GrabPauseGuard& guard, bool mayPauseGrabbing) const;
+    void GuardRead(const char* node, GrabPauseGuard& guard, bool mayPauseGrabbing) const;
+    bool SetSelector(const std::string& selector, const std::string& entry) const;
+    // What a family remembers of this camera, a few bits of the family's own meaning.
+    uint8_t& FamilyMarks(const ParameterFamily& family) { return familyMarks[&family]; }
+    uint8_t FamilyMarks(const ParameterFamily& family) const;
 
     ParameterOwner& Owner() const { return owner; }
     const NameMap& SelectorOfNode() const { return selectorOfNode; }
-    bool HdrEnableSeen() const { return hdrEnableSeen != 0; }
-    bool HdrGainSeen() const { return hdrGainSeen != 0; }
-    bool BayerSeen() const { return bayerSeen != 0; }
     bool IsCommand(const std::string& name) const { return commandParams.count(name) != 0; }
 
 private:
     struct NodeRef;  // a parameter's node: plain or selector composite
     NodeRef Resolve(const std::string& name) const;
 
-    void* Handle() const { return owner.SdkHandle(); }
-    int LogPort() const { return owner.Port(); }
-
     bool ReadNonCamera(Param& p);
     bool WriteNonCamera(Param& p, GrabPauseGuard& guard, bool mayPauseGrabbing);
-    bool ReadBalanceRatio(Param& p);
-    bool WriteBalanceRatio(Param& p, GrabPauseGuard& guard, bool mayPauseGrabbing);
-    bool ReadColorTransformationEnable(Param& p);
-    bool WriteColorTransformationEnable(Param& p, GrabPauseGuard& guard, bool mayPauseGrabbing);
-    bool UpdateHdrProperties(Param& p);
     bool WriteCameraNode(Param& p, bool& written, GrabPauseGuard& guard, bool mayPauseGrabbing);
-    void GuardWrite(const char* node, GrabPauseGuard& guard, bool mayPauseGrabbing) const;
-    void GuardRead(const char* node, GrabPauseGuard& guard, bool mayPauseGrabbing) const;
-    bool SetSelector(const std::string& selector, const std::string& entry) const;
+    // Shown read-only whatever the camera says.
+    static bool IsForcedReadOnly(const std::string& name);
 
-    void CreateBayerParameters(const std::string& section);
-    void CreateHdrParameters(const std::string& section);
-    void CreateCcmParameters(const std::string& section);
-    void CreateBalanceRatios(const std::string& section);
     void BuildDependencies();
 
     ParameterOwner& owner;
@@ -117,13 +119,9 @@ private:
     MvXmlNodeList* _ptr_mv_nodes2 = nullptr;
     NameMap selectorOfNode;
     std::map<std::string, MvXmlNode, Util_2_1::NoCaseLess> savedNodes;
-    std::map<std::string, std::vector<std::string>, Util_2_1::NoCaseLess> dependentParams;
-    uint8_t hdrEnableSeen = 0;
-    uint8_t hdrGainSeen = 0;
-    uint8_t bayerSeen = 0;
-    uint8_t balanceRatioCreated = 0;
+    DependentMap dependentParams;
+    std::map<const ParameterFamily*, uint8_t> familyMarks;
     std::map<std::string, int, Util_2_1::NoCaseLess> commandParams;
-    MVEnum balanceWhiteAuto;
     MVEnum imageCompressionMode;
     std::string iniFileName;  // the text IniFileName hands out
 };

@@ -2,26 +2,34 @@
 
 #include <cstring>
 
+#include "parameters/NodeRecords.h"
 #include "parameters/ParameterOwner.h"
 #include "sdk/MvSdk.h"
 #include "util/Logger.h"
 
-MvStatus MVEnum::ReadInt(int64_t& value) const
+namespace {
+
+// Fetches the node's value record with `get`; on success `value` is its current value.
+template <class Record, class Value, class Get>
+MvStatus ReadCurrent(Get get, const ParameterOwner& owner, const std::string& node, Value& value)
 {
-    MvIntValueEx record;
+    Record record;
     std::memset(&record, 0, sizeof record);
-    const MvStatus status(MV_CC_GetIntValueEx(owner.SdkHandle(), nodeName.c_str(), &record));
+    const MvStatus status(get(owner.SdkHandle(), node.c_str(), &record));
     if (status.Ok()) value = record.nCurValue;
     return status;
 }
 
+}  // namespace
+
+MvStatus MVEnum::ReadInt(int64_t& value) const
+{
+    return ReadCurrent<MvIntValueEx>(MV_CC_GetIntValueEx, owner, nodeName, value);
+}
+
 MvStatus MVEnum::ReadEnum(uint32_t& value) const
 {
-    MvEnumValue record;
-    std::memset(&record, 0, sizeof record);
-    const MvStatus status(MV_CC_GetEnumValue(owner.SdkHandle(), nodeName.c_str(), &record));
-    if (status.Ok()) value = record.nCurValue;
-    return status;
+    return ReadCurrent<MvEnumValue>(MV_CC_GetEnumValue, owner, nodeName, value);
 }
 
 bool MVEnum::ReadValue__(uint32_t& value) const
@@ -44,6 +52,6 @@ MvStatus MVEnum::ReadSymbolic(std::string& text) const
     std::memset(&entry, 0, sizeof entry);
     entry.nValue = value;
     status = MV_CC_GetEnumEntrySymbolic(owner.SdkHandle(), nodeName.c_str(), &entry);
-    if (status.Ok()) text.assign(entry.chSymbolic, strnlen(entry.chSymbolic, sizeof entry.chSymbolic));
+    if (status.Ok()) text = NodeRecords::Text(entry.chSymbolic);
     return status;
 }

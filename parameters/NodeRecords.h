@@ -7,6 +7,7 @@
 
 #include "sdk/MvSdk.h"
 #include "sdk/MvStatus.h"
+#include "util/Text.h"
 
 namespace NodeRecords {
 
@@ -44,7 +45,7 @@ inline MvXmlNode MakeNode(const std::string& name, uint32_t type)
     MvXmlNode node;
     std::memset(&node, 0, sizeof node);
     node.enType = type;
-    std::strncpy(node.strName, name.c_str(), sizeof node.strName - 1);
+    Util_2_1::CopyText(node.strName, name);
     return node;
 }
 
@@ -53,6 +54,12 @@ inline MvStatus FetchFeature(void* handle, const MvXmlNode& node, FeatureRecord&
 {
     std::memset(&record, 0, sizeof record);
     return MvStatus(MV_XML_GetNodeFeature(handle, &node, &record));
+}
+
+// The same for the node that `name` names, of type `type`.
+inline MvStatus FetchFeature(void* handle, const std::string& name, uint32_t type, FeatureRecord& record)
+{
+    return FetchFeature(handle, MakeNode(name, type), record);
 }
 
 // The access mode of a record of the node's type; other node types read as not implemented.
@@ -71,24 +78,13 @@ inline uint32_t AccessOf(const FeatureRecord& record, uint32_t type)
     }
 }
 
+// "NI", "NA", "WO", "RO", "RW", "Undef" for the access modes 0 to 5, "??" for any other value.
 inline const char* AccessText(uint32_t mode)
 {
-    switch (mode) {
-    case AM_NI:
-        return "NI";
-    case AM_NA:
-        return "NA";
-    case AM_WO:
-        return "WO";
-    case AM_RO:
-        return "RO";
-    case AM_RW:
-        return "RW";
-    case AM_Undefined:
-        return "Undef";
-    default:
-        return "??";
-    }
+    static const char* const texts[] = {"NI", "NA", "WO", "RO", "RW", "Undef"};
+    static_assert(AM_NI == 0 && AM_NA == 1 && AM_WO == 2 && AM_RO == 3 && AM_RW == 4 && AM_Undefined == 5,
+                  "the texts stand in the order of the access modes");
+    return mode < sizeof texts / sizeof texts[0] ? texts[mode] : "??";
 }
 
 }  // namespace NodeRecords

@@ -1,16 +1,14 @@
 // Keeping the parameter model and the camera in step: reading, writing, the apply passes.
 #include <cmath>
-#include <cstring>
 #include <exception>
 
 #include "parameters/CameraParameters.h"
-#include "parameters/DriverParameterNames.h"
 #include "parameters/NodeRecords.h"
+#include "parameters/ParameterFamilies.h"
 #include "util/Logger.h"
 
 using namespace Util_2_1;
 using NodeRecords::FeatureRecord;
-using namespace DriverParameterNames;
 
 struct CameraParameters::NodeRef {
     std::string node;      // the node to access
@@ -22,27 +20,10 @@ struct CameraParameters::NodeRef {
 
 namespace {
 
-bool IsBalanceRatio(const std::string& name)
-{
-    return IsOneOf(name, kBalanceRatios);
-}
-
-const char* BalanceChannel(const std::string& name)
-{
-    if (EqualsNoCase(name, "BalanceRatioRed")) return "Red";
-    if (EqualsNoCase(name, "BalanceRatioGreen")) return "Green";
-    return "Blue";
-}
-
-bool IsHdrParameter(const std::string& name)
-{
-    return IsOneOf(name, kHdrShutters) || IsOneOf(name, kHdrGains);
-}
-
-bool IsCcmElement(const std::string& name)
-{
-    return IsOneOf(name, kCcmElements);
-}
+// Passes of ApplyParameters: a write can make dependent parameters pending again.
+constexpr int kApplyPasses = 5;
+// Float values closer than this count as the same.
+constexpr double kFloatTolerance = 0.001;
 
 // The node type a parameter of this kind is read from; 0 for kinds that have none.
 uint32_t NodeTypeOf(int32_t kind)
@@ -116,7 +97,7 @@ bool CameraParameters::ReadFromCamera(Param& p)
             return false;
         }
         FeatureRecord feature;
-        if (!NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode(ref.node, nodeType), feature).Ok()) {
+        if (!NodeRecords::FetchFeature(Handle(), ref.node, nodeType, feature).Ok()) {
             ORNIC_LOG1_ERR(port, tag,
                            "Could not obtain node features for " << ref.node << ", composite=" << ref.base
                                                                  << ", selName=" << ref.selector);
@@ -124,7 +105,7 @@ bool CameraParameters::ReadFromCamera(Param& p)
         }
         const uint32_t mode = feature.base.enAccessMode;
         const bool writable = mode == AM_RW || mode == AM_WO;
-        const bool readOnly = !writable || IsOneOf(name, kPersistentIpNodes);
+        const bool readOnly = !writable || IsForcedReadOnly(name);
         readOnly ? p.SetFlags(FlagReadOnly) : p.ClearFlags(FlagReadOnly);
         switch (p.Type()) {
         case TypeInt:
@@ -174,33 +155,8 @@ bool CameraParameters::ReadNonCamera(Param& p)
 {
     const std::string& name = p.Name();
     ORNIC_LOG3_TRACE(LogPort(), "CameraParameters::ReadFromCamera", "Updating NonCamera " << name);
-    if (IsBalanceRatio(name)) return ReadBalanceRatio(p);
-    if (IsHdrParameter(name)) return ReadWrite_HDR(p, true, nullptr);
-    if (EqualsNoCase(name, "ColorTransformationEnable")) return ReadColorTransformationEnable(p);
-    return true;  // Bayer conversion settings and matrix elements are only written
-}
-
-bool CameraParameters::ReadBalanceRatio(Param& p)
-{
-    const int port = LogPort();
-    const char* const tag = "CameraParameters::ReadFromCamera";
-    uint32_t automatic = 0;
-    if (!balanceWhiteAuto.ReadValue__(automatic)) return false;
-    automatic != 0 ? p.SetFlags(FlagReadOnly) : p.ClearFlags(FlagReadOnly);
-    if (!SetSelector("BalanceRatioSelector", BalanceChannel(p.Name()))) {
-        ORNIC_LOG1_ERR(port, tag, "Could not set selector for " << p.Name());
-        return false;
-    }
-    MvIntValueEx ratio;
-    std::memset(&ratio, 0, sizeof ratio);
-    if (MV_CC_GetIntValueEx(Handle(), "BalanceRatio", &ratio) != MV_OK) {
-        ORNIC_LOG1_ERR(port, tag, "Could not read value for " << p.Name());
-        return false;
-    }
-    p.SetInt64(ratio.nCurValue);
-    p.Minimum().SetInt64(ratio.nMin);
-    p.Maximum().SetInt64(ratio.nMax);
-    return true;
+    const ParameterFamily* family = ParameterFamilies::Owner(name);
+    return family == nullptr || family->Read(*this, p);
 }
 
 bool CameraParameters::UpdateParameters()
@@ -211,12 +167,11 @@ bool CameraParameters::UpdateParameters()
     if (!status.Ok()) ORNIC_LOG1_ERR(port, "CameraParameters::UpdateParameters", "InvalidateNodes failed: " << status);
     for (const ParamPtr& p : params) {
         if (p->TestFlags(FlagGeneral)) continue;
-        if (EqualsNoCase(p->Name(), "HDREnable")) hdrEnableSeen = 1;
-        if (EqualsNoCase(p->Name(), "HDRGain")) hdrGainSeen = 1;
+        ParameterFamilies::Notice(*this, Sighting::Node, p->Name());
         p->ClearFlags(FlagModified);
         (void)ReadFromCamera(*p);
     }
-    SetBayerAvailability();
+    ParameterFamilies::UpdateAvailability(*this);
     ORNIC_LOG3_TRACE(port, "CameraParameters::UpdateParameters", "** Update parameters completed");
     return true;
 }
@@ -303,8 +258,7 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
     }
     const uint32_t nodeType = NodeTypeOf(p.Type());
     FeatureRecord feature;
-    if (nodeType == 0 ||
-        !NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode(ref.node, nodeType), feature).Ok()) {
+    if (nodeType == 0 || !NodeRecords::FetchFeature(Handle(), ref.node, nodeType, feature).Ok()) {
         ORNIC_LOG1_ERR(port, tag, "Could not retrieve node " << ref.node << ". Skipping parameter writing.");
         return false;
     }
@@ -331,7 +285,7 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
     case TypeFloat: {
         const double old = feature.real.dfValue;
         const double now = p.GetDouble();
-        if (std::fabs(old - now) < 0.001) {
+        if (std::fabs(old - now) < kFloatTolerance) {
             ORNIC_LOG3_TRACE(port, tag, "Float value was the same, write skipped: " << now << " for " << name);
             break;
         }
@@ -399,51 +353,8 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
 
 bool CameraParameters::WriteNonCamera(Param& p, GrabPauseGuard& guard, bool mayPauseGrabbing)
 {
-    const std::string& name = p.Name();
-    if (IsBalanceRatio(name)) return WriteBalanceRatio(p, guard, mayPauseGrabbing);
-    if (IsHdrParameter(name)) return ReadWrite_HDR(p, false, mayPauseGrabbing ? &guard : nullptr);
-    if (IsCcmElement(name)) {
-        const ParamPtr enable = Find("ColorTransformationEnable");
-        if (enable == nullptr || !enable->GetBool()) return true;
-        GuardWrite("ColorTransformationValueSelector", guard, mayPauseGrabbing);
-        GuardWrite("ColorTransformationValue", guard, mayPauseGrabbing);
-        return ReadWrite_CCM(p, false);
-    }
-    if (EqualsNoCase(name, "ColorTransformationEnable"))
-        return WriteColorTransformationEnable(p, guard, mayPauseGrabbing);
-    return true;
-}
-
-bool CameraParameters::WriteBalanceRatio(Param& p, GrabPauseGuard& guard, bool mayPauseGrabbing)
-{
-    const int port = LogPort();
-    const char* const tag = "CameraParameters::WriteToCamera";
-    const std::string& name = p.Name();
-    GuardRead("BalanceWhiteAuto", guard, mayPauseGrabbing);
-    uint32_t automatic = 0;
-    if (!balanceWhiteAuto.ReadValue__(automatic)) return false;
-    if (automatic != 0) return true;  // the camera balances by itself
-    ORNIC_LOG2_INFO(port, tag, "Write " << DescribeParam(p) << " = " << p.GetInt64());
-    GuardWrite("BalanceRatioSelector", guard, mayPauseGrabbing);
-    if (!SetSelector("BalanceRatioSelector", BalanceChannel(name))) {
-        ORNIC_LOG1_ERR(port, tag, "Could not set selector for " << name);
-        return false;
-    }
-    GuardRead("BalanceRatio", guard, mayPauseGrabbing);
-    MvIntValueEx ratio;
-    std::memset(&ratio, 0, sizeof ratio);
-    if (MV_CC_GetIntValueEx(Handle(), "BalanceRatio", &ratio) != MV_OK) {
-        ORNIC_LOG1_ERR(port, tag, "Could not read value of " << name);
-        return false;
-    }
-    if (ratio.nCurValue != p.GetInt64()) {
-        GuardWrite("BalanceRatio", guard, mayPauseGrabbing);
-        if (MV_CC_SetIntValueEx(Handle(), "BalanceRatio", p.GetInt64()) != MV_OK) {
-            ORNIC_LOG1_ERR(port, tag, "Could not set value for " << name << ", val=" << p.GetInt64());
-            return false;
-        }
-    }
-    return true;
+    const ParameterFamily* family = ParameterFamilies::Owner(p.Name());
+    return family == nullptr || family->Write(*this, p, guard, mayPauseGrabbing);
 }
 
 bool CameraParameters::ApplyParameters()
@@ -452,7 +363,7 @@ bool CameraParameters::ApplyParameters()
     const char* const tag = "CameraParameters::ApplyParameters";
     ORNIC_LOG2_INFO(port, tag, "** Apply parameters");
     int writtenCount = 0;
-    for (int pass = 1; pass <= 5; ++pass) {
+    for (int pass = 1; pass <= kApplyPasses; ++pass) {
         ORNIC_LOG1_INFO(port, tag, "Apply Parameters, iteration:" << pass);
         writtenCount = 0;
         for (size_t i = 0; i < params.size(); ++i) {

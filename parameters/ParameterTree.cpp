@@ -5,8 +5,9 @@
 #include <stdexcept>
 
 #include "parameters/CameraParameters.h"
-#include "parameters/DriverParameterNames.h"
+#include "parameters/NameList.h"
 #include "parameters/NodeRecords.h"
+#include "parameters/ParameterFamilies.h"
 #include "util/Globals.h"
 #include "util/Logger.h"
 #include "util/Version.h"
@@ -14,7 +15,7 @@
 using namespace Util_2_1;
 using NodeRecords::FeatureRecord;
 using NodeRecords::NameOf;
-using namespace DriverParameterNames;
+using ParamPtr = CameraParameters::ParamPtr;
 
 namespace {
 
@@ -22,79 +23,65 @@ const char* const kFavourites =
     "Width Height OffsetX OffsetY AcquisitionFrameRate AcquisitionFrameRateEnable TriggerMode TriggerSource "
     "ExposureTime Gain Brightness BlackLevel Gamma GammaEnable GammaSelector GevSCPSPacketSize GevSCPD";
 
-bool InList(const std::string& name, std::initializer_list<const char*> list)
-{
-    for (const char* item : list) {
-        if (EqualsNoCase(name, item)) return true;
-    }
-    return false;
-}
+constexpr const char* kIgnoredCategories[] = {"EventControl", "FileAccessControl", "LUTControl", "TransferControl"};
 
-bool IsIgnoredCategory(const std::string& name)
-{
-    return InList(name, {"EventControl", "FileAccessControl", "LUTControl", "TransferControl"});
-}
+// Besides these, the camera nodes that a parameter family stands for are never parameters.
+constexpr const char* kIgnoredNodes[] = {"DeviceConnectionSelector",
+                                         "DeviceLinkSelector",
+                                         "DeviceStreamChannelCount",
+                                         "DeviceStreamChannelSelector",
+                                         "DeviceStreamChannelType",
+                                         "DeviceStreamChannelLink",
+                                         "DeviceStreamChannelEndianness",
+                                         "DeviceStreamChannelPacketSize",
+                                         "DeviceEventChannelCount",
+                                         "GevSupportedOptionSelector",
+                                         "GevSupportedOption",
+                                         "UserSetSelector",
+                                         "TransferControl_Category_Inq",
+                                         "ChunkDataControl_Category_Inq",
+                                         "EventControl_Category_Inq",
+                                         "CounterAndTimerControl_Category_Inq",
+                                         "ShadingCorrection_Category_Inq",
+                                         "ColorTransformationControl_Category_Inq",
+                                         "SuperPaletteControl_Category_Inq",
+                                         "EncoderControl_Category_Inq",
+                                         "FrequencyConverter_Category_Inq",
+                                         "ActionControl_Category_Inq",
+                                         "ActionSelector"};
+
+constexpr const char* kIpAddressNodes[] = {"GevSCDA",
+                                           "GevPersistentSubnetMask",
+                                           "GevPersistentIPAddress",
+                                           "GevPersistentDefaultGateway",
+                                           "GevCurrentSubnetMask",
+                                           "GevCurrentIPAddress",
+                                           "GevCurrentDefaultGateway"};
+
+// Shown read-only whatever the camera says: a wrong write makes the camera unreachable.
+constexpr const char* kPersistentIpNodes[] = {"GevPersistentSubnetMask", "GevPersistentIPAddress",
+                                              "GevPersistentDefaultGateway"};
+constexpr const char* kNonPersistentNodes[] = {"GevMCPHostPort", "GevMCDA", "GevMCSP"};
+constexpr const char* kHexNodes[] = {"GevMACAddress", "GevMCDA"};
+// Nodes that change the image size: they stand before Width and Height, and are written first.
+constexpr const char* kSizeChangingNodes[] = {"BinningHorizontal", "BinningVertical", "BinningSelector",
+                                              "DecimationHorizontal", "DecimationVertical"};
 
 bool IsIgnoredNode(const std::string& name)
 {
-    return InList(name, {"DeviceConnectionSelector",
-                         "DeviceLinkSelector",
-                         "DeviceStreamChannelCount",
-                         "DeviceStreamChannelSelector",
-                         "DeviceStreamChannelType",
-                         "DeviceStreamChannelLink",
-                         "DeviceStreamChannelEndianness",
-                         "DeviceStreamChannelPacketSize",
-                         "DeviceEventChannelCount",
-                         "GevSupportedOptionSelector",
-                         "GevSupportedOption",
-                         "BalanceRatioSelector",
-                         "BalanceRatio",
-                         "HDRSelector",
-                         "HDRShutter",
-                         "HDRShuter",
-                         "HDRGain",
-                         "UserSetSelector",
-                         "TransferControl_Category_Inq",
-                         "ChunkDataControl_Category_Inq",
-                         "EventControl_Category_Inq",
-                         "CounterAndTimerControl_Category_Inq",
-                         "ShadingCorrection_Category_Inq",
-                         "ColorTransformationControl_Category_Inq",
-                         "SuperPaletteControl_Category_Inq",
-                         "EncoderControl_Category_Inq",
-                         "FrequencyConverter_Category_Inq",
-                         "ColorTransformationEnable",
-                         "ColorTransformationValueSelector",
-                         "ColorTransformationValue",
-                         "ActionControl_Category_Inq",
-                         "ActionSelector"});
-}
-
-bool IsIpAddressNode(const std::string& name)
-{
-    return InList(name, {"GevSCDA", "GevPersistentSubnetMask", "GevPersistentIPAddress", "GevPersistentDefaultGateway",
-                         "GevCurrentSubnetMask", "GevCurrentIPAddress", "GevCurrentDefaultGateway"});
+    return NameList(kIgnoredNodes).Contains(name) || ParameterFamilies::StandsFor(name);
 }
 
 std::vector<std::string> DependentsOf(const std::string& name)
 {
-    if (InList(name, {"BinningHorizontal", "BinningVertical", "BinningSelector", "DecimationHorizontal",
-                      "DecimationVertical"})) {
-        return {"Width", "Height"};
-    }
+    if (NameList(kSizeChangingNodes).Contains(name)) return {"Width", "Height"};
     return {};
-}
-
-bool BeginsWith(const std::string& text, const char* prefix)
-{
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
 }  // namespace
 
 CameraParameters::CameraParameters(ParameterOwner& owner)
-    : owner(owner), balanceWhiteAuto("BalanceWhiteAuto", owner), imageCompressionMode("ImageCompressionMode", owner)
+    : owner(owner), imageCompressionMode("ImageCompressionMode", owner)
 {
     // Zero-filled, as the SDK expects of a list it fills; nothrow so that a failed allocation
     // shows up as the InitParameters error instead of an exception out of the camera.
@@ -122,7 +109,7 @@ bool CameraParameters::InitParameters()
         ORNIC_LOG1_ERR(port, "CameraParameters::InitParameters", "_ptr_mv_nodes1/2 not intialized");
         return false;
     }
-    balanceRatioCreated = 0;
+    ParameterFamilies::StartTree(*this);
     InitGeneralParameters();
     if (!CreateParamFromRoot(_ptr_mv_nodes1, _ptr_mv_nodes2)) return false;
     BuildDependencies();
@@ -137,12 +124,11 @@ void CameraParameters::BuildDependencies()
     dependentParams["TriggerMode"] = {"SensorShutterMode"};
     dependentParams["TriggerSource"] = {"TriggerActivation", "TriggerPartialClose", "TriggerDelay"};
     dependentParams["LineMode"] = {"LineDebouncerTime"};
-    dependentParams["HDREnable"] = {"HDR_Shutter0", "HDR_Shutter1", "HDR_Shutter2", "HDR_Shutter3",
-                                    "HDR_Gain0",    "HDR_Gain1",    "HDR_Gain2",    "HDR_Gain3"};
     dependentParams["BalanceWhiteAuto"] = {"BalanceColorTemperatureMode"};
     dependentParams["GainAuto"] = {"Gain"};
     dependentParams["AutoGainLowerLimit"] = {"Gain"};
     dependentParams["AutoGainUpperLimit"] = {"Gain"};
+    ParameterFamilies::AddDependents(dependentParams);
 }
 
 void CameraParameters::InitGeneralParameters()
@@ -243,15 +229,12 @@ bool CameraParameters::CreateParamFromRoot(MvXmlNodeList* categories, MvXmlNodeL
             ORNIC_LOG2_INFO(port, tag, "  --Skipping non-visible category " << name);
             continue;
         }
-        if (IsIgnoredCategory(name)) {
+        if (NameList(kIgnoredCategories).Contains(name)) {
             ORNIC_LOG2_INFO(port, tag, "  --Skipping ignored category " << name);
             continue;
         }
         if (!CreateParamFromCategory(category, children)) return false;
-        if (EqualsNoCase(name, "ImageFormatControl") && bayerSeen) CreateBayerParameters(name);
-        if (EqualsNoCase(name, "AcquisitionControl") && hdrEnableSeen) {
-            CreateHdrParameters(name);
-        }
+        ParameterFamilies::CreateAt(*this, WalkPoint::CategoryDone, name, std::string());
     }
     return true;
 }
@@ -286,24 +269,19 @@ bool CameraParameters::DoCreateParamFromCategory(const MvXmlNode& category, MvXm
             ORNIC_LOG2_INFO(port, tag, " -" << name << "  --skipping not available node ");
             continue;
         }
-        if (EqualsNoCase(name, "HDREnable")) hdrEnableSeen = 1;
-        if (EqualsNoCase(name, "HDRGain")) hdrGainSeen = 1;
+        ParameterFamilies::Notice(*this, Sighting::Node, name);
         if (node.enVisivility >= V_Invisible) {
             ORNIC_LOG2_INFO(port, tag, " -" << name << " --Skipping non - visible node ");
             continue;
         }
-        if (EqualsNoCase(section, "AnalogControl") && !balanceRatioCreated &&
-            (EqualsNoCase(name, "BalanceColorTemperatureMode") || EqualsNoCase(name, "BalanceRatio"))) {
-            balanceRatioCreated = 1;
-            CreateBalanceRatios(section);
-        }
+        ParameterFamilies::CreateAt(*this, WalkPoint::NodeMet, section, name);
         if (IsIgnoredNode(name)) {
             ORNIC_LOG2_INFO(port, tag, " -" << section << "::" << name << " --Skipping ignored property ");
             continue;
         }
         const char* created = nullptr;
         bool ok = true;
-        if (IsIpAddressNode(name)) {
+        if (NameList(kIpAddressNodes).Contains(name)) {
             ok = CreateParamFromNode<ParamIPAddress>(section, node, prefix, false);
             created = " :  Created IP address ";
         } else {
@@ -345,12 +323,9 @@ bool CameraParameters::DoCreateParamFromCategory(const MvXmlNode& category, MvXm
             }
         }
         if (!ok) return false;
-        if (created != nullptr) ORNIC_LOG2_INFO(port, tag, " +" << prefix << name << created);
-        if (created != nullptr && EqualsNoCase(section, "ColorTransformationControl") &&
-            EqualsNoCase(name, "ColorTransformationSelector")) {
-            CreateCcmParameters(section);
-            ORNIC_LOG2_INFO(port, tag, " +Created CCM matrix");
-        }
+        if (created == nullptr) continue;
+        ORNIC_LOG2_INFO(port, tag, " +" << prefix << name << created);
+        ParameterFamilies::CreateAt(*this, WalkPoint::NodeCreated, section, name);
     }
     return true;
 }
@@ -419,7 +394,7 @@ bool CameraParameters::CreateParamFromNode(const std::string& section, const MvX
     p->SetSection(section);
     p->SetDescription(NodeRecords::Text(feature.base.strToolTip));
     savedNodes[name] = node;
-    if (EqualsNoCase(name, "GevMACAddress") || EqualsNoCase(name, "GevMCDA")) p->SetHex(true);
+    if (NameList(kHexNodes).Contains(name)) p->SetHex(true);
     if (isCommand) {
         p->SetFlags(FlagReadOnly);
         commandParams[name] = 1;
@@ -471,6 +446,12 @@ CameraParameters::ParamPtr CameraParameters::CreateCustom_T(const std::string& s
     return p;
 }
 
+template ParamPtr CameraParameters::CreateCustom_T<ParamBool>(const std::string&, const char*, const char*, uint32_t);
+template ParamPtr CameraParameters::CreateCustom_T<ParamInt>(const std::string&, const char*, const char*, uint32_t);
+template ParamPtr CameraParameters::CreateCustom_T<ParamFloat>(const std::string&, const char*, const char*, uint32_t);
+template ParamPtr CameraParameters::CreateCustom_T<ParamVector<int>>(const std::string&, const char*, const char*,
+                                                                     uint32_t);
+
 template <class T>
 CameraParameters::ParamPtr CameraParameters::CreateParameterBefore(const char* name,
                                                                    const std::vector<std::string>& dependents)
@@ -496,7 +477,10 @@ bool CameraParameters::UpdateParamPropertiesFromNode(Param& p)
     const int port = LogPort();
     const char* const tag = "CameraParameters::UpdateParamPropertiesFromNode";
     const std::string& name = p.Name();
-    if (p.TestFlags(FlagNonCamera)) return UpdateHdrProperties(p);
+    if (p.TestFlags(FlagNonCamera)) {
+        const ParameterFamily* family = ParameterFamilies::Owner(name);
+        return family == nullptr || family->UpdateProperties(*this, p);
+    }
     const auto saved = savedNodes.find(name);
     if (saved == savedNodes.end()) {
         ORNIC_LOG1_ERR(port, tag, "Could not find saved node for " << name);
@@ -536,11 +520,11 @@ bool CameraParameters::UpdateParamPropertiesFromNode(Param& p)
         ORNIC_LOG2_INFO(port, tag, "  --Skipping parameter " << name << " with unexpected access mode " << mode);
         break;
     }
-    if (IsOneOf(name, kPersistentIpNodes)) {
+    if (IsForcedReadOnly(name)) {
         p.SetFlags(FlagReadOnly);
         ORNIC_LOG3_TRACE(port, tag, "Parameter " << name << " is forced read-only");
     }
-    if (EqualsNoCase(name, "GevMCPHostPort") || EqualsNoCase(name, "GevMCDA") || EqualsNoCase(name, "GevMCSP")) {
+    if (NameList(kNonPersistentNodes).Contains(name)) {
         p.SetFlags(FlagNoSave);
         ORNIC_LOG3_TRACE(port, tag, "Parameter " << name << " will be non-persistent");
     }
@@ -570,7 +554,7 @@ void CameraParameters::SetEnumValues(Param& p, const MvXmlFeatureEnumeration& fe
     entries.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         ORNIC_LOG3_TRACE(port, tag, "    enumVal:" << names[i]);
-        if (BeginsWith(names[i], "Bayer")) bayerSeen = 1;
+        ParameterFamilies::Notice(*this, Sighting::EnumEntry, names[i]);
         EnumEntry entry;
         entry.name = names[i];
         entry.value = static_cast<int32_t>(i);
@@ -610,95 +594,7 @@ bool CameraParameters::IsNodeWritable(const char* name) const
     return MV_XML_GetNodeAccessMode(Handle(), name, &mode) == MV_OK && mode == AM_RW;
 }
 
-bool CameraParameters::IsNodeAccessible(const char* name, bool forReading) const
+bool CameraParameters::IsForcedReadOnly(const std::string& name)
 {
-    MvXmlAccessMode mode = AM_NI;
-    if (MV_XML_GetNodeAccessMode(Handle(), name, &mode) != MV_OK) return false;
-    return forReading ? (mode == AM_RO || mode == AM_RW) : (mode == AM_WO || mode == AM_RW);
-}
-
-// ---- the driver's own parameters inside camera categories
-
-void CameraParameters::CreateBalanceRatios(const std::string& section)
-{
-    static const char* const descriptions[] = {
-        "Red component of white auto balance. Active when BalanceWhiteAuto is off",
-        "Green component of white auto balance. Active when BalanceWhiteAuto is off",
-        "Blue component of white auto balance. Active when BalanceWhiteAuto is off"};
-    ParamPtr ratios[3];
-    for (int i = 0; i < 3; ++i)
-        ratios[i] = CreateCustom_T<ParamInt>(section, kBalanceRatios[i], descriptions[i], FlagNonCamera);
-    FeatureRecord feature;
-    if (NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("BalanceRatio", IFT_IInteger), feature).Ok()) {
-        for (const ParamPtr& ratio : ratios) {
-            ratio->Minimum().SetInt64(feature.integer.nMinValue);
-            ratio->Maximum().SetInt64(feature.integer.nMaxValue);
-        }
-    }
-}
-
-void CameraParameters::CreateBayerParameters(const std::string& section)
-{
-    const char* const use = "\nTo be used in conversion Bayer8/10/12/16 => RGB24";
-    CreateCustom_T<ParamBool>(section, "UseBayerGamma", (std::string("Enable BayerGamma value.") + use).c_str(),
-                              FlagNonCamera)
-        ->SetBool(false);
-    auto gamma = CreateCustom_T<ParamFloat>(
-        section, "BayerGamma", "Use gamma to convert grabbed image internally from Bayer8/10/12/16 to RGB24",
-        FlagNonCamera);
-    gamma->SetDouble(1.0);
-    gamma->Minimum().SetDouble(0.1);
-    gamma->Maximum().SetDouble(4.0);
-    CreateCustom_T<ParamBool>(section, "UseBayerCvtQuality",
-                              (std::string("Enable BayerCvtQuality value.") + use).c_str(), FlagNonCamera)
-        ->SetBool(false);
-    CreateCustom_T<ParamInt>(section, "BayerCvtQuality",
-                             "Set the bell interpolation quality parameter of the internal grabbed image conversion "
-                             "from Bayer8/10/12/16 to RGB24.\nBayer interpolation values:  0-Fast 1-Equilibrium "
-                             "2-Optimal",
-                             FlagNonCamera)
-        ->SetInt(0);
-    CreateCustom_T<ParamBool>(section, "UseBayerMatrix", (std::string("Enable Color correction matrix.") + use).c_str(),
-                              FlagNonCamera)
-        ->SetBool(false);
-    auto scale = CreateCustom_T<ParamInt>(
-        section, "BayerMatrixScale",
-        "Quantitative scale of color correction matrix.\n Values of integer power of 2, up to 65536", FlagNonCamera);
-    scale->SetInt(1);
-    scale->Minimum().SetInt(1);
-    scale->Maximum().SetInt(65536);
-    const char* const rowText = "Color correction matrix (3x3) elements. \nRange -65536 .. +65536";
-    CreateCustom_T<ParamVector<int>>(section, "BayerMatrixRow0", rowText, FlagNonCamera)->SetText("1 0 0");
-    CreateCustom_T<ParamVector<int>>(section, "BayerMatrixRow1", rowText, FlagNonCamera)->SetText("0 1 0");
-    CreateCustom_T<ParamVector<int>>(section, "BayerMatrixRow2", rowText, FlagNonCamera)->SetText("0 0 1");
-    SetBayerAvailability();
-}
-
-void CameraParameters::CreateHdrParameters(const std::string& section)
-{
-    for (const char* name : kHdrShutters) CreateCustom_T<ParamInt>(section, name, "", FlagNonCamera);
-    if (!hdrGainSeen) return;
-    FeatureRecord feature;
-    if (NodeRecords::FetchFeature(Handle(), NodeRecords::MakeNode("HDRGain", IFT_IFloat), feature).Ok() &&
-        feature.base.enAccessMode != AM_NI) {
-        for (const char* name : kHdrGains) CreateCustom_T<ParamFloat>(section, name, "", FlagNonCamera);
-    }
-}
-
-void CameraParameters::CreateCcmParameters(const std::string& section)
-{
-    CreateCustom_T<ParamBool>(
-        section, "ColorTransformationEnable",
-        "Enable CCM or Hue/Saturation setting.\nNOTE: This is opposite value to what MVS (v3.3 and v3.4) shows.",
-        FlagNonCamera);
-    const char* const description =
-        "new r = r*e00 + g*e01 + b*e02\nnew g = r*e10 + g*e11 + b*e12\nnew b = r*e20 + g*e21 + b*e22";
-    for (int i = 0; i < 9; ++i) {
-        auto element = CreateCustom_T<ParamFloat>(section, kCcmElements[i], description, FlagNonCamera);
-        element->SetDouble(i % 4 == 0 ? 1.0 : 0.0);
-        element->Minimum().SetDouble(-4.0);
-        element->Maximum().SetDouble(4.0);
-    }
-    // The enable switch was read before the elements existed; give them its state now.
-    if (ParamPtr enable = Find("ColorTransformationEnable")) SetCcmAvailability(enable->GetBool());
+    return NameList(kPersistentIpNodes).Contains(name);
 }
