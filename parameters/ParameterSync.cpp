@@ -313,7 +313,8 @@ bool CameraParameters::WriteCameraNode(Param& p, bool& written, GrabPauseGuard& 
         const std::string old = isEnum ? NodeRecords::Text(feature.enumeration.strCurrentSymbolic)
                                        : NodeRecords::Text(feature.string.strValue);
         const std::string now = p.GetTextString();
-        if (EqualsNoCase(old, now)) {
+        // Entry names compare without regard to case; a string's letter case is its value.
+        if (isEnum ? EqualsNoCase(old, now) : old == now) {
             ORNIC_LOG3_TRACE(
                 port, tag,
                 (isEnum ? "enum value was the same, write skipped: " : "String value was the same, write skipped: ")

@@ -42,6 +42,13 @@ TEST_F(ParameterFixture, ApplyWritesChangesAndClearsPendingFlags)
             EXPECT_FALSE(p->TestFlags(FlagModified)) << p->Name();
         }
     }
+
+    // A string that differs only by letter case is a change.
+    Edit(P("DeviceUserID"), "LEFT");
+    const unsigned int stringWrites = CamSim_GetCallCount("MV_CC_SetStringValue");
+    EXPECT_TRUE(model->ApplyParameters());
+    EXPECT_EQ(CamSim_GetCallCount("MV_CC_SetStringValue"), stringWrites + 1);
+    EXPECT_FALSE(P("DeviceUserID")->TestFlags(FlagModified));
 }
 
 TEST_F(ParameterFixture, FloatWithinAThousandthIsNotWritten)
