@@ -58,12 +58,16 @@ void ColourMatrixFamily::Create(CameraParameters& model, const std::string& sect
                                     FlagNonCamera);
     const char* const description =
         "new r = r*e00 + g*e01 + b*e02\nnew g = r*e10 + g*e11 + b*e12\nnew b = r*e20 + g*e21 + b*e22";
+    // The elements start from the camera's own matrix, so that an apply writes back what the
+    // camera had unless the user changed it; an identity stands in where it cannot be read.
+    const bool readable = model.IsNodeReadable("ColorTransformationValue");
     for (int i = 0; i < kElements; ++i) {
         auto element = model.CreateCustom_T<ParamFloat>(section, kNames[i], description, FlagNonCamera);
         const bool diagonal = i / kSide == i % kSide;
         element->SetDouble(diagonal ? 1.0 : 0.0);
         element->Minimum().SetDouble(-kElementLimit);
         element->Maximum().SetDouble(kElementLimit);
+        if (readable) Transfer(model, *element, true);
     }
     // The switch was read before the elements existed; give them its state now.
     if (ParamPtr enable = model.Find(kEnable)) SetAvailability(model, enable->GetBool());

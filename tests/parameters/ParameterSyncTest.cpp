@@ -164,8 +164,13 @@ TEST_F(ParameterFixture, ColourMatrixUsesTheInvertedEnableAndTheValueSelector)
 {
     AddCamera(kColourCamera);
     Open();
+    ASSERT_EQ(MV_CC_SetEnumValue(owner.handle, "ColorTransformationValueSelector", 5), MV_OK);
+    ASSERT_EQ(MV_CC_SetFloatValue(owner.handle, "ColorTransformationValue", 0.25f), MV_OK);
     ASSERT_EQ(MV_CC_SetBoolValue(owner.handle, "ColorTransformationEnable", 1), MV_OK);
     ASSERT_TRUE(model->InitParameters());
+    // The model starts from the camera's own matrix, not from an identity of its own.
+    EXPECT_DOUBLE_EQ(P("ccm_12")->GetDouble(), 0.25);
+    EXPECT_DOUBLE_EQ(P("ccm_11")->GetDouble(), 1.0);
     // The camera's true reads as false: matrix off, hue and saturation editable.
     EXPECT_FALSE(P("ColorTransformationEnable")->GetBool());
     EXPECT_TRUE(P("ccm_12")->TestFlags(FlagUnavailable | FlagReadOnly));
