@@ -135,6 +135,11 @@ bool CameraParameters::RestoreFromFile(const char* file, int port)
     }
     if (!ini.SectionExists() || !ini.CameraMatches(owner.ConfigName().c_str())) {
         ORNIC_LOG1_INFO(port, tag, "Skipping parameter restore -- no parameters saved for this type of camera");
+        // The general settings belong to every port: a camera new to this port takes them
+        // too, so that its first save does not put defaults over them.
+        for (const ParamPtr& p : params) {
+            if (p->TestFlags(FlagGeneral) && !p->TestFlags(FlagNoSave)) ini.ReadParam(p.get());
+        }
         return false;
     }
     for (const ParamPtr& p : params) {

@@ -120,6 +120,27 @@ TEST_F(ParameterFixture, GeneralSettingsAreSharedByAllPorts)
     Platform::WriteIniString("General", "ReconnectOnLoss", "0", ini.c_str());
     ASSERT_TRUE(model->RestoreFromFile(ini.c_str(), 1));
     EXPECT_FALSE(P("ReconnectOnLoss")->GetBool());
+
+    // A camera on a port of its own, or another model on a used port, still takes the shared
+    // settings, so its first save keeps them.
+    P("CameraBufferCount")->SetInt(12);
+    ASSERT_TRUE(model->SaveToFile(ini.c_str(), 0, false));
+    const struct {
+        const char* camera;
+        int port;
+    } cases[] = {{"SIM-UC500 (S2000001)", 5}, {"SIM-GM130 (S1)", 0}};
+    for (const auto& c : cases) {
+        owner.configName = c.camera;
+        P("ReconnectOnLoss")->SetBool(true);
+        P("CameraBufferCount")->SetInt(3);
+        EXPECT_FALSE(model->RestoreFromFile(ini.c_str(), c.port));
+        EXPECT_FALSE(P("ReconnectOnLoss")->GetBool()) << c.camera;
+        EXPECT_EQ(P("CameraBufferCount")->GetInt(), 12) << c.camera;
+    }
+    ASSERT_TRUE(model->SaveToFile(ini.c_str(), 5, false));
+    char stored[16] = {};
+    Platform::ReadIniString("General", "CameraBufferCount", "", stored, sizeof stored, ini.c_str());
+    EXPECT_STREQ(stored, "12");
 }
 
 TEST_F(ParameterFixture, LibOnlySaveWritesTheCameraNameAndLayoutOnly)
