@@ -124,7 +124,8 @@ protected:
         std::lock_guard<std::mutex> lock(side.mutex);
         return side.frames;
     }
-    bool WaitFrames(int count, std::chrono::milliseconds limit = 5s)
+    // A generous limit: a sanitizer build on a loaded machine converts a 5-megapixel frame slowly.
+    bool WaitFrames(int count, std::chrono::milliseconds limit = 20s)
     {
         std::unique_lock<std::mutex> lock(side.mutex);
         return side.changed.wait_for(lock, limit, [&] { return side.frames >= count; });
