@@ -320,8 +320,10 @@ bool Camera::ReadParameter(const std::string& name, ParamValue& value)
     }
     switch (p->Type()) {
     case Util_2_1::TypeFloat: {
+        // A scaled value is rounded to the thousandth: the camera keeps single precision, and
+        // 1.234 must not come back as 1233.
         const double factor = ScaleFactor(name);
-        value.SetDouble(factor != 1.0 ? p->GetDouble() * factor : p->GetDouble());
+        value.SetDouble(factor != 1.0 ? std::round(p->GetDouble() * factor * 1000.0) / 1000.0 : p->GetDouble());
         break;
     }
     case Util_2_1::TypeInt:
@@ -399,21 +401,23 @@ bool Camera::LoadOrSaveIni(bool load, const ParamValue& value)
     } else {
         file = Platform::JoinPath(globals.SystemPath(), text);
     }
-    if (!load) {
-        const bool ok = parameters.SaveToFile(file.c_str(), Port(), false);
-        ORNIC_LOG1_INFO(Port(), tag, "Saving ini file to " << file << (ok ? " succeeds" : " fails"));
-        return ok;
-    }
     bool ok = false;
     {
-        // An open camera takes the loaded values at once, as at an open: with grabbing stopped,
-        // so that nodes locked during acquisition are written too, and read back afterwards.
+        // With grabbing stopped the camera's values are read again first: nodes locked during
+        // acquisition read as read-only then, and a save would leave them out (Width, the
+        // pixel format) while a load would not write them.
         GrabPauseGuard pause(*this);
         const bool open = isOpen.load();
         if (open) {
             pause.Pause();
             parameters.UpdateParameters();
         }
+        if (!load) {
+            ok = parameters.SaveToFile(file.c_str(), Port(), false);
+            ORNIC_LOG1_INFO(Port(), tag, "Saving ini file to " << file << (ok ? " succeeds" : " fails"));
+            return ok;
+        }
+        // An open camera takes the loaded values at once, as at an open, and reads them back.
         ok = parameters.RestoreFromFile(file.c_str(), Port());
         if (ok && open) {
             parameters.MarkAllModified();
