@@ -128,7 +128,10 @@ TEST_F(PropertyTest, ReservedNamesOnAnOpenAndAClosedCamera)
     // A lost camera stays bound but closed.
     ASSERT_EQ(CamSim_Unplug(DeviceId(0), 0), 0);
     ASSERT_TRUE(lines.WaitFor("#0: ERR: Camera disconnect"));
-    for (int i = 0; i < 200 && Get(0, "Width", -1) != -1; ++i) std::this_thread::sleep_for(10ms);
+    for (int i = 0; i < 500 && lines.Count("GetProperty (Width) ignored: camera in closed state") == 0; ++i) {
+        Get(0, "Width");
+        std::this_thread::sleep_for(10ms);
+    }
     EXPECT_EQ(d.setProperty(0, 0, "continuous", 1), 0);  // refused while closed
     EXPECT_EQ(d.setProperty(0, 0, "continuous", 0), 1);  // switching off is fine
     EXPECT_EQ(d.setProperty(0, 0, "Width", 640), 0);
@@ -193,6 +196,10 @@ TEST_F(PropertyTest, TextCommandsReplyAndRefuseBadInput)
     EXPECT_EQ(d.setProperty(0, 0, "TriggerMode", 0), 1);
     EXPECT_EQ(Exec(0, "get", "TriggerMode").reply, "Off");
     EXPECT_EQ(d.setProperty(0, 0, "TriggerMode", 7), 0);
+    // A 64-bit value (the 48-bit MAC address) reaches getProperty as its low 32 bits.
+    const uint64_t mac = std::stoull(Exec(0, "get", "GevMACAddress").reply);
+    EXPECT_EQ(mac >> 24, 0x024F52u);  // 02:4F:52:...
+    EXPECT_EQ(static_cast<uint32_t>(Get(0, "GevMACAddress")), static_cast<uint32_t>(mac & 0xFFFFFFFFu));
     // A value the camera refuses leaves the model with the camera's value.
     EXPECT_EQ(Exec(0, "set", "Width=99999").reply, "setProperty error");
     EXPECT_EQ(Get(0, "Width"), 640);
@@ -445,4 +452,45 @@ TEST_F(PropertyTest, HdrWriteKeepsGrabbingPausedFromSelectorToValue)
     EXPECT_EQ(Get(0, "HDR_Shutter1"), 5000);
     EXPECT_EQ(Get(0, "HDR_Shutter0"), 10000);
     EXPECT_TRUE(WaitCallbacks(1));  // the grab request was served after the write
+}
+
+TEST_F(PropertyTest, ContinuousModeCarriesAcquisitionModeAlongWhenAsked)
+{
+    StartWithMono(std::string("[General]\nSyncContinousMode=1\n[Port.0.0]\n$Camera=") + kMonoName + "\n");
+    ASSERT_EQ(Exec(0, "set", "AcquisitionMode=SingleFrame").rc, 1);
+    EXPECT_EQ(d.setProperty(0, 0, "continuous", 1), 1);
+    EXPECT_EQ(Exec(0, "get", "AcquisitionMode").reply, "Continuous");
+    EXPECT_TRUE(WaitCallbacks(3));  // frames flow without requests
+    EXPECT_EQ(d.setProperty(0, 0, "continuous", 0), 1);
+    EXPECT_EQ(Exec(0, "get", "AcquisitionMode").reply, "SingleFrame");
+}
+
+namespace {
+
+std::atomic<int> widthInCallback{0};
+std::atomic<int> writeInCallback{-1};
+
+// A host that reads and writes from inside its callback: the read is served, the write that
+// would have to stop grabbing fails at once instead of waiting for this very callback.
+void ORNIC_CALL WriteFromCallback(int grabber, int port)
+{
+    DriverLibrary& d = DriverLibrary::Get();
+    int width = 0;
+    if (d.getProperty(grabber, port, "Width", &width) == 1) widthInCallback.store(width);
+    writeInCallback.store(d.setProperty(grabber, port, "Width", 640));
+    callbacks.fetch_add(1);
+}
+
+}  // namespace
+
+TEST_F(PropertyTest, CallsFromInsideTheCallbackNeverWaitForIt)
+{
+    Start();
+    ASSERT_TRUE(Open(0, kMonoName, &WriteFromCallback));
+    ASSERT_EQ(d.doCVLGrab(0, 0), 1);
+    ASSERT_TRUE(WaitCallbacks(1));
+    EXPECT_EQ(widthInCallback.load(), 1280);
+    EXPECT_EQ(writeInCallback.load(), 0);
+    EXPECT_TRUE(lines.WaitFor("Grabbing not paused: the call came from inside the completion callback"));
+    EXPECT_EQ(d.setProperty(0, 0, "Width", 640), 1);  // from the host's own thread it works
 }
