@@ -22,19 +22,21 @@ struct Counters {
 };
 Counters counters;
 
-// Reads the frame at the width the driver reports from inside the callback; when that call
-// finds the camera busy, the width of the previous frame is used.
+// Reads the frame at the size the driver reports from inside the callback; when that call
+// finds the camera busy, the size of the previous frame is used.
 void ORNIC_CALL ReadRows(int grabber, int port)
 {
     DriverLibrary& d = DriverLibrary::Get();
     static thread_local int width = 1280;
+    static thread_local int height = 1024;
     int value = 0;
     if (d.getProperty(grabber, port, "Width", &value) == 1 && value > 0 && value <= 1280) width = value;
+    if (d.getProperty(grabber, port, "Height", &value) == 1 && value > 0 && value <= 1024) height = value;
     int frameNumber = 0;
     d.getProperty(grabber, port, "FrameNumber", &frameNumber);
     std::vector<uint8_t> row(1280 * 3);
     int whole = 1;
-    for (int y = 0; y < 1024; ++y) {
+    for (int y = 0; y < height; ++y) {
         if (d.getCVLGrabRow(grabber, port, row.data(), y, 0, width - 1) == 1) {
             counters.rowsRead.fetch_add(1, std::memory_order_relaxed);
         } else {
@@ -57,6 +59,8 @@ TEST_F(HostConcurrencyTest, WritesGrabsAndPowerCyclesDoNotCollide)
         std::string("[General]\nReconnectOnLoss=1\nReconnectTryCount=0\nReconnectWaitSeconds=1\n[Port.0.0]\n$Camera=") +
         kMonoName + "\n");
     ASSERT_TRUE(Open(0, kMonoName, &ReadRows));
+    // Small frames, so that they flow between the writes also in the sanitizer builds.
+    ASSERT_EQ(d.setProperty(0, 0, "Height", 256), 1);
     const unsigned int id = DeviceId(0);
     std::atomic<bool> stop{false};
     std::atomic<int> writesDone{0};
@@ -64,11 +68,12 @@ TEST_F(HostConcurrencyTest, WritesGrabsAndPowerCyclesDoNotCollide)
     std::thread writer([&] {
         char reply[64];
         for (int i = 0; !stop.load(); ++i) {
-            int ok = d.setProperty(0, 0, "Width", i % 2 == 0 ? 640 : 1280);
+            int ok = d.setProperty(0, 0, "Width", i % 2 == 0 ? 320 : 640);
             ok += d.execCmd(0, 0, "set", i % 3 == 0 ? "PixelFormat=Mono10" : "PixelFormat=Mono8", reply, sizeof reply);
             ok += d.setProperty(0, 0, "continuous", i % 4 < 2 ? 1 : 0);
             writesDone.fetch_add(ok);
-            std::this_thread::sleep_for(1ms);
+            // Each locked write stops grabbing; frames must get a chance to flow in between.
+            std::this_thread::sleep_for(50ms);
         }
     });
     std::thread grabber([&] {
