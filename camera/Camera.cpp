@@ -240,7 +240,13 @@ void MV_SDK_CALL Camera::ExceptionCallBack(unsigned int messageType, void* user)
     }
 }
 
-void Camera::PrintXML()
+bool Camera::PrintXML()
+{
+    HostAccess access(*this, "printXML");
+    return access && PrintXmlLocked();
+}
+
+bool Camera::PrintXmlLocked()
 {
     const char* const tag = "Camera::PrintXML";
     const uint32_t size = 0x300000 + 1;
@@ -250,20 +256,38 @@ void Camera::PrintXML()
     const MvStatus status(MV_XML_GetGenICamXML(SdkHandle(), buffer.data(), size, &length));
     if (!status.Ok()) {
         ORNIC_LOG1_ERR(Port(), tag, "Could not obtain xml file " << status);
-        return;
+        return false;
     }
     const std::string path = Platform::JoinPath(Globals::Instance().SystemPath(), "parameters.xml");
     std::FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr) return;
+    if (file == nullptr) return false;
     // The SDK counts the terminating NUL; the file holds the text only.
     const size_t textLength = length > 0 && length <= size && buffer[length - 1] == '\0' ? length - 1 : length;
     const size_t written = std::fwrite(buffer.data(), 1, textLength <= size ? textLength : size, file);
     std::fclose(file);
     ORNIC_LOG1_INFO(Port(), tag, " XML written to " << path << ", size= " << static_cast<uint32_t>(written));
+    return written == (textLength <= size ? textLength : size);
+}
+
+Camera::HostAccess::HostAccess(Camera& camera, const char* what) : lock(camera.openLock, std::defer_lock)
+{
+    if (!InsideImageCallback()) {
+        lock.lock();
+        return;
+    }
+    if (lock.try_lock()) return;
+    ORNIC_LOG1_ERR(camera.Port(), "Camera::HostAccess",
+                   what << " refused inside the completion callback: the camera is busy (opening, closing or "
+                           "being written)");
 }
 
 bool Camera::PauseGrabbing()
 {
+    if (InsideImageCallback()) {
+        ORNIC_LOG1_ERR(Port(), "Camera::PauseGrabbing",
+                       "Grabbing not paused: the call came from inside the completion callback");
+        return false;
+    }
     if (!grab.IsGrabbing()) return false;
     grab.Stop(false);
     return true;

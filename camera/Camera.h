@@ -1,12 +1,15 @@
 // One physical camera found by the camera list. The list creates it once per usable device
 // and keeps it for the life of the driver; it is opened and closed many times. Open, close
-// and grab run on the camera's control thread; frames arrive on the SDK's callback thread.
+// and grab run on the camera's control thread; frames arrive on the SDK's callback thread;
+// properties and commands come from the host's threads (see docs/threads.md for the locking).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "camera/DeviceEntry.h"
 #include "camera/ImgBuffer.h"
@@ -32,6 +35,8 @@ public:
     void* SdkHandle() const override { return handle.load(); }
     int Port() const override { return port.load(); }
     const std::string& ConfigName() const override { return deviceInfo.configName; }
+    // Both run under openLock (a host write holds it); inside the image callback grabbing is
+    // never paused, since stopping waits for that callback to end.
     bool PauseGrabbing() override;
     void ResumeGrabbing() override;
 
@@ -49,7 +54,7 @@ public:
     ImageSize GetImageSize() const { return imageSize; }
     static void MV_SDK_CALL ExceptionCallBack(unsigned int messageType, void* user);
     // Writes the camera's GenICam description to "parameters.xml" in the system path.
-    void PrintXML();
+    bool PrintXML();
 
     // ---- acquisition
     class Grab {
@@ -86,14 +91,29 @@ public:
         bool compressionActive = false;
     };
 
-    void SetContinuousGrabMode(bool mode);
+    // False when refused (switching on while closed or while the dialog is open).
+    bool SetContinuousGrabMode(bool mode);
     bool ContinuousMode() const { return continuousMode.load(); }
     void SignalGrab();
     void SignalClose();
     void DoGrab();
+    // The two below and ExecuteCommand are called with openLock held.
     bool IsSoftwareTriggered();
-    void ExecuteSoftwareTrigger();
+    bool ExecuteSoftwareTrigger();
     bool ExecuteCommand(const std::string& nodeName);
+
+    // ---- properties and commands (host threads)
+    // Reserved names first, then the camera's parameter of that name (aliases applied).
+    bool SetProperty(const std::string& name, const Util_2_1::ParamValue& value);
+    // The answer goes into `value` and is copied into `result`.
+    bool GetProperty(const std::string& name, Util_2_1::ParamValue& value, Util_2_1::ParamValue& result);
+    bool GetRange(const std::string& name, int& minimum, int& maximum);
+    // Name/value pairs from the host's command text: key, group, groupmask, time, ip.
+    using ActionArguments = std::vector<std::pair<std::string, std::string>>;
+    // True when at least one device acted; the refusals are appended to `result`.
+    bool ExecuteActionCommand(const ActionArguments& arguments, std::string& result);
+    // True on the SDK's image-callback thread while a frame is being delivered.
+    static bool InsideImageCallback();
 
     // ---- frames
     static void MV_SDK_CALL ImageCB(unsigned char* data, MvFrameOutInfoEx* frameInfo, void* user);
@@ -119,7 +139,29 @@ public:
     uint64_t FramesSkipped() const { return framesSkipped.load(); }
 
 private:
+    // A host operation's hold on openLock. On the image-callback thread it only tries: a close
+    // or a paused write that holds the lock waits for that very callback to end.
+    class HostAccess {
+    public:
+        HostAccess(Camera& camera, const char* what);
+        explicit operator bool() const { return lock.owns_lock(); }
+
+    private:
+        std::unique_lock<std::mutex> lock;
+    };
+
     bool OpenSequence(bool reopen);
+    bool SetContinuousGrabModeLocked(bool mode);
+    bool PrintXmlLocked();
+    // Everything below runs with openLock held.
+    bool SetPropertyLocked(const std::string& name, const Util_2_1::ParamValue& value);
+    bool WriteParameter(const std::string& name, const Util_2_1::ParamValue& value);
+    bool ReadParameter(const std::string& name, Util_2_1::ParamValue& value);
+    bool LoadOrSaveIni(bool load, const Util_2_1::ParamValue& value);
+    bool RequireOpen(const char* name);
+    bool SetProperty_UserSet_LoadSave(const Util_2_1::ParamValue& value, int mode);
+    bool SetProperty_UserSet_Default(const Util_2_1::ParamValue& value);
+    bool SetProperty_FeatureSave(const std::string& fileName, bool save);
     // The host layout and the image buffer from the camera's current format and size.
     bool UpdateImageGeometry();
     // "ForceColorMode" mono or color overrides the host layout the pixel format gives.
@@ -130,6 +172,9 @@ private:
     CameraParameters parameters;
     std::atomic<int> port{-1};
     const DeviceEntry deviceInfo;
+    // Open, close and grab (control thread), and every host operation that uses the SDK handle
+    // or the parameter model: none of them interleave, so no call reaches a destroyed handle
+    // and no grab request restarts grabbing in the middle of a paused write.
     std::mutex openLock;
     ImageSize imageSize;
     ThrCameraControl controlThread;

@@ -49,7 +49,7 @@ bool Camera::ExecuteCommand(const std::string& nodeName)
 {
     const MvStatus status(MV_CC_SetCommandValue(SdkHandle(), nodeName.c_str()));
     if (!status.Ok()) {
-        ORNIC_LOG1_ERR(Port(), "Camera::ExecuteCommand", "Command " << nodeName << " failed" << status);
+        ORNIC_LOG1_ERR(Port(), "Camera::ExecuteCommand", "Command '" << nodeName << "' failed: " << status.Text());
         return false;
     }
     ORNIC_LOG2_INFO(Port(), "Camera::ExecuteCommand", "Command " << nodeName << " executed");
@@ -83,7 +83,7 @@ bool Camera::IsSoftwareTriggered()
     return result;
 }
 
-void Camera::ExecuteSoftwareTrigger()
+bool Camera::ExecuteSoftwareTrigger()
 {
     try {
         ORNIC_LOG2_INFO(Port(), "Camera::ExecuteSoftwareTrigger", "executing software trigger");
@@ -94,11 +94,13 @@ void Camera::ExecuteSoftwareTrigger()
                                << "TriggerSoftware"
                                << " failed " << status);
         }
+        return status.Ok();
     } catch (const std::exception& e) {
         ORNIC_LOG1_ERR(Port(), "Camera::ExecuteSoftwareTrigger", "Exception: " << e.what());
     } catch (...) {
         ORNIC_LOG1_ERR(Port(), "Camera::ExecuteSoftwareTrigger", "Undefined Exception");
     }
+    return false;
 }
 
 void Camera::DoGrab()
@@ -127,33 +129,36 @@ void Camera::SignalClose()
     controlThread.PostClose();
 }
 
-void Camera::SetContinuousGrabMode(bool mode)
+bool Camera::SetContinuousGrabMode(bool mode)
+{
+    HostAccess access(*this, "SetContinuousGrabMode");
+    return access && SetContinuousGrabModeLocked(mode);
+}
+
+bool Camera::SetContinuousGrabModeLocked(bool mode)
 {
     const char* const tag = "Camera::SetContinuousGrabMode";
     ORNIC_LOG2_INFO(Port(), tag, "SetContinuousGrab: mode=" << (mode ? "on" : "off"));
     if (mode && !isOpen.load()) {
         ORNIC_LOG1_ERR(Port(), tag, "SetContinuous ignored: camera is not open");
-        return;
+        return false;
     }
     if (configureDialogOpen.load()) {
         ORNIC_LOG1_ERR(Port(), tag, "SetContinuous ignored: configure dialog open");
-        return;
+        return false;
     }
     // The camera's own acquisition mode follows when the user asked for it; the write pauses
     // grabbing if the camera locks the node meanwhile.
-    auto syncAcquisitionMode = [this](const char* value) {
-        if (!parameters.IsSyncContinousMode()) return;
-        const auto acquisitionMode = parameters.Find("AcquisitionMode");
-        if (acquisitionMode == nullptr) return;
-        acquisitionMode->SetText(value);
-        acquisitionMode->SetFlags(Util_2_1::FlagModified);
-        bool written = false;
-        parameters.WriteToCamera(*acquisitionMode, written, true);
+    auto syncAcquisitionMode = [this](const char* text) {
+        if (!isOpen.load() || !parameters.IsSyncContinousMode()) return;
+        Util_2_1::ParamValue value;
+        value.SetText(text);
+        (void)SetPropertyLocked("AcquisitionMode", value);
     };
     if (mode) {
         if (continuousMode.load()) {
             ORNIC_LOG2_WARN(Port(), tag, "Set continous mode (true) ignored - already there");
-            return;
+            return true;
         }
         continuousMode.store(true);
         const bool wasSingleFrame = ParameterIs("AcquisitionMode", "SingleFrame");
@@ -165,4 +170,5 @@ void Camera::SetContinuousGrabMode(bool mode)
         continuousMode.store(false);
         syncAcquisitionMode("SingleFrame");
     }
+    return true;
 }

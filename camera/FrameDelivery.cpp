@@ -18,7 +18,24 @@ std::string Hex(uint32_t value)
     return text;
 }
 
+// Set while this thread delivers a frame: the host's calls from inside its callback must not
+// wait for locks whose holders wait for the callback to end.
+thread_local bool insideImageCallback = false;
+
+class ImageCallbackScope {
+public:
+    ImageCallbackScope() { insideImageCallback = true; }
+    ~ImageCallbackScope() { insideImageCallback = false; }
+    ImageCallbackScope(const ImageCallbackScope&) = delete;
+    ImageCallbackScope& operator=(const ImageCallbackScope&) = delete;
+};
+
 }  // namespace
+
+bool Camera::InsideImageCallback()
+{
+    return insideImageCallback;
+}
 
 bool Camera::PixelFormat::GetPixelSizeForTarvik(int32_t& bits)
 {
@@ -68,6 +85,9 @@ void Camera::OnImageCB(unsigned char* data, MvFrameOutInfoEx* frameInfo)
         framesSkipped.fetch_add(1, std::memory_order_relaxed);
         return;
     }
+    const ImageCallbackScope scope;
+    // No resize of the image memory while this frame is converted into it or its rows are read.
+    const auto hold = imgBuffer.HoldFrames();
     (void)ProcessFrame(data, frameInfo);
 }
 

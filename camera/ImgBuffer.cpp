@@ -27,9 +27,7 @@ void ImgBuffer::InitBuffer(int newWidth, int newHeight)
 {
     const int port = camera.Port();
     const char* const tag = "ImgBuffer::InitBuffer";
-    width = newWidth;
-    height = newHeight;
-    stride = camera.IsColor() ? newWidth * 3 : newWidth;
+    const int32_t newStride = camera.IsColor() ? newWidth * 3 : newWidth;
     ORNIC_LOG2_INFO(port, tag,
                     "Buffer init: width=" << newWidth << ", height=" << newHeight << ", color=" << camera.IsColor());
     // The upper bound keeps stride x height inside 32 bits: no sensor comes near it.
@@ -46,10 +44,14 @@ void ImgBuffer::InitBuffer(int newWidth, int newHeight)
         Fail(port, text);
     }
     ORNIC_LOG2_INFO(port, tag, "Payload reported by camera = " << payload);
-    const int64_t frame = static_cast<int64_t>(stride) * height;
+    const int64_t frame = static_cast<int64_t>(newStride) * newHeight;
     const int64_t payloadLow = static_cast<int32_t>(static_cast<uint32_t>(payload & 0xFFFFFFFF));
     const int64_t needed = payloadLow > frame ? payloadLow : frame;
     if (needed > INT32_MAX) Fail(port, "Buffer not allocated");
+    const std::lock_guard<std::mutex> hold(frameLock);
+    width = newWidth;
+    height = newHeight;
+    stride = newStride;
     if (capacity >= needed) return;
     ORNIC_LOG3_TRACE(port, tag, ">>> Allocating new buffer, image size=" << needed);
     Release();
@@ -77,14 +79,15 @@ const uint8_t* ImgBuffer::GetLine(int line) const
 {
     const int port = camera.Port();
     const char* const tag = "ImgBuffer::GetLine";
-    if (line < 0 || line >= height) {
-        ORNIC_LOG1_ERR(port, tag, "GetLine: line index " << line << " out of range");
-        return nullptr;
-    }
+    // The active image first: outside a frame in hand the geometry may be changing.
     const uint8_t* image = activeImage.load(std::memory_order_acquire);
     const int32_t length = activeLength.load(std::memory_order_acquire);
     if (image == nullptr || length <= 0) {
         ORNIC_LOG1_ERR(port, tag, "GetLine: active image not assigned");
+        return nullptr;
+    }
+    if (line < 0 || line >= height) {
+        ORNIC_LOG1_ERR(port, tag, "GetLine: line index " << line << " out of range");
         return nullptr;
     }
     if (line == 0) ORNIC_LOG3_TRACE(port, tag, "Tarvik read: line 0");
@@ -99,7 +102,10 @@ const uint8_t* ImgBuffer::GetLine(int line) const
 
 void ImgBuffer::SetActiveImage(const uint8_t* bytes, int32_t length, const MvFrameOutInfoEx& info)
 {
-    frameInfo = info;
+    {
+        const std::lock_guard<std::mutex> lock(infoLock);
+        frameInfo = info;
+    }
     activeLength.store(length, std::memory_order_release);
     activeImage.store(bytes, std::memory_order_release);
 }
@@ -108,4 +114,10 @@ void ImgBuffer::ClearActiveImage()
 {
     activeImage.store(nullptr, std::memory_order_release);
     activeLength.store(0, std::memory_order_release);
+}
+
+MvFrameOutInfoEx ImgBuffer::FrameInfo() const
+{
+    const std::lock_guard<std::mutex> lock(infoLock);
+    return frameInfo;
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "sdk/MvSdk.h"
 
@@ -18,8 +19,12 @@ public:
     ImgBuffer& operator=(const ImgBuffer&) = delete;
 
     // Sets the geometry and makes sure the memory holds a frame; throws std::runtime_error
-    // with a log-line text when the size is impossible or memory cannot be had.
+    // with a log-line text when the size is impossible or memory cannot be had (the geometry
+    // then stays as it was). Waits for a frame in hand (HoldFrames) to be done with.
     void InitBuffer(int newWidth, int newHeight);
+    // Held by the frame path from the conversion to the end of the host's callback, so the
+    // memory and the geometry never change under a frame.
+    std::unique_lock<std::mutex> HoldFrames() { return std::unique_lock<std::mutex>(frameLock); }
     void Release();
 
     // Row `line` of the active image, or null (logged) when there is none.
@@ -32,7 +37,11 @@ public:
     int32_t Stride() const { return stride; }
     int32_t Width() const { return width; }
     int32_t Height() const { return height; }
-    const MvFrameOutInfoEx& FrameInfo() const { return frameInfo; }
+    // Host bytes per pixel of the geometry (1 or 3; 0 before the first InitBuffer).
+    int32_t BytesPerPixel() const { return width > 0 ? stride / width : 0; }
+    // The information record of the last frame handed to the host; zero before any. A copy:
+    // the host may ask from any thread while the next frame arrives.
+    MvFrameOutInfoEx FrameInfo() const;
 
 private:
     uint8_t* data = nullptr;
@@ -41,7 +50,9 @@ private:
     // callback gets "no image" rather than a torn pointer.
     std::atomic<const uint8_t*> activeImage{nullptr};
     std::atomic<int32_t> activeLength{0};
+    mutable std::mutex infoLock;  // frameInfo only; never held while the host runs
     MvFrameOutInfoEx frameInfo{};
+    std::mutex frameLock;
     int32_t stride = 0;
     int32_t width = 0;
     int32_t height = 0;

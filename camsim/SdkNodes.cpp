@@ -4,9 +4,11 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "camsim/GenICamXml.h"
 #include "camsim/SdkSide.h"
+#include "camsim/WriteHook.h"
 #include "util/Text.h"
 
 using CamSim::Model;
@@ -140,6 +142,14 @@ int NodeCall(Op op, void* handle, std::initializer_list<const void*> required, B
     });
 }
 
+// A typed value write: the test's hook first, outside the simulator's lock.
+template <typename Body>
+int WriteCall(Op op, void* handle, const char* name, std::initializer_list<const void*> required, Body&& body)
+{
+    if (name != nullptr) CamSim::RunWriteHook(name);
+    return NodeCall(op, handle, required, std::forward<Body>(body));
+}
+
 }  // namespace
 
 extern "C" {
@@ -253,7 +263,7 @@ MV_SDK_API int MV_SDK_CALL MV_CC_GetIntValueEx(void* handle, const char* name, M
 
 MV_SDK_API int MV_SDK_CALL MV_CC_SetIntValueEx(void* handle, const char* name, int64_t value)
 {
-    return NodeCall(Op::SetIntValueEx, handle, {name}, [&](NodeMap& map) { return map.SetInt(name, value); });
+    return WriteCall(Op::SetIntValueEx, handle, name, {name}, [&](NodeMap& map) { return map.SetInt(name, value); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_GetFloatValue(void* handle, const char* name, MvFloatValue* value)
@@ -273,7 +283,7 @@ MV_SDK_API int MV_SDK_CALL MV_CC_GetFloatValue(void* handle, const char* name, M
 
 MV_SDK_API int MV_SDK_CALL MV_CC_SetFloatValue(void* handle, const char* name, float value)
 {
-    return NodeCall(Op::SetFloatValue, handle, {name}, [&](NodeMap& map) { return map.SetFloat(name, value); });
+    return WriteCall(Op::SetFloatValue, handle, name, {name}, [&](NodeMap& map) { return map.SetFloat(name, value); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_GetBoolValue(void* handle, const char* name, int* value)
@@ -290,7 +300,8 @@ MV_SDK_API int MV_SDK_CALL MV_CC_GetBoolValue(void* handle, const char* name, in
 
 MV_SDK_API int MV_SDK_CALL MV_CC_SetBoolValue(void* handle, const char* name, int value)
 {
-    return NodeCall(Op::SetBoolValue, handle, {name}, [&](NodeMap& map) { return map.SetBool(name, value != 0); });
+    return WriteCall(Op::SetBoolValue, handle, name, {name},
+                     [&](NodeMap& map) { return map.SetBool(name, value != 0); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_GetEnumValue(void* handle, const char* name, MvEnumValue* value)
@@ -314,7 +325,7 @@ MV_SDK_API int MV_SDK_CALL MV_CC_GetEnumValue(void* handle, const char* name, Mv
 
 MV_SDK_API int MV_SDK_CALL MV_CC_SetEnumValue(void* handle, const char* name, unsigned int value)
 {
-    return NodeCall(Op::SetEnumValue, handle, {name}, [&](NodeMap& map) { return map.SetEnum(name, value); });
+    return WriteCall(Op::SetEnumValue, handle, name, {name}, [&](NodeMap& map) { return map.SetEnum(name, value); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_GetEnumEntrySymbolic(void* handle, const char* name, MvEnumEntry* entry)
@@ -331,14 +342,14 @@ MV_SDK_API int MV_SDK_CALL MV_CC_GetEnumEntrySymbolic(void* handle, const char* 
 
 MV_SDK_API int MV_SDK_CALL MV_CC_SetEnumValueByString(void* handle, const char* name, const char* value)
 {
-    return NodeCall(Op::SetEnumValueByString, handle, {name, value},
-                    [&](NodeMap& map) { return map.SetEnumSymbolic(name, value); });
+    return WriteCall(Op::SetEnumValueByString, handle, name, {name, value},
+                     [&](NodeMap& map) { return map.SetEnumSymbolic(name, value); });
 }
 
 MV_SDK_API int MV_SDK_CALL MV_CC_SetStringValue(void* handle, const char* name, const char* value)
 {
-    return NodeCall(Op::SetStringValue, handle, {name, value},
-                    [&](NodeMap& map) { return map.SetString(name, value); });
+    return WriteCall(Op::SetStringValue, handle, name, {name, value},
+                     [&](NodeMap& map) { return map.SetString(name, value); });
 }
 
 // Commands reach beyond the node map: acquisition, triggers, a device reset.

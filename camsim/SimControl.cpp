@@ -1,5 +1,7 @@
 #include "camsim/SimControl.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,6 +9,7 @@
 #include "camsim/ApiGuard.h"
 #include "camsim/ControlSide.h"
 #include "camsim/ModelText.h"
+#include "camsim/WriteHook.h"
 #include "util/Text.h"
 
 using CamSim::ConfigOutcome;
@@ -41,6 +44,9 @@ unsigned int Add(const DeviceDesc& desc)
     return id;
 }
 
+std::atomic<CamSimWriteHook> writeHook{nullptr};
+std::atomic<void*> writeHookUser{nullptr};
+
 // Control calls that answer an id or a count report failure as 0.
 template <typename Body>
 unsigned int GuardedValue(Body&& body) noexcept
@@ -54,11 +60,17 @@ unsigned int GuardedValue(Body&& body) noexcept
 
 }  // namespace
 
+void CamSim::RunWriteHook(const char* node)
+{
+    if (const CamSimWriteHook hook = writeHook.load()) hook(writeHookUser.load(), node);
+}
+
 extern "C" {
 
 CAMSIM_API void CAMSIM_CALL CamSim_Reset(void)
 {
     Guarded([] {
+        writeHook.store(nullptr);
         ControlSide::Instance().Reset();
         return MV_OK;
     });
@@ -374,6 +386,12 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetActionAnswer(unsigned int id, unsigned int 
             return MV_OK;
         });
     });
+}
+
+CAMSIM_API void CAMSIM_CALL CamSim_SetWriteHook(CamSimWriteHook hook, void* user)
+{
+    writeHookUser.store(user);
+    writeHook.store(hook);
 }
 
 }  // extern "C"

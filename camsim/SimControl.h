@@ -191,6 +191,15 @@ CAMSIM_API int CAMSIM_CALL CamSim_SetActionKeys(unsigned int id, unsigned int de
 // not act) or CAMSIM_ACTION_NO_ANSWER (neither). MV_E_PARAMETER for other values.
 CAMSIM_API int CAMSIM_CALL CamSim_SetActionAnswer(unsigned int id, unsigned int answer);
 
+// ---- write hook --------------------------------------------------------------------------
+// Called on the writer's thread before every typed value write (MV_CC_SetIntValueEx,
+// SetFloatValue, SetBoolValue, SetEnumValue, SetEnumValueByString, SetStringValue) of any
+// camera, with the node's name; outside the simulator's lock, so it may call SDK and control
+// functions. For tests that must act at one exact point of a driver's write sequence. Null
+// removes it; CamSim_Reset removes it too.
+typedef void(CAMSIM_CALL* CamSimWriteHook)(void* user, const char* node);
+CAMSIM_API void CAMSIM_CALL CamSim_SetWriteHook(CamSimWriteHook hook, void* user);
+
 #ifdef __cplusplus
 }
 #endif

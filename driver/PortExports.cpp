@@ -98,7 +98,9 @@ ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int /*grabber*/, int port, void* dest,
                                                              << ", " << camera->ConfigName());
             return 0;
         }
-        const size_t bytesPerPixel = static_cast<size_t>(camera->HostBitsPerPixel() / 8);
+        // The buffer's own geometry, not the camera's current layout: the two differ while a
+        // write changes the pixel format, and only the buffer's fits the row in hand.
+        const size_t bytesPerPixel = static_cast<size_t>(camera->Image().BytesPerPixel());
         const size_t count = static_cast<size_t>(lastColumn - firstColumn + 1) * bytesPerPixel;
         std::memcpy(dest, line + static_cast<size_t>(firstColumn) * bytesPerPixel, count);
         return 1;

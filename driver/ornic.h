@@ -50,6 +50,19 @@ ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int grabber, int port, void* cb);
 /* The modal configuration dialog for a camera, owned by the parent window. */
 ORNIC_EXPORT int ORNIC_CALL configureCamera(void* parent, const char* cameraName);
 
+/* ---- properties and commands ------------------------------------------------------- */
+/* Reads a named property of the port's camera as an integer (the low 32 bits); 1 read. */
+ORNIC_EXPORT int ORNIC_CALL getProperty(int grabber, int port, const char* name, int* value);
+/* Writes a named property (a camera parameter or a reserved name such as "continuous"). */
+ORNIC_EXPORT int ORNIC_CALL setProperty(int grabber, int port, const char* name, int value);
+/* The integer bounds of a numeric property; 1 when known. */
+ORNIC_EXPORT int ORNIC_CALL getPropertyRange(int grabber, int port, const char* name, int* minimum, int* maximum);
+/* A text command: "get", "set", "save" or "load" with "name", "name=value" or
+   "name={key=value;...}". The reply (may be null) receives at most replySize - 1 characters
+   and a NUL; a replySize of 0 or less leaves it untouched. */
+ORNIC_EXPORT int ORNIC_CALL execCmd(int grabber, int port, const char* command, const char* parameter, char* reply,
+                                    int replySize);
+
 /* Pointer types for hosts that look the functions up at run time. */
 typedef int(ORNIC_CALL* OrnicSetSystemPathFn)(const char*);
 typedef void(ORNIC_CALL* OrnicSetDebugMsgProcFn)(OrnicDebugMsgProc);
@@ -62,6 +75,10 @@ typedef int(ORNIC_CALL* OrnicGrabRowFn)(int, int, void*, int, int, int);
 typedef int(ORNIC_CALL* OrnicSetCompleteCallbackFn)(int, int, OrnicCompleteCallback);
 typedef int(ORNIC_CALL* OrnicSetCmdCallbackFn)(int, int, void*);
 typedef int(ORNIC_CALL* OrnicConfigureCameraFn)(void*, const char*);
+typedef int(ORNIC_CALL* OrnicGetPropertyFn)(int, int, const char*, int*);
+typedef int(ORNIC_CALL* OrnicSetPropertyFn)(int, int, const char*, int);
+typedef int(ORNIC_CALL* OrnicGetPropertyRangeFn)(int, int, const char*, int*, int*);
+typedef int(ORNIC_CALL* OrnicExecCmdFn)(int, int, const char*, const char*, char*, int);
 
 #ifdef __cplusplus
 }

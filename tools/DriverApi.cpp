@@ -36,6 +36,10 @@ bool DriverApi::Load(const std::string& file)
     ok &= Find(library, "doCVLGrab", doGrab);
     ok &= Find(library, "getCVLGrabRow", grabRow);
     ok &= Find(library, "setCompleteCallback", setCompleteCallback);
+    ok &= Find(library, "getProperty", getProperty);
+    ok &= Find(library, "setProperty", setProperty);
+    ok &= Find(library, "getPropertyRange", getPropertyRange);
+    ok &= Find(library, "execCmd", execCmd);
     return ok;
 }
 

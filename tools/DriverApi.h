@@ -23,6 +23,10 @@ struct DriverApi {
     OrnicPortFn doGrab = nullptr;
     OrnicGrabRowFn grabRow = nullptr;
     OrnicSetCompleteCallbackFn setCompleteCallback = nullptr;
+    OrnicGetPropertyFn getProperty = nullptr;
+    OrnicSetPropertyFn setProperty = nullptr;
+    OrnicGetPropertyRangeFn getPropertyRange = nullptr;
+    OrnicExecCmdFn execCmd = nullptr;
 
     // False with a message on stderr when the file does not load or lacks an export.
     bool Load(const std::string& file);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/FrameReader.h"
+#include "tools/PropertyCommand.h"
 
 namespace OrnicHost {
 
@@ -91,7 +92,19 @@ CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::st
         std::fprintf(stderr, "%s: the driver reported no image size\n", label.c_str());
     } else if (driver.setCompleteCallback(0, port, &OnFrameComplete) != 1) {
         std::fprintf(stderr, "%s: setCompleteCallback failed\n", label.c_str());
+    } else if (!ApplyGrabSettings(driver, options, port, label)) {
+        result.opened = false;  // counted as failed: the frames would not be what was asked for
     } else {
+        // The settings may have changed the image size.
+        int width = 0;
+        int height = 0;
+        if (driver.getProperty(0, port, "Width", &width) == 1 && driver.getProperty(0, port, "Height", &height) == 1 &&
+            (width != size.width || height != size.height)) {
+            std::lock_guard<std::mutex> lock(slot.mutex);
+            slot.frame.width = width;
+            slot.frame.height = height;
+            std::fprintf(stderr, "%s: now %d x %d\n", label.c_str(), width, height);
+        }
         const auto start = std::chrono::steady_clock::now();
         for (int n = 1; n <= options.frames; ++n) {
             {
@@ -146,7 +159,11 @@ CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::st
         slot.expecting = false;
         unexpected = slot.unexpected;
     }
-    if (unexpected != 0) std::fprintf(stderr, "%s: %u frames arrived unasked or late\n", label.c_str(), unexpected);
+    // In continuous mode every frame comes unasked.
+    if (unexpected != 0 && !options.continuous) {
+        std::fprintf(stderr, "%s: %u frames arrived unasked or late\n", label.c_str(), unexpected);
+    }
+    if (options.continuous) driver.setProperty(0, port, "continuous", 0);
     if (driver.closePort(0, port) != 1) std::fprintf(stderr, "%s: closeCVLPort failed\n", label.c_str());
     return result;
 }

@@ -1,6 +1,7 @@
 #include "tools/HostOptions.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 namespace OrnicHost {
@@ -97,20 +98,57 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
             if (!number(0, 3, options.logLevel)) return false;
         } else if (arg == "--log-file") {
             if (!next(options.logFile)) return false;
-        } else if (arg.size() > 1 && arg[0] == '-') {
+        } else if (arg == "--set") {
+            std::string setting;
+            if (!next(setting)) return false;
+            const size_t eq = setting.find('=');
+            if (eq == 0 || eq == std::string::npos) {
+                error = "--set takes NAME=VALUE, not '" + setting + "'";
+                return false;
+            }
+            options.settings.emplace_back(setting.substr(0, eq), setting.substr(eq + 1));
+        } else if (arg == "--continuous") {
+            if (!flag()) return false;
+            options.continuous = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9')) {
             error = "unknown option " + arg;
             return false;
         } else {
-            commands.push_back(arg);
+            commands.push_back(arg);  // a negative number too: set OffsetX -5
         }
     }
-    if (commands.size() > 1) {
-        error = "one command at a time";
+    if (!commands.empty()) {
+        options.command = commands[0];
+        options.arguments.assign(commands.begin() + 1, commands.end());
+    }
+    // Each command with the number of words it takes after it.
+    struct Shape {
+        const char* name;
+        size_t least;
+        size_t most;
+        const char* words;
+    };
+    const Shape shapes[] = {{"list", 0, 0, ""},           {"grab", 0, 0, ""},
+                            {"get", 1, 1, " NAME"},       {"range", 1, 1, " NAME"},
+                            {"set", 2, 2, " NAME VALUE"}, {"cmd", 1, 2, " COMMAND [PARAMETER]"}};
+    const Shape* shape = nullptr;
+    for (const Shape& candidate : shapes) {
+        if (options.command == candidate.name) shape = &candidate;
+    }
+    if (shape == nullptr) {
+        error = "unknown command " + options.command;
         return false;
     }
-    if (!commands.empty()) options.command = commands[0];
-    if (options.command != "list" && options.command != "grab") {
-        error = "unknown command " + options.command;
+    if (options.arguments.size() < shape->least || options.arguments.size() > shape->most) {
+        error = shape->most == 0 ? "one command at a time" : "usage: " + options.command + shape->words;
+        return false;
+    }
+    if (options.command == "set" && !ParseInt(options.arguments[1], INT32_MIN, INT32_MAX, options.setValue)) {
+        error = "set takes a whole number (for text use: cmd set NAME=TEXT), not '" + options.arguments[1] + "'";
+        return false;
+    }
+    if ((!options.settings.empty() || options.continuous) && options.command != "grab") {
+        error = "--set and --continuous go with grab";
         return false;
     }
     if (options.outDir.empty()) {
@@ -128,9 +166,17 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
 
 const char* UsageText()
 {
-    return "usage: ornic-host [options] [list | grab]\n"
+    return "usage: ornic-host [options] [list | grab | get NAME | set NAME VALUE | range NAME |\n"
+           "                                 cmd COMMAND [PARAMETER]]\n"
            "  list                start the driver, list the cameras it found, stop it (the default)\n"
            "  grab                open each camera on a port, grab frames one at a time, save them\n"
+           "  get NAME            open the camera (--camera, else the first) on --port, print the\n"
+           "                      property as an integer (getProperty)\n"
+           "  set NAME VALUE      write an integer property (setProperty)\n"
+           "  range NAME          print the property's bounds (getPropertyRange)\n"
+           "  cmd COMMAND [PARAMETER]\n"
+           "                      a text command (execCmd), e.g. cmd get ExposureTime,\n"
+           "                      cmd set TriggerMode=On, cmd save line2.ini; prints the reply\n"
            "options:\n"
            "  --driver FILE       the driver library to load (default: the one built with the host)\n"
            "  --system-path DIR   the driver's system path, where it keeps ornic.ini\n"
@@ -145,7 +191,10 @@ const char* UsageText()
            "  --timeout-ms MS     wait for each frame at most this long (default 5000)\n"
            "  --out DIR           where the frames go (default ./ornic-frames)\n"
            "  --format png|bmp    image files (default png when built with libpng, else bmp)\n"
-           "Exit status: 0 success, 1 a camera failed to open or delivered fewer frames, 2 usage.\n";
+           "  --set NAME=VALUE    written after the open, before grabbing (repeatable; execCmd set)\n"
+           "  --continuous        continuous mode: the camera's frames flow without requests\n"
+           "Exit status: 0 success, 1 a camera failed to open or delivered fewer frames or the\n"
+           "property call failed, 2 usage.\n";
 }
 
 }  // namespace OrnicHost

@@ -11,6 +11,7 @@
 #include "tools/DriverApi.h"
 #include "tools/GrabCommand.h"
 #include "tools/HostOptions.h"
+#include "tools/PropertyCommand.h"
 
 namespace {
 
@@ -61,7 +62,14 @@ int Run(OrnicHost::DriverApi& driver, const OrnicHost::Options& options, const s
         std::fprintf(stderr, "initialize failed\n");
         return 1;
     }
-    const int rc = options.command == "grab" ? OrnicHost::GrabFrames(driver, options) : OrnicHost::ListCameras(driver);
+    int rc = 0;
+    if (options.command == "grab") {
+        rc = OrnicHost::GrabFrames(driver, options);
+    } else if (options.command == "list") {
+        rc = OrnicHost::ListCameras(driver);
+    } else {
+        rc = OrnicHost::RunPropertyCommand(driver, options);
+    }
     if (driver.finalize() != 1) {
         std::fprintf(stderr, "finalize failed\n");
         return 1;

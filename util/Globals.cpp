@@ -36,13 +36,19 @@ void Globals::Output(const char* line)
 
 void Globals::InitPath(const char* path)
 {
-    systemPath = path != nullptr ? path : "";
-    defaultIniFile = Platform::JoinPath(systemPath, kDefaultIniName);
-    const std::string olderIniFile = Platform::JoinPath(systemPath, kOlderIniName);
-    if (!Platform::FileExists(defaultIniFile) && Platform::FileExists(olderIniFile)) {
-        Platform::CopyFileNoOverwrite(olderIniFile, defaultIniFile);
+    std::string defaultFile;
+    std::string olderIniFile;
+    {
+        std::lock_guard<std::mutex> lock(namesLock);
+        systemPath = path != nullptr ? path : "";
+        defaultIniFile = Platform::JoinPath(systemPath, kDefaultIniName);
+        defaultFile = defaultIniFile;
+        olderIniFile = Platform::JoinPath(systemPath, kOlderIniName);
+    }
+    if (!Platform::FileExists(defaultFile) && Platform::FileExists(olderIniFile)) {
+        Platform::CopyFileNoOverwrite(olderIniFile, defaultFile);
         ORNIC_LOG1_INFO(Util_2_1::kGlobalLogPort, "Globals::InitPath",
-                        "Ini file copied from " << olderIniFile << " to " << defaultIniFile);
+                        "Ini file copied from " << olderIniFile << " to " << defaultFile);
     }
 }
 
@@ -76,8 +82,9 @@ bool Globals::InitAll(const char* path, OrnicDebugMsgProc proc, Util_2_1::Logger
     }
     debugMsgProc.store(proc);
     debugViewLevel.store(1);
-    debugViewLevel.store(ReadIniInt(defaultIniFile, kGeneralSection, "logDebugView", debugViewLevel.load()));
-    const int count = ReadIniInt(defaultIniFile, kGeneralSection, "logDebugBufferCount", 0);
+    const std::string defaultFile = DefaultIniFile();
+    debugViewLevel.store(ReadIniInt(defaultFile, kGeneralSection, "logDebugView", debugViewLevel.load()));
+    const int count = ReadIniInt(defaultFile, kGeneralSection, "logDebugBufferCount", 0);
     if (count < 1) {
         logger.Init(this, 500);
         ORNIC_LOG2_INFO(Util_2_1::kGlobalLogPort, "Globals::InitAll",
@@ -94,23 +101,24 @@ bool Globals::SetIniFile(const char* name)
 {
     const int port = Util_2_1::kGlobalLogPort;
     std::string text = name != nullptr ? name : "";
+    std::unique_lock<std::mutex> lock(namesLock);
     if (text.empty() || Util_2_1::EqualsNoCase(text, "DefaultIniFile")) {
         alternativeIniFile.clear();
-        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting ini file to default: " << defaultIniFile);
+        const std::string defaultFile = defaultIniFile;
+        lock.unlock();
+        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting ini file to default: " << defaultFile);
         return true;
     }
     const std::string fileName = Platform::FileNamePart(text);
     if (fileName.empty()) {
+        lock.unlock();
         ORNIC_LOG1_ERR(port, "Globals::SetIniFile",
                        "leaving ini file setting unchanged, since supplied ini file did not have filename: " << text);
         return false;
     }
-    if (!Platform::IsAbsolutePath(text)) {
-        alternativeIniFile = Platform::JoinPath(systemPath, fileName);
-        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << alternativeIniFile);
-        return true;
-    }
-    alternativeIniFile = text;
-    ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << text);
+    alternativeIniFile = Platform::IsAbsolutePath(text) ? text : Platform::JoinPath(systemPath, fileName);
+    const std::string chosen = alternativeIniFile;
+    lock.unlock();
+    ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << chosen);
     return true;
 }

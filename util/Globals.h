@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "util/HostInterface.h"
@@ -27,9 +28,22 @@ public:
     bool SetIniFile(const char* name);
     void SetDebugMsgProc(OrnicDebugMsgProc proc) { debugMsgProc.store(proc); }
 
-    std::string DefaultIniFile() const { return defaultIniFile; }
-    std::string ActiveIniFile() const { return alternativeIniFile.empty() ? defaultIniFile : alternativeIniFile; }
-    std::string SystemPath() const { return systemPath; }
+    // Copies under namesLock: the host may change the ini file (execCmd) while a camera opens.
+    std::string DefaultIniFile() const
+    {
+        std::lock_guard<std::mutex> lock(namesLock);
+        return defaultIniFile;
+    }
+    std::string ActiveIniFile() const
+    {
+        std::lock_guard<std::mutex> lock(namesLock);
+        return alternativeIniFile.empty() ? defaultIniFile : alternativeIniFile;
+    }
+    std::string SystemPath() const
+    {
+        std::lock_guard<std::mutex> lock(namesLock);
+        return systemPath;
+    }
 
     int LogLevel() const { return logLevel.load(); }
     void SetLogLevel(int level) { logLevel.store(level); }
@@ -52,6 +66,7 @@ private:
     std::atomic<int> logLevel{1};
     std::atomic<int> debugViewLevel{1};
     std::atomic<OrnicDebugMsgProc> debugMsgProc{nullptr};
+    mutable std::mutex namesLock;  // the three names below
     std::string defaultIniFile;
     std::string alternativeIniFile;
     std::string systemPath;

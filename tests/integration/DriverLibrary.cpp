@@ -38,5 +38,9 @@ bool DriverLibrary::LoadAll(std::string& error)
     ok = Bind(setCompleteCallback, "setCompleteCallback", error) && ok;
     ok = Bind(setCmdCallback, "setCmdCallback", error) && ok;
     ok = Bind(configureCamera, "configureCamera", error) && ok;
+    ok = Bind(getProperty, "getProperty", error) && ok;
+    ok = Bind(setProperty, "setProperty", error) && ok;
+    ok = Bind(getPropertyRange, "getPropertyRange", error) && ok;
+    ok = Bind(execCmd, "execCmd", error) && ok;
     return ok;
 }

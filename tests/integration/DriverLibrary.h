@@ -24,6 +24,10 @@ struct DriverLibrary {
     OrnicSetCompleteCallbackFn setCompleteCallback = nullptr;
     OrnicSetCmdCallbackFn setCmdCallback = nullptr;
     OrnicConfigureCameraFn configureCamera = nullptr;
+    OrnicGetPropertyFn getProperty = nullptr;
+    OrnicSetPropertyFn setProperty = nullptr;
+    OrnicGetPropertyRangeFn getPropertyRange = nullptr;
+    OrnicExecCmdFn execCmd = nullptr;
 
     // Loaded once per test program and kept: the driver's logger and settings live until the
     // process ends, as they do in the host.

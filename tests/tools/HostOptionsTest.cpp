@@ -92,3 +92,36 @@ TEST(HostOptions, UnknownOptionsAndCommandsAreRefused)
     EXPECT_FALSE(Parse({"list", "grab"}, o, error));
     EXPECT_FALSE(Parse({"--quiet=yes"}, o, error));
 }
+
+TEST(HostOptions, PropertyCommandsAndGrabSettings)
+{
+    Options o;
+    std::string error;
+    ASSERT_TRUE(Parse({"get", "Width", "--camera", "A (1)"}, o, error)) << error;
+    EXPECT_EQ(o.command, "get");
+    EXPECT_EQ(o.arguments, (std::vector<std::string>{"Width"}));
+    ASSERT_TRUE(Parse({"set", "OffsetX", "-8"}, o, error)) << error;
+    EXPECT_EQ(o.setValue, -8);
+    ASSERT_TRUE(Parse({"cmd", "set", "TriggerMode=On"}, o, error)) << error;
+    EXPECT_EQ(o.arguments, (std::vector<std::string>{"set", "TriggerMode=On"}));
+    ASSERT_TRUE(Parse({"cmd", "save"}, o, error)) << error;
+    ASSERT_TRUE(Parse({"grab", "--set", "Width=640", "--set=PixelFormat=Mono8", "--continuous"}, o, error)) << error;
+    using Setting = std::pair<std::string, std::string>;
+    EXPECT_EQ(o.settings, (std::vector<Setting>{{"Width", "640"}, {"PixelFormat", "Mono8"}}));
+    EXPECT_TRUE(o.continuous);
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"get"},
+                                                                                      {"get", "a", "b"},
+                                                                                      {"range"},
+                                                                                      {"set", "Width"},
+                                                                                      {"set", "Width", "wide"},
+                                                                                      {"cmd"},
+                                                                                      {"cmd", "set", "a=1", "b"},
+                                                                                      {"grab", "--set", "Width"},
+                                                                                      {"grab", "--set", "=5"},
+                                                                                      {"get", "Width", "--continuous"},
+                                                                                      {"grab", "--continuous=1"}}) {
+        EXPECT_FALSE(Parse(args, o, error)) << args[0] << " " << args.size();
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
