@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "camsim/SimControl.h"
-#include "driver/ornic.h"
+#include "driver/OrnicFunctions.h"
 #include "platform/Platform.h"
 #include "sdk/MvSdk.h"
 
@@ -45,29 +45,12 @@ const char* const kOps[] = {"MV_XML_GetNodeFeature", "MV_XML_GetNodeAccessMode",
                             "MV_CC_SetCommandValue", "MV_CC_InvalidateNodes",    "MV_CC_StartGrabbing",
                             "MV_CC_StopGrabbing"};
 
-struct Driver {
+struct Driver : OrnicFunctions {
     Platform::Library library;
-    OrnicInitializeFn initialize = nullptr;
-    OrnicNoArgIntFn finalize = nullptr;
-    OrnicOpenPortFn openPort = nullptr;
-    OrnicPortFn closePort = nullptr;
-    OrnicSetCompleteCallbackFn setCompleteCallback = nullptr;
-    OrnicGetPropertyFn getProperty = nullptr;
-    OrnicSetPropertyFn setProperty = nullptr;
-    OrnicExecCmdFn execCmd = nullptr;
-
-    template <typename T>
-    bool Bind(T& fn, const char* name)
-    {
-        fn = reinterpret_cast<T>(library.Symbol(name));
-        return fn != nullptr;
-    }
     bool Load()
     {
-        return library.Load(ORNIC_DRIVER_FILE) && Bind(initialize, "initialize") && Bind(finalize, "finalize") &&
-               Bind(openPort, "openCVLPort") && Bind(closePort, "closeCVLPort") &&
-               Bind(setCompleteCallback, "setCompleteCallback") && Bind(getProperty, "getProperty") &&
-               Bind(setProperty, "setProperty") && Bind(execCmd, "execCmd");
+        std::string missing;
+        return library.Load(ORNIC_DRIVER_FILE) && Bind(library, missing);
     }
 };
 
@@ -210,7 +193,7 @@ int main(int argc, char** argv)
     }
     d.execCmd(0, 0, "set", "loglevel=0", nullptr, 0);
     OrnicImageSize size{0, 0};
-    if (d.openPort(0, 0, "SIM-GM130 (S1000001)", &size) != 1) {
+    if (d.openCVLPort(0, 0, "SIM-GM130 (S1000001)", &size) != 1) {
         std::fprintf(stderr, "property_bench: cannot open the camera\n");
         return 1;
     }
@@ -352,7 +335,7 @@ int main(int argc, char** argv)
     MV_CC_CloseDevice(replay.handle);
     MV_CC_DestroyHandle(replay.handle);
     MV_CC_Finalize();
-    d.closePort(0, 0);
+    d.closeCVLPort(0, 0);
     d.finalize();
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);

@@ -3,30 +3,13 @@
 
 #include <string>
 
-#include "driver/ornic.h"
+#include "driver/OrnicFunctions.h"
 #include "platform/Platform.h"
 
 namespace OrnicHost {
 
-struct DriverApi {
+struct DriverApi : OrnicFunctions {
     Platform::Library library;
-    OrnicSetSystemPathFn setSystemPath = nullptr;
-    OrnicSetDebugMsgProcFn setDebugMsgProc = nullptr;
-    OrnicInitializeFn initialize = nullptr;
-    OrnicNoArgIntFn finalize = nullptr;
-    OrnicNoArgIntFn maxGrabbers = nullptr;
-    OrnicNoArgIntFn maxPorts = nullptr;
-    OrnicNoArgIntFn cameraCount = nullptr;
-    OrnicConfigNamesFn configNames = nullptr;
-    OrnicOpenPortFn openPort = nullptr;
-    OrnicPortFn closePort = nullptr;
-    OrnicPortFn doGrab = nullptr;
-    OrnicGrabRowFn grabRow = nullptr;
-    OrnicSetCompleteCallbackFn setCompleteCallback = nullptr;
-    OrnicGetPropertyFn getProperty = nullptr;
-    OrnicSetPropertyFn setProperty = nullptr;
-    OrnicGetPropertyRangeFn getPropertyRange = nullptr;
-    OrnicExecCmdFn execCmd = nullptr;
 
     // False with a message on stderr when the file does not load or lacks an export.
     bool Load(const std::string& file);

@@ -72,7 +72,7 @@ CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::st
     const std::string label = "port " + std::to_string(port) + " " + name;
     OrnicImageSize size{0, 0};
     std::fprintf(stderr, "%s: opening\n", label.c_str());
-    if (driver.openPort(0, port, name.c_str(), &size) != 1) {
+    if (driver.openCVLPort(0, port, name.c_str(), &size) != 1) {
         std::fprintf(stderr, "%s: openCVLPort failed\n", label.c_str());
         return result;
     }
@@ -115,7 +115,7 @@ CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::st
             Image frame;
             std::string problem;
             bool arrived = false;
-            if (driver.doGrab(0, port) != 1) {
+            if (driver.doCVLGrab(0, port) != 1) {
                 problem = "doCVLGrab failed";
             } else {
                 std::unique_lock<std::mutex> lock(slot.mutex);
@@ -164,7 +164,7 @@ CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::st
         std::fprintf(stderr, "%s: %u frames arrived unasked or late\n", label.c_str(), unexpected);
     }
     if (options.continuous) driver.setProperty(0, port, "continuous", 0);
-    if (driver.closePort(0, port) != 1) std::fprintf(stderr, "%s: closeCVLPort failed\n", label.c_str());
+    if (driver.closeCVLPort(0, port) != 1) std::fprintf(stderr, "%s: closeCVLPort failed\n", label.c_str());
     return result;
 }
 
@@ -172,26 +172,26 @@ CameraResult GrabCamera(DriverApi& driver, const Options& options, const std::st
 
 int ListCameras(DriverApi& driver)
 {
-    std::printf("grabbers: %d, ports per grabber: %d\n", driver.maxGrabbers(), driver.maxPorts());
-    std::printf("cameras: %d\n", driver.cameraCount());
-    const char** names = driver.configNames();
+    std::printf("grabbers: %d, ports per grabber: %d\n", driver.getCVLMaxNoOfGrabbers(), driver.getCVLMaxNoOfPorts());
+    std::printf("cameras: %d\n", driver.getCVLNoOfSupportedCameras());
+    const char** names = driver.getCVLCameraConfigNames();
     for (int i = 0; names != nullptr && names[i] != nullptr; ++i) std::printf("  %s\n", names[i]);
     return 0;
 }
 
 int GrabFrames(DriverApi& driver, const Options& options)
 {
-    grabRow = driver.grabRow;
+    grabRow = driver.getCVLGrabRow;
     std::vector<std::string> cameras = options.cameras;
     if (cameras.empty()) {
-        const char** names = driver.configNames();
+        const char** names = driver.getCVLCameraConfigNames();
         for (int i = 0; names != nullptr && names[i] != nullptr; ++i) cameras.emplace_back(names[i]);
     }
     if (cameras.empty()) {
         std::fprintf(stderr, "no cameras to grab from\n");
         return 1;
     }
-    const int ports = std::min(driver.maxPorts(), kMaxPorts);
+    const int ports = std::min(driver.getCVLMaxNoOfPorts(), kMaxPorts);
     if (options.firstPort + static_cast<int>(cameras.size()) > ports) {
         std::fprintf(stderr, "ports %d to %d do not exist: the driver has %d\n", options.firstPort,
                      options.firstPort + static_cast<int>(cameras.size()) - 1, ports);

@@ -10,7 +10,7 @@ namespace {
 std::string ChosenCamera(DriverApi& driver, const Options& options)
 {
     if (!options.cameras.empty()) return options.cameras[0];
-    const char** names = driver.configNames();
+    const char** names = driver.getCVLCameraConfigNames();
     return names != nullptr && names[0] != nullptr ? names[0] : "";
 }
 
@@ -23,7 +23,7 @@ int RunPropertyCommand(DriverApi& driver, const Options& options)
     OrnicImageSize size{0, 0};
     bool opened = false;
     if (!camera.empty()) {
-        opened = driver.openPort(0, port, camera.c_str(), &size) == 1;
+        opened = driver.openCVLPort(0, port, camera.c_str(), &size) == 1;
         if (!opened) std::fprintf(stderr, "port %d %s: openCVLPort failed\n", port, camera.c_str());
     }
     // Driver-wide commands (cmd get LogLevel, cmd set IniFile=...) work without a camera.
@@ -50,7 +50,7 @@ int RunPropertyCommand(DriverApi& driver, const Options& options)
     }
     if (rc != 1 && options.command != "cmd")
         std::fprintf(stderr, "%s %s failed\n", options.command.c_str(), name.c_str());
-    if (opened && driver.closePort(0, port) != 1) std::fprintf(stderr, "closeCVLPort failed\n");
+    if (opened && driver.closeCVLPort(0, port) != 1) std::fprintf(stderr, "closeCVLPort failed\n");
     return rc == 1 ? 0 : 1;
 }
 

@@ -3,31 +3,12 @@
 
 #include <string>
 
-#include "driver/ornic.h"
+#include "driver/OrnicFunctions.h"
 #include "platform/Platform.h"
 #include "support/LineCollector.h"
 
-struct DriverLibrary {
+struct DriverLibrary : OrnicFunctions {
     Platform::Library library;
-    OrnicSetSystemPathFn setSystemPath = nullptr;
-    OrnicSetDebugMsgProcFn setDebugMsgProc = nullptr;
-    OrnicInitializeFn initialize = nullptr;
-    OrnicNoArgIntFn finalize = nullptr;
-    OrnicNoArgIntFn getCVLMaxNoOfGrabbers = nullptr;
-    OrnicNoArgIntFn getCVLMaxNoOfPorts = nullptr;
-    OrnicNoArgIntFn getCVLNoOfSupportedCameras = nullptr;
-    OrnicConfigNamesFn getCVLCameraConfigNames = nullptr;
-    OrnicOpenPortFn openCVLPort = nullptr;
-    OrnicPortFn closeCVLPort = nullptr;
-    OrnicPortFn doCVLGrab = nullptr;
-    OrnicGrabRowFn getCVLGrabRow = nullptr;
-    OrnicSetCompleteCallbackFn setCompleteCallback = nullptr;
-    OrnicSetCmdCallbackFn setCmdCallback = nullptr;
-    OrnicConfigureCameraFn configureCamera = nullptr;
-    OrnicGetPropertyFn getProperty = nullptr;
-    OrnicSetPropertyFn setProperty = nullptr;
-    OrnicGetPropertyRangeFn getPropertyRange = nullptr;
-    OrnicExecCmdFn execCmd = nullptr;
 
     // Loaded once per test program and kept: the driver's logger and settings live until the
     // process ends, as they do in the host.
@@ -37,12 +18,4 @@ struct DriverLibrary {
     static void ORNIC_CALL DebugProc(const char* line);
 
     bool LoadAll(std::string& error);
-
-    template <typename T>
-    bool Bind(T& target, const char* name, std::string& error)
-    {
-        target = reinterpret_cast<T>(library.Symbol(name));
-        if (target == nullptr) error += std::string("missing export ") + name + "; ";
-        return target != nullptr;
-    }
 };
