@@ -11,16 +11,13 @@
 #include <thread>
 #include <vector>
 
-#include "DriverLibrary.h"
+#include "DriverFixture.h"
 #include "camsim/SimControl.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-const char* const kMonoName = "SIM-GM130 (S1000001)";
-const char* const kColourName = "SIM-UC500 (S2000001)";
 
 // What the host's completion callback saw. One per test; the callback reads every row.
 struct HostSide {
@@ -73,38 +70,17 @@ void ORNIC_CALL OnFrame(int grabber, int port)
     h.changed.notify_all();
 }
 
-class GrabTest : public testing::Test {
+class GrabTest : public DriverFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        std::string error;
-        ASSERT_TRUE(DriverLibrary::Get().LoadAll(error)) << error;
-    }
-
     void SetUp() override
     {
-        CamSim_Reset();
-        ASSERT_EQ(
-            CamSim_LoadConfig("gige:SIM-GM130:S1000001:mono:ip=10.0.0.7; usb:SIM-UC500:S2000001:bayer_rg", nullptr), 0);
-        DriverLibrary::Lines().Clear();
+        DriverFixture::SetUp();
         host = &side;
     }
     void TearDown() override
     {
-        if (started) {
-            for (int port : openedPorts) d.closeCVLPort(0, port);
-            EXPECT_EQ(d.finalize(), 1);
-        }
+        DriverFixture::TearDown();
         host = nullptr;
-        CamSim_Reset();
-    }
-
-    // Starts the driver with the given ini text in its system path.
-    void Start(const std::string& ini = std::string())
-    {
-        if (!ini.empty()) dir.Write("ornic.ini", ini);
-        ASSERT_EQ(d.initialize(dir.Path().c_str(), &DriverLibrary::DebugProc), 1);
-        started = true;
     }
 
     // Opens the camera on the port with the host's callback; fails the test otherwise.
@@ -130,12 +106,6 @@ protected:
         std::unique_lock<std::mutex> lock(side.mutex);
         return side.changed.wait_for(lock, limit, [&] { return side.frames >= count; });
     }
-    static unsigned int DeviceId(unsigned int index)
-    {
-        CamSimDeviceState state{};
-        EXPECT_EQ(CamSim_GetDevice(index, &state), 0);
-        return state.id;
-    }
     // Frames the SDK has handed to the driver's image callback (and got back) this session.
     static uint32_t SdkDeliveries(unsigned int index)
     {
@@ -154,12 +124,7 @@ protected:
         return true;
     }
 
-    DriverLibrary& d = DriverLibrary::Get();
-    LineCollector& lines = DriverLibrary::Lines();
-    TempDir dir;
     HostSide side;
-    bool started = false;
-    std::vector<int> openedPorts;
 };
 
 }  // namespace

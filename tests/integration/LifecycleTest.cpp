@@ -4,29 +4,20 @@
 #include <string>
 #include <vector>
 
-#include "DriverLibrary.h"
+#include "DriverFixture.h"
 #include "camsim/SimControl.h"
 #include "support/TempDir.h"
 
 namespace {
 
-class LifecycleTest : public testing::Test {
+// The driver is started by the tests themselves; the simulator keeps its default cameras.
+class LifecycleTest : public DriverFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        std::string error;
-        ASSERT_TRUE(DriverLibrary::Get().LoadAll(error)) << error;
-    }
-
     void SetUp() override
     {
         CamSim_Reset();
-        DriverLibrary::Lines().Clear();
+        lines.Clear();
     }
-
-    DriverLibrary& d = DriverLibrary::Get();
-    LineCollector& lines = DriverLibrary::Lines();
-    TempDir dir;
 
     std::vector<std::string> Names()
     {
