@@ -20,6 +20,34 @@ using Util_2_1::ParamValue;
 
 namespace {
 
+// The frame-information values GetProperty reports from the last frame handed to the host.
+struct FrameValue {
+    const char* name;
+    const char* alias;
+    bool wide;  // 64 bits; the others are 32-bit counts
+    int64_t (*read)(const MvFrameOutInfoEx&);
+};
+
+const FrameValue kFrameValues[] = {
+    {"FrameNumber", "FrameNum", false, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nFrameNum; }},
+    {"FrameDevTimeStampHigh", nullptr, false, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nDevTimeStampHigh; }},
+    {"FrameDevTimeStampLow", nullptr, false, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nDevTimeStampLow; }},
+    {"FrameHostTimeStamp", nullptr, true, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nHostTimeStamp; }},
+    {"FrameSecondCount", nullptr, false, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nSecondCount; }},
+    {"FrameCycleCount", nullptr, false, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nCycleCount; }},
+    {"FrameCycleOffset", nullptr, false, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nCycleOffset; }},
+    {"FrameTriggerIndex", nullptr, false, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nTriggerIndex; }},
+    {"FrameLostPacket", nullptr, false, [](const MvFrameOutInfoEx& i) -> int64_t { return i.nLostPacket; }},
+};
+
+const FrameValue* FindFrameValue(const std::string& name)
+{
+    for (const FrameValue& v : kFrameValues) {
+        if (EqualsNoCase(name, v.name) || (v.alias != nullptr && EqualsNoCase(name, v.alias))) return &v;
+    }
+    return nullptr;
+}
+
 std::string Alias(const std::string& name)
 {
     if (EqualsNoCase(name, "framerate")) return "AcquisitionFrameRate";
@@ -254,30 +282,13 @@ bool Camera::GetProperty(const std::string& requested, ParamValue& value, ParamV
             value.SetBool(continuousMode.load());
         } else if (IsOneOf(name, "printXML")) {
             ok = PrintXML();
-        } else if (name.size() > 5 && EqualsNoCase(name.substr(0, 5), "Frame")) {
+        } else if (const FrameValue* frameValue = FindFrameValue(name)) {
             // The last frame handed to the host; zero before any.
             const MvFrameOutInfoEx info = imgBuffer.FrameInfo();
-            if (IsOneOf(name, "FrameNumber", "FrameNum")) {
-                value.SetUInt(info.nFrameNum);
-            } else if (IsOneOf(name, "FrameDevTimeStampHigh")) {
-                value.SetUInt(info.nDevTimeStampHigh);
-            } else if (IsOneOf(name, "FrameDevTimeStampLow")) {
-                value.SetUInt(info.nDevTimeStampLow);
-            } else if (IsOneOf(name, "FrameHostTimeStamp")) {
-                value.SetInt64(info.nHostTimeStamp);
-            } else if (IsOneOf(name, "FrameSecondCount")) {
-                value.SetUInt(info.nSecondCount);
-            } else if (IsOneOf(name, "FrameCycleCount")) {
-                value.SetUInt(info.nCycleCount);
-            } else if (IsOneOf(name, "FrameCycleOffset")) {
-                value.SetUInt(info.nCycleOffset);
-            } else if (IsOneOf(name, "FrameTriggerIndex")) {
-                value.SetUInt(info.nTriggerIndex);
-            } else if (IsOneOf(name, "FrameLostPacket")) {
-                value.SetUInt(info.nLostPacket);
+            if (frameValue->wide) {
+                value.SetInt64(frameValue->read(info));
             } else {
-                HostAccess access(*this, "GetProperty");
-                ok = access && ReadParameter(name, value);
+                value.SetUInt(static_cast<uint32_t>(frameValue->read(info)));
             }
         } else {
             HostAccess access(*this, "GetProperty");
