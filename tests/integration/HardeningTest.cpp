@@ -140,6 +140,7 @@ TEST_F(HardeningTest, APortHoldsOneCameraAndACameraOnePort)
     EXPECT_TRUE(lines.WaitFor("is already open on port #" + std::to_string(port)));
 
     // A second camera on the occupied port takes it; the first is closed and can be opened again.
+    ASSERT_EQ(d.execCmd(0, 0, "set", "loglevel=2", nullptr, 0), 1);  // the warning is a level-2 line
     CamSim_ResetCallCounts();
     EXPECT_EQ(OpenSized(port, kColourName, size), 1);
     EXPECT_TRUE(lines.WaitFor("SetPortBinding twice setting/resetting _ports"));
@@ -172,7 +173,8 @@ TEST_F(HardeningTest, FinalizeWaitsForAnOpenInProgress)
         OrnicImageSize s{};
         rc = d.openCVLPort(0, 0, kMonoName, &s);
     });
-    ASSERT_TRUE(lines.WaitFor("TarvikOpen - send signal"));
+    // The SDK is inside the slow open: the host thread is waiting in openCVLPort.
+    ASSERT_TRUE(WaitUntil([] { return CamSim_GetCallCount("MV_CC_OpenDevice") >= 1; }));
     EXPECT_EQ(d.finalize(), 1);
     started = false;
     opener.join();
