@@ -57,6 +57,8 @@ bool Camera::TarvikOpen(int newPort, ImageSize& size)
     size = ImageSize{};
     SetPort(newPort);
     ORNIC_LOG2_INFO(Port(), tag, "TarvikOpen - send signal");
+    // This open replaces a close left pending by an earlier open the host gave up on.
+    closePending.store(false);
     controlThread.PostOpen();
     for (int i = 0; i < kOpenPollCount; ++i) {
         if (isOpen.load()) {
@@ -65,6 +67,11 @@ bool Camera::TarvikOpen(int newPort, ImageSize& size)
         }
         Platform::SleepMs(kOpenPollPeriodMs);
     }
+    // The control thread may still finish this open; nobody would bind or close the camera
+    // then. The close waits behind the open, and a later open of this camera replaces it.
+    ORNIC_LOG1_ERR(Port(), tag,
+                   "Camera " << ConfigName() << " did not open in time; it is closed again when its open ends");
+    SignalClose();
     return false;
 }
 

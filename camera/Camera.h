@@ -52,6 +52,13 @@ public:
     // A host close was requested and the camera has not closed yet.
     bool ClosePending() const { return closePending.load(); }
     ImageSize GetImageSize() const { return imageSize; }
+    // Set by the camera list while a port holds this camera. Only a bound camera calls the
+    // host, and only a bound camera is reconnected after a loss.
+    bool HostBound() const { return hostBound.load(); }
+    void SetHostBound(bool bound) { hostBound.store(bound); }
+    // Returns once a frame being delivered to the host has been handed back; at once on the
+    // image-callback thread, where that frame is the caller's own.
+    void WaitForDelivery();
     static void MV_SDK_CALL ExceptionCallBack(unsigned int messageType, void* user);
     // Writes the camera's GenICam description to "parameters.xml" in the system path.
     bool PrintXML();
@@ -186,6 +193,7 @@ private:
     std::atomic<bool> isOpen{false};
     std::atomic<bool> configureDialogOpen{false};
     std::atomic<bool> closePending{false};
+    std::atomic<bool> hostBound{false};
     Grab grab;
     Acquisition acquisition;
     PixelFormat pixelFormat;

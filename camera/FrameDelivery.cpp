@@ -173,11 +173,22 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
     return false;
 }
 
+void Camera::WaitForDelivery()
+{
+    if (InsideImageCallback()) return;
+    const auto hold = imgBuffer.HoldFrames();
+}
+
 void Camera::TarvikCB()
 {
     const int logPort = Port();
     ORNIC_LOG2_INFO(logPort, "Camera::TarvikCB", "CB");
-    if (const OrnicCompleteCallback cb = completeCallback.load()) {
+    // Tested under the frame lock: a port closed or given to another camera waits for this
+    // frame (WaitForDelivery), so the host never hears of this camera on a port it reused.
+    if (!hostBound.load()) {
+        framesSkipped.fetch_add(1, std::memory_order_relaxed);
+        ORNIC_LOG3_TRACE(logPort, "Camera::TarvikCB", "frame not delivered: the camera is bound to no port");
+    } else if (const OrnicCompleteCallback cb = completeCallback.load()) {
         framesDelivered.fetch_add(1, std::memory_order_relaxed);
         cb(0, logPort);
     } else {

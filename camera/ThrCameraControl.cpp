@@ -149,6 +149,8 @@ void ThrCameraControl::HandleLoss()
     CameraParameters& parameters = owner.Parameters();
     const auto reconnect = parameters.Find("ReconnectOnLoss");
     if (reconnect == nullptr || !reconnect->GetBool()) return;
+    // A camera the host has let go of stays closed.
+    if (!owner.HostBound()) return;
     triesLeft = 0;
     waitSeconds = 5.0;
     if (const auto count = parameters.Find("ReconnectTryCount")) triesLeft = count->GetInt64();
@@ -171,9 +173,15 @@ void ThrCameraControl::HandleLoss()
 void ThrCameraControl::ReconnectStep()
 {
     if (reconnecting && (owner.IsOpen() || (!indefinite && triesLeft == 0))) reconnecting = false;
-    if (!reconnecting || !stopwatch.Expired(waitSeconds)) return;
     const int port = owner.Port();
     const char* const tag = "ThrCameraControl::ThreadMain";
+    // The host's close ends the procedure. The camera list unbinds before it posts the
+    // close, so an attempt already under way is followed by that close.
+    if (reconnecting && !owner.HostBound()) {
+        ORNIC_LOG1_INFO(port, tag, "Reconnect ended: the host closed the port");
+        reconnecting = false;
+    }
+    if (!reconnecting || !stopwatch.Expired(waitSeconds)) return;
     stopwatch.Advance(waitSeconds);
     if (triesLeft > 0 && !indefinite) --triesLeft;
     ORNIC_LOG1_INFO(port, tag, "Attempting reopen");

@@ -3,6 +3,7 @@
 #define ORNIC_BUILDING_DRIVER
 #include "driver/ornic.h"
 
+#include "camera/Camera.h"
 #include "driver/ExportGuard.h"
 #include "registry/CameraList.h"
 #include "sdk/MvSdk.h"
@@ -11,6 +12,10 @@
 #include "util/Logger.h"
 #include "util/Version.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 int LogPort()
@@ -18,7 +23,54 @@ int LogPort()
     return Util_2_1::kGlobalLogPort;
 }
 
+// Longer than the slowest port call: an open waits up to 5 s for a close and 6 s for the camera.
+constexpr unsigned kFinalizeDrainMs = 15000;
+
+std::atomic<int> portCallsInProgress{0};
+std::atomic<bool> portCallsRefused{false};
+
 }  // namespace
+
+ExportGuard::PortCall::PortCall(const char* tag) noexcept
+{
+    // Counted before the test, the way StopAndDrain sets the flag before it counts: a call
+    // that passes the test is always seen by the drain.
+    portCallsInProgress.fetch_add(1);
+    if (!portCallsRefused.load()) {
+        admitted = true;
+        return;
+    }
+    portCallsInProgress.fetch_sub(1);
+    try {
+        ORNIC_LOG1_ERR(LogPort(), tag, tag << " refused: the driver is being finalized");
+    } catch (...) {
+    }
+}
+
+ExportGuard::PortCall::~PortCall()
+{
+    if (admitted) portCallsInProgress.fetch_sub(1);
+}
+
+void ExportGuard::PortCall::Refuse() noexcept
+{
+    portCallsRefused.store(true);
+}
+
+bool ExportGuard::PortCall::Drain(unsigned limitMs) noexcept
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (portCallsInProgress.load() != 0) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+void ExportGuard::PortCall::Admit() noexcept
+{
+    portCallsRefused.store(false);
+}
 
 void ExportGuard::LogException(const char* tag, const char* message) noexcept
 {
@@ -77,7 +129,31 @@ ORNIC_EXPORT int ORNIC_CALL finalize(void)
 {
     return ExportGuard::Run("finalize", 0, [&] {
         Globals& globals = Globals::Instance();
+        // The camera delivering this frame cannot be closed from inside its own delivery:
+        // closing waits for the delivery to end.
+        if (Camera::InsideImageCallback()) {
+            ORNIC_LOG1_ERR(LogPort(), "finalize",
+                           "finalize refused: called from inside the completion callback; nothing changed");
+            return 0;
+        }
+        const bool stopping = globals.initCount == 1;
+        // Port calls are refused from before the first line on and admitted again however this
+        // ends; the calls in progress are waited for before anything is destroyed.
+        struct Refusal {
+            bool on;
+            ~Refusal()
+            {
+                if (on) ExportGuard::PortCall::Admit();
+            }
+        } const refusal{stopping};
+        if (stopping) ExportGuard::PortCall::Refuse();
         ORNIC_LOG2_INFO(LogPort(), "finalize", "===============finalize: entering, refcount" << globals.initCount);
+        if (stopping && !ExportGuard::PortCall::Drain(kFinalizeDrainMs)) {
+            ORNIC_LOG1_ERR(
+                LogPort(), "finalize",
+                "finalize refused: port calls still in progress after " << kFinalizeDrainMs << " ms; nothing changed");
+            return 0;
+        }
         const int count = --globals.initCount;
         if (count < 0) ORNIC_LOG1_ERR(LogPort(), "finalize", "finalize: refcount=" << count);
         if (count == 0) CameraList::ReleaseInstance();
@@ -98,7 +174,7 @@ ORNIC_EXPORT int ORNIC_CALL getCVLMaxNoOfPorts(void)
 
 ORNIC_EXPORT int ORNIC_CALL getCVLNoOfSupportedCameras(void)
 {
-    return ExportGuard::Run("getCVLNoOfSupportedCameras", 0, [] {
+    return ExportGuard::RunPortCall("getCVLNoOfSupportedCameras", 0, [] {
         CameraList* list = CameraList::InstanceOrNull();
         return list != nullptr ? list->CameraCount() : 0;
     });

@@ -31,7 +31,7 @@ extern "C" {
 ORNIC_EXPORT int ORNIC_CALL openCVLPort(int /*grabber*/, int port, const char* cameraName, OrnicImageSize* size)
 {
     if (size != nullptr) *size = OrnicImageSize{0, 0};
-    return ExportGuard::Run("openCVLPort", 0, [&] {
+    return ExportGuard::RunPortCall("openCVLPort", 0, [&] {
         const char* const tag = "openCVLPort";
         CameraList& list = CameraList::Instance();
         const char* name = cameraName != nullptr ? cameraName : "";
@@ -60,7 +60,7 @@ ORNIC_EXPORT int ORNIC_CALL openCVLPort(int /*grabber*/, int port, const char* c
 
 ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int /*grabber*/, int port)
 {
-    return ExportGuard::Run("closeCVLPort", 0, [&] {
+    return ExportGuard::RunPortCall("closeCVLPort", 0, [&] {
         CameraList& list = CameraList::Instance();
         ORNIC_LOG2_INFO(LogPort(), "closeCVLPort", "closeCVLPort, port#" << AsUnsigned(port));
         return list.CloseCamera(port) ? 1 : 0;
@@ -69,7 +69,7 @@ ORNIC_EXPORT int ORNIC_CALL closeCVLPort(int /*grabber*/, int port)
 
 ORNIC_EXPORT int ORNIC_CALL doCVLGrab(int /*grabber*/, int port)
 {
-    return ExportGuard::Run("doCVLGrab", 0, [&] {
+    return ExportGuard::RunPortCall("doCVLGrab", 0, [&] {
         ORNIC_LOG3_TRACE(LogPort(), "doCVLGrab", "doCVLGrab entering, port=" << AsUnsigned(port));
         return CameraList::Instance().SignalGrabOnPort(port) ? 1 : 0;
     });
@@ -78,7 +78,7 @@ ORNIC_EXPORT int ORNIC_CALL doCVLGrab(int /*grabber*/, int port)
 ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int /*grabber*/, int port, void* dest, int row, int firstColumn,
                                           int lastColumn)
 {
-    return ExportGuard::Run("getCVLGrabRow", 0, [&] {
+    return ExportGuard::RunPortCall("getCVLGrabRow", 0, [&] {
         const char* const tag = "getCVLGrabRow";
         Camera* camera = CameraList::Instance().CameraOnPort(port);
         if (camera == nullptr) return 0;
@@ -109,7 +109,7 @@ ORNIC_EXPORT int ORNIC_CALL getCVLGrabRow(int /*grabber*/, int port, void* dest,
 
 ORNIC_EXPORT int ORNIC_CALL setCompleteCallback(int /*grabber*/, int port, OrnicCompleteCallback cb)
 {
-    return ExportGuard::Run("setCompleteCallback", 0, [&] {
+    return ExportGuard::RunPortCall("setCompleteCallback", 0, [&] {
         CameraList& list = CameraList::Instance();
         if (!list.Initialized()) {
             ORNIC_LOG1_ERR(LogPort(), "setCompleteCallback", "CameraList not initialized for setCompleteCallback ");
@@ -124,7 +124,7 @@ ORNIC_EXPORT int ORNIC_CALL setCompleteCallback(int /*grabber*/, int port, Ornic
 
 ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int /*grabber*/, int port, void* cb)
 {
-    return ExportGuard::Run("setCmdCallback", 0, [&] {
+    return ExportGuard::RunPortCall("setCmdCallback", 0, [&] {
         Camera* camera = CameraList::Instance().CameraOnPort(port);
         if (camera == nullptr) return 0;
         camera->SetCommandCallback(cb);
@@ -135,7 +135,7 @@ ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int /*grabber*/, int port, void* cb)
 
 ORNIC_EXPORT int ORNIC_CALL configureCamera(void* /*parent*/, const char* cameraName)
 {
-    return ExportGuard::Run("configureCamera", 0, [&] {
+    return ExportGuard::RunPortCall("configureCamera", 0, [&] {
         const char* name = cameraName != nullptr ? cameraName : "";
         ORNIC_LOG2_INFO(LogPort(), "configureCamera", "configureCamera: entering for " << name);
         Camera* camera = CameraList::Instance().GetByName(name);

@@ -161,7 +161,7 @@ extern "C" {
 
 ORNIC_EXPORT int ORNIC_CALL getProperty(int /*grabber*/, int port, const char* name, int* value)
 {
-    return ExportGuard::Run("getProperty", 0, [&] {
+    return ExportGuard::RunPortCall("getProperty", 0, [&] {
         const char* const tag = "getProperty";
         if (name == nullptr || value == nullptr) {
             ORNIC_LOG1_ERR(LogPort(), tag,
@@ -183,7 +183,7 @@ ORNIC_EXPORT int ORNIC_CALL getProperty(int /*grabber*/, int port, const char* n
 
 ORNIC_EXPORT int ORNIC_CALL setProperty(int /*grabber*/, int port, const char* name, int value)
 {
-    return ExportGuard::Run("setProperty", 0, [&] {
+    return ExportGuard::RunPortCall("setProperty", 0, [&] {
         const char* const tag = "setProperty";
         if (name == nullptr) {
             ORNIC_LOG1_ERR(LogPort(), tag, "setProperty refused: no property name, port #" << AsUnsigned(port));
@@ -202,7 +202,7 @@ ORNIC_EXPORT int ORNIC_CALL setProperty(int /*grabber*/, int port, const char* n
 
 ORNIC_EXPORT int ORNIC_CALL getPropertyRange(int /*grabber*/, int port, const char* name, int* minimum, int* maximum)
 {
-    return ExportGuard::Run("getPropertyRange", 0, [&] {
+    return ExportGuard::RunPortCall("getPropertyRange", 0, [&] {
         const char* const tag = "getPropertyRange";
         if (name == nullptr || minimum == nullptr || maximum == nullptr) {
             ORNIC_LOG1_ERR(LogPort(), tag,
@@ -226,7 +226,7 @@ ORNIC_EXPORT int ORNIC_CALL execCmd(int /*grabber*/, int port, const char* comma
                                     int replySize)
 {
     const Reply out(reply, replySize);
-    const int result = ExportGuard::Run("execCmd", -1, [&] {
+    const int result = ExportGuard::RunPortCall("execCmd", -1, [&] {
         const char* const tag = "execCmd";
         if (command == nullptr || parameter == nullptr) {
             ORNIC_LOG1_ERR(LogPort(), tag,

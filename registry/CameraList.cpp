@@ -179,11 +179,30 @@ bool CameraList::SetPortBinding(int port, Camera* camera)
         return false;
     }
     std::atomic<Camera*>& entry = _ports[static_cast<size_t>(port)];
-    if ((camera == nullptr) == (entry.load() == nullptr)) {
+    Camera* const previous = entry.load();
+    if ((camera == nullptr) == (previous == nullptr)) {
         ORNIC_LOG2_WARN(kLogPort, tag, "SetPortBinding twice setting/resetting _ports");
     }
+    if (previous != nullptr && previous != camera) previous->SetHostBound(false);
     entry.store(camera);
+    if (camera != nullptr) camera->SetHostBound(true);
     return true;
+}
+
+int CameraList::BoundPortLocked(const Camera* camera) const
+{
+    for (int port = 0; port < kPortCount; ++port) {
+        if (_ports[static_cast<size_t>(port)].load() == camera) return port;
+    }
+    return -1;
+}
+
+int CameraList::OpeningPortLocked(const Camera* camera) const
+{
+    for (int port = 0; port < kPortCount; ++port) {
+        if (opening[static_cast<size_t>(port)] == camera) return port;
+    }
+    return -1;
 }
 
 bool CameraList::OpenCamera(const char* name, int port, ImageSize& size)
@@ -195,16 +214,55 @@ bool CameraList::OpenCamera(const char* name, int port, ImageSize& size)
         ORNIC_LOG1_ERR(kLogPort, tag, "Port #" << port << " out of range (0, " << kPortCount);
         return false;
     }
-    // A host that closes a port and opens the camera again at once finds the close still
-    // under way on the control thread; wait for it, or the open would answer "already open"
-    // without binding the port.
-    for (int i = 0; i < 100 && camera->IsOpen() && camera->ClosePending(); ++i) Platform::SleepMs(50);
-    if (camera->IsOpen()) {
-        ORNIC_LOG1_INFO(kLogPort, tag, "Camera " << camera->ConfigName() << " already open");
-        return true;
+    {
+        std::lock_guard<std::mutex> lock(bindLock);
+        const int bound = BoundPortLocked(camera);
+        if (bound == port && camera->IsOpen() && !camera->ClosePending()) {
+            size = camera->GetImageSize();
+            ORNIC_LOG1_INFO(kLogPort, tag, "Camera " << camera->ConfigName() << " already open");
+            return true;
+        }
+        if (bound >= 0 && bound != port) {
+            ORNIC_LOG1_ERR(kLogPort, tag,
+                           "Camera " << camera->ConfigName() << " is already open on port #" << bound
+                                     << "; not opened on port #" << port);
+            return false;
+        }
+        const int claimed = OpeningPortLocked(camera);
+        if (claimed >= 0) {
+            ORNIC_LOG1_ERR(kLogPort, tag,
+                           "Camera " << camera->ConfigName() << " is being opened on port #" << claimed
+                                     << "; not opened on port #" << port);
+            return false;
+        }
+        if (Camera* other = opening[static_cast<size_t>(port)]) {
+            ORNIC_LOG1_ERR(kLogPort, tag,
+                           "Port #" << port << " is being opened for camera " << other->ConfigName() << "; "
+                                    << camera->ConfigName() << " not opened");
+            return false;
+        }
+        opening[static_cast<size_t>(port)] = camera;
     }
-    if (!camera->TarvikOpen(port, size)) return false;
-    if (!SetPortBinding(port, camera)) return false;
+    // A host that closes a port and opens the camera again at once finds the close still
+    // under way on the control thread; wait for it, or the open would find the camera open.
+    for (int i = 0; i < 100 && camera->IsOpen() && camera->ClosePending(); ++i) Platform::SleepMs(50);
+    const bool opened = camera->TarvikOpen(port, size);
+    Camera* displaced = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(bindLock);
+        opening[static_cast<size_t>(port)] = nullptr;
+        if (!opened) return false;
+        displaced = _ports[static_cast<size_t>(port)].load();
+        if (displaced == camera) displaced = nullptr;
+        if (!SetPortBinding(port, camera)) return false;
+        // The camera that lost the port would otherwise stream on no port for good.
+        if (displaced != nullptr) displaced->SignalClose();
+    }
+    if (displaced != nullptr) {
+        ORNIC_LOG2_WARN(kLogPort, tag,
+                        "Camera " << displaced->ConfigName() << " lost port " << port << " and is closed");
+        displaced->WaitForDelivery();
+    }
     char wh[48];
     std::snprintf(wh, sizeof wh, " /wh=(%d,%d)", size.width, size.height);
     ORNIC_LOG2_INFO(kLogPort, tag, "Camera " << camera->ConfigName() << " OPENED on port " << port << wh);
@@ -213,10 +271,19 @@ bool CameraList::OpenCamera(const char* name, int port, ImageSize& size)
 
 bool CameraList::CloseCamera(int port)
 {
-    Camera* camera = CameraOnPort(port);
+    Camera* camera = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(bindLock);
+        camera = CameraOnPort(port);
+        // Unbound before the close is posted: a reconnect under way sees the host let go.
+        if (camera != nullptr) SetPortBinding(port, nullptr);
+    }
     if (camera != nullptr) {
         camera->SignalClose();
-        return SetPortBinding(port, nullptr);
+        // The port may go to another camera as soon as this returns: no frame of this camera
+        // may still be in the host's hands with this port.
+        camera->WaitForDelivery();
+        return true;
     }
     ORNIC_LOG1_ERR(kLogPort, "CameraList::CloseCamera", "Camera Close ignored - no camera on port " << port);
     return false;

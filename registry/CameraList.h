@@ -43,8 +43,10 @@ public:
     Camera* CameraOnPort(int port) const;
     bool SetPortBinding(int port, Camera* camera);
 
-    // The host's port calls. OpenCamera blocks up to about 6 s while the camera opens; an
-    // already open camera succeeds without binding the port or touching `size`.
+    // The host's port calls. OpenCamera blocks up to about 6 s while the camera opens. A port
+    // holds one camera and a camera one port: a camera already open on this port succeeds with
+    // its size, one open or being opened on another port fails; a camera opened on an occupied
+    // port takes it over and the camera that lost it is closed.
     bool OpenCamera(const char* name, int port, ImageSize& size);
     bool CloseCamera(int port);
     bool SignalGrabOnPort(int port);
@@ -54,11 +56,19 @@ private:
     void DoInit();
     void AddCamera(Camera* camera);
     void DeleteCameras();
+    // Both with bindLock held: the port the camera is bound to, or that an open of it claims.
+    int BoundPortLocked(const Camera* camera) const;
+    int OpeningPortLocked(const Camera* camera) const;
 
     std::vector<Camera*> mvCameras;
     std::mutex camerasLock;
     std::vector<const char*> configNames;
     std::atomic<bool> initialized{false};
     std::array<std::atomic<Camera*>, kPortCount> _ports{};
+    // Changes of `_ports` and the claims of opens under way: a host thread checks and binds
+    // in one step, so two threads cannot put one camera on two ports. Readers of `_ports`
+    // take no lock.
+    std::mutex bindLock;
+    std::array<Camera*, kPortCount> opening{};
     MvDeviceInfoList deviceList{};
 };

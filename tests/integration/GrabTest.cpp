@@ -307,12 +307,12 @@ TEST_F(GrabTest, OpenThatTakesTooLongFails)
     EXPECT_EQ(d.doCVLGrab(0, 0), 0);  // nothing bound
 }
 
-TEST_F(GrabTest, OpeningAnOpenCameraNeitherFailsNorBindsTheSecondPort)
+TEST_F(GrabTest, OpeningAnOpenCameraOnASecondPortFailsAndBindsNothing)
 {
     Start();
     Open(0, kMonoName, 1);
     OrnicImageSize size{-1, -1};
-    EXPECT_EQ(d.openCVLPort(0, 1, kMonoName, &size), 1);
+    EXPECT_EQ(d.openCVLPort(0, 1, kMonoName, &size), 0);
     EXPECT_EQ(size.width, 0);
     EXPECT_EQ(size.height, 0);
     EXPECT_EQ(d.doCVLGrab(0, 1), 0);
