@@ -66,6 +66,7 @@ protected:
         Camera& camera = Make(index);
         current = &camera;
         camera.SetCompleteCallback(&OnFrame);
+        camera.SetHostBound(true);  // what the camera list does when a port takes the camera
         ImageSize size;
         EXPECT_TRUE(camera.TarvikOpen(port, size));
         return camera;

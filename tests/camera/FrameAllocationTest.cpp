@@ -201,6 +201,7 @@ protected:
         host.frames = 0;
         host.missingRows = 0;
         camera.SetCompleteCallback(&OnFrame);
+        camera.SetHostBound(true);  // what the camera list does when a port takes the camera
         ImageSize size;
         EXPECT_TRUE(camera.TarvikOpen(0, size));
         camera.SetContinuousGrabMode(true);
