@@ -37,6 +37,17 @@ for preset in $presets; do
   [ "$rc" -eq 0 ] || failed=1
 done
 
+# A short soak on the native build: twelve unplug/replug cycles, under half a minute.
+if [[ " $presets " == *" native "* ]]; then
+  echo "=== native: short soak"
+  if ORNIC_SOAK_BUILD=build/native scripts/soak.sh 12 | tail -6; then
+    summary+=("soak (12 cycles): ok")
+  else
+    summary+=("soak (12 cycles): FAILED")
+    failed=1
+  fi
+fi
+
 echo
 echo "=== summary"
 printf '%s\n' "${summary[@]}"
