@@ -34,15 +34,38 @@ void Globals::Output(const char* line)
     }
 }
 
+std::string Globals::DefaultIniFile() const
+{
+    std::lock_guard<std::mutex> lock(pathLock);
+    return defaultIniFile;
+}
+
+std::string Globals::ActiveIniFile() const
+{
+    std::lock_guard<std::mutex> lock(pathLock);
+    return alternativeIniFile.empty() ? defaultIniFile : alternativeIniFile;
+}
+
+std::string Globals::SystemPath() const
+{
+    std::lock_guard<std::mutex> lock(pathLock);
+    return systemPath;
+}
+
 void Globals::InitPath(const char* path)
 {
-    systemPath = path != nullptr ? path : "";
-    defaultIniFile = Platform::JoinPath(systemPath, kDefaultIniName);
-    const std::string olderIniFile = Platform::JoinPath(systemPath, kOlderIniName);
-    if (!Platform::FileExists(defaultIniFile) && Platform::FileExists(olderIniFile)) {
-        Platform::CopyFileNoOverwrite(olderIniFile, defaultIniFile);
+    const std::string newPath = path != nullptr ? path : "";
+    const std::string newDefault = Platform::JoinPath(newPath, kDefaultIniName);
+    {
+        std::lock_guard<std::mutex> lock(pathLock);
+        systemPath = newPath;
+        defaultIniFile = newDefault;
+    }
+    const std::string olderIniFile = Platform::JoinPath(newPath, kOlderIniName);
+    if (!Platform::FileExists(newDefault) && Platform::FileExists(olderIniFile)) {
+        Platform::CopyFileNoOverwrite(olderIniFile, newDefault);
         ORNIC_LOG1_INFO(Util_2_1::kGlobalLogPort, "Globals::InitPath",
-                        "Ini file copied from " << olderIniFile << " to " << defaultIniFile);
+                        "Ini file copied from " << olderIniFile << " to " << newDefault);
     }
 }
 
@@ -70,14 +93,15 @@ bool Globals::InitAll(const char* path, OrnicDebugMsgProc proc, Util_2_1::Logger
         return false;
     }
     InitPath(path);
+    const std::string iniFile = DefaultIniFile();
     if (proc == nullptr) {
         Platform::DebugOutput("Error: debug function is null");
         return false;
     }
     debugMsgProc.store(proc);
     debugViewLevel.store(1);
-    debugViewLevel.store(ReadIniInt(defaultIniFile, kGeneralSection, "logDebugView", debugViewLevel.load()));
-    const int count = ReadIniInt(defaultIniFile, kGeneralSection, "logDebugBufferCount", 0);
+    debugViewLevel.store(ReadIniInt(iniFile, kGeneralSection, "logDebugView", debugViewLevel.load()));
+    const int count = ReadIniInt(iniFile, kGeneralSection, "logDebugBufferCount", 0);
     if (count < 1) {
         logger.Init(this, 500);
         ORNIC_LOG2_INFO(Util_2_1::kGlobalLogPort, "Globals::InitAll",
@@ -95,8 +119,13 @@ bool Globals::SetIniFile(const char* name)
     const int port = Util_2_1::kGlobalLogPort;
     std::string text = name != nullptr ? name : "";
     if (text.empty() || Util_2_1::EqualsNoCase(text, "DefaultIniFile")) {
-        alternativeIniFile.clear();
-        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting ini file to default: " << defaultIniFile);
+        std::string defaultFile;
+        {
+            std::lock_guard<std::mutex> lock(pathLock);
+            alternativeIniFile.clear();
+            defaultFile = defaultIniFile;
+        }
+        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting ini file to default: " << defaultFile);
         return true;
     }
     const std::string fileName = Platform::FileNamePart(text);
@@ -106,11 +135,19 @@ bool Globals::SetIniFile(const char* name)
         return false;
     }
     if (!Platform::IsAbsolutePath(text)) {
-        alternativeIniFile = Platform::JoinPath(systemPath, fileName);
-        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << alternativeIniFile);
+        std::string file;
+        {
+            std::lock_guard<std::mutex> lock(pathLock);
+            alternativeIniFile = Platform::JoinPath(systemPath, fileName);
+            file = alternativeIniFile;
+        }
+        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << file);
         return true;
     }
-    alternativeIniFile = text;
+    {
+        std::lock_guard<std::mutex> lock(pathLock);
+        alternativeIniFile = text;
+    }
     ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << text);
     return true;
 }

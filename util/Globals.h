@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "util/HostInterface.h"
@@ -27,9 +28,10 @@ public:
     bool SetIniFile(const char* name);
     void SetDebugMsgProc(OrnicDebugMsgProc proc) { debugMsgProc.store(proc); }
 
-    std::string DefaultIniFile() const { return defaultIniFile; }
-    std::string ActiveIniFile() const { return alternativeIniFile.empty() ? defaultIniFile : alternativeIniFile; }
-    std::string SystemPath() const { return systemPath; }
+    // Copies taken under the lock: the host may change the path while a camera opens.
+    std::string DefaultIniFile() const;
+    std::string ActiveIniFile() const;
+    std::string SystemPath() const;
 
     int LogLevel() const { return logLevel.load(); }
     void SetLogLevel(int level) { logLevel.store(level); }
@@ -52,6 +54,9 @@ private:
     std::atomic<int> logLevel{1};
     std::atomic<int> debugViewLevel{1};
     std::atomic<OrnicDebugMsgProc> debugMsgProc{nullptr};
+    // Guards the three texts below; never held while logging (a host's debug procedure may
+    // call setSystemPath).
+    mutable std::mutex pathLock;
     std::string defaultIniFile;
     std::string alternativeIniFile;
     std::string systemPath;
