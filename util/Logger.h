@@ -62,7 +62,7 @@ public:
     static constexpr size_t kLineCapacity = 256;
     // The most text the queue holds once messages are joined into its elements (the pool has
     // run dry); a message joined beyond it is dropped and counted.
-    static constexpr size_t kQueueTextLimit = 4096 * kLineCapacity;
+    static constexpr size_t kQueueTextLimit = 16384 * kLineCapacity;
     // The most text of direct lines waiting for the thread that is writing to the sinks.
     static constexpr size_t kPendingLimit = 64 * kLineCapacity;
 
