@@ -135,7 +135,7 @@ bool Camera::ProcessFrame(unsigned char* data, MvFrameOutInfoEx* frameInfo)
         std::memset(&request, 0, sizeof request);
         request.nWidth = info.nWidth;
         request.nHeight = info.nHeight;
-        request.enSrcPixelType = info.enPixelType;
+        request.enSrcPixelType = ConversionSourceFormat(info.enPixelType);
         request.pSrcData = data;
         request.nSrcDataLen = info.nFrameLen;
         request.enDstPixelType = target;

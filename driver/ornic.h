@@ -17,6 +17,8 @@ extern "C" {
 #endif
 
 ORNIC_EXPORT int ORNIC_CALL setSystemPath(const char* path);
+/* The debug procedure gets the driver's log lines, one or, after a burst, several per call
+   (see OrnicDebugMsgProc). */
 ORNIC_EXPORT void ORNIC_CALL setDebugMsgProc(OrnicDebugMsgProc proc);
 ORNIC_EXPORT int ORNIC_CALL initialize(const char* systemPath, OrnicDebugMsgProc proc);
 ORNIC_EXPORT int ORNIC_CALL finalize(void);

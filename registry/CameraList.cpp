@@ -81,11 +81,12 @@ void CameraList::DoInit()
     for (uint32_t i = 0; i < deviceCount; ++i) {
         const MvDeviceInfo* record = deviceList.pDeviceInfo[i];
         if (record == nullptr) break;
-        const DeviceEntry entry = DeviceEntry::FromSdkRecord(record);
+        DeviceEntry entry = DeviceEntry::FromSdkRecord(record);
         if (!entry.isGigE && !entry.isUsb) {
             ORNIC_LOG1_INFO(kLogPort, tag, "Ignoring device " << entry.configName);
             continue;
         }
+        entry.configName = UniqueConfigName(entry.configName);
         ORNIC_LOG1_INFO(kLogPort, tag,
                         "Creating " << (entry.isGigE ? "GigE" : "USB") << " device " << entry.configName);
         Camera* camera = nullptr;
@@ -105,6 +106,23 @@ void CameraList::DoInit()
     if (!CreateConfigNames()) return;
     initialized.store(true);
     ORNIC_LOG1_INFO(kLogPort, tag, "CameraList::Init: " << count << " camera(s) found");
+}
+
+std::string CameraList::UniqueConfigName(const std::string& name)
+{
+    // The host opens a camera by name, compared without case; two cameras of the same model
+    // and serial number would otherwise both answer to the first one's name.
+    auto taken = [this](const std::string& candidate) {
+        const int count = CameraCount();
+        for (int index = 0; index < count; ++index) {
+            Camera* camera = CameraAt(index);
+            if (camera != nullptr && Util_2_1::EqualsNoCase(candidate, camera->ConfigName())) return true;
+        }
+        return false;
+    };
+    std::string unique = name;
+    for (int n = 2; taken(unique); ++n) unique = name + " #" + std::to_string(n);
+    return unique;
 }
 
 void CameraList::AddCamera(Camera* camera)

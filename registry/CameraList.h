@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "sdk/MvSdk.h"
@@ -54,6 +55,8 @@ public:
 private:
     CameraList();
     void DoInit();
+    // `name`, or when a camera already has it, `name` followed by " #2", " #3", ...
+    std::string UniqueConfigName(const std::string& name);
     void AddCamera(Camera* camera);
     void DeleteCameras();
     // Both with bindLock held: the port the camera is bound to, or that an open of it claims.

@@ -34,21 +34,38 @@ void Globals::Output(const char* line)
     }
 }
 
+std::string Globals::DefaultIniFile() const
+{
+    std::lock_guard<std::mutex> lock(pathLock);
+    return defaultIniFile;
+}
+
+std::string Globals::ActiveIniFile() const
+{
+    std::lock_guard<std::mutex> lock(pathLock);
+    return alternativeIniFile.empty() ? defaultIniFile : alternativeIniFile;
+}
+
+std::string Globals::SystemPath() const
+{
+    std::lock_guard<std::mutex> lock(pathLock);
+    return systemPath;
+}
+
 void Globals::InitPath(const char* path)
 {
-    std::string defaultFile;
-    std::string olderIniFile;
+    const std::string newPath = path != nullptr ? path : "";
+    const std::string newDefault = Platform::JoinPath(newPath, kDefaultIniName);
     {
-        std::lock_guard<std::mutex> lock(namesLock);
-        systemPath = path != nullptr ? path : "";
-        defaultIniFile = Platform::JoinPath(systemPath, kDefaultIniName);
-        defaultFile = defaultIniFile;
-        olderIniFile = Platform::JoinPath(systemPath, kOlderIniName);
+        std::lock_guard<std::mutex> lock(pathLock);
+        systemPath = newPath;
+        defaultIniFile = newDefault;
     }
-    if (!Platform::FileExists(defaultFile) && Platform::FileExists(olderIniFile)) {
-        Platform::CopyFileNoOverwrite(olderIniFile, defaultFile);
+    const std::string olderIniFile = Platform::JoinPath(newPath, kOlderIniName);
+    if (!Platform::FileExists(newDefault) && Platform::FileExists(olderIniFile)) {
+        Platform::CopyFileNoOverwrite(olderIniFile, newDefault);
         ORNIC_LOG1_INFO(Util_2_1::kGlobalLogPort, "Globals::InitPath",
-                        "Ini file copied from " << olderIniFile << " to " << defaultFile);
+                        "Ini file copied from " << olderIniFile << " to " << newDefault);
     }
 }
 
@@ -76,15 +93,15 @@ bool Globals::InitAll(const char* path, OrnicDebugMsgProc proc, Util_2_1::Logger
         return false;
     }
     InitPath(path);
+    const std::string iniFile = DefaultIniFile();
     if (proc == nullptr) {
         Platform::DebugOutput("Error: debug function is null");
         return false;
     }
     debugMsgProc.store(proc);
     debugViewLevel.store(1);
-    const std::string defaultFile = DefaultIniFile();
-    debugViewLevel.store(ReadIniInt(defaultFile, kGeneralSection, "logDebugView", debugViewLevel.load()));
-    const int count = ReadIniInt(defaultFile, kGeneralSection, "logDebugBufferCount", 0);
+    debugViewLevel.store(ReadIniInt(iniFile, kGeneralSection, "logDebugView", debugViewLevel.load()));
+    const int count = ReadIniInt(iniFile, kGeneralSection, "logDebugBufferCount", 0);
     if (count < 1) {
         logger.Init(this, 500);
         ORNIC_LOG2_INFO(Util_2_1::kGlobalLogPort, "Globals::InitAll",
@@ -101,24 +118,36 @@ bool Globals::SetIniFile(const char* name)
 {
     const int port = Util_2_1::kGlobalLogPort;
     std::string text = name != nullptr ? name : "";
-    std::unique_lock<std::mutex> lock(namesLock);
     if (text.empty() || Util_2_1::EqualsNoCase(text, "DefaultIniFile")) {
-        alternativeIniFile.clear();
-        const std::string defaultFile = defaultIniFile;
-        lock.unlock();
+        std::string defaultFile;
+        {
+            std::lock_guard<std::mutex> lock(pathLock);
+            alternativeIniFile.clear();
+            defaultFile = defaultIniFile;
+        }
         ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting ini file to default: " << defaultFile);
         return true;
     }
     const std::string fileName = Platform::FileNamePart(text);
     if (fileName.empty()) {
-        lock.unlock();
         ORNIC_LOG1_ERR(port, "Globals::SetIniFile",
                        "leaving ini file setting unchanged, since supplied ini file did not have filename: " << text);
         return false;
     }
-    alternativeIniFile = Platform::IsAbsolutePath(text) ? text : Platform::JoinPath(systemPath, fileName);
-    const std::string chosen = alternativeIniFile;
-    lock.unlock();
-    ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << chosen);
+    if (!Platform::IsAbsolutePath(text)) {
+        std::string file;
+        {
+            std::lock_guard<std::mutex> lock(pathLock);
+            alternativeIniFile = Platform::JoinPath(systemPath, fileName);
+            file = alternativeIniFile;
+        }
+        ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << file);
+        return true;
+    }
+    {
+        std::lock_guard<std::mutex> lock(pathLock);
+        alternativeIniFile = text;
+    }
+    ORNIC_LOG1_INFO(port, "Globals::SetIniFile", "setting alternative ini file to : " << text);
     return true;
 }

@@ -28,22 +28,10 @@ public:
     bool SetIniFile(const char* name);
     void SetDebugMsgProc(OrnicDebugMsgProc proc) { debugMsgProc.store(proc); }
 
-    // Copies under namesLock: the host may change the ini file (execCmd) while a camera opens.
-    std::string DefaultIniFile() const
-    {
-        std::lock_guard<std::mutex> lock(namesLock);
-        return defaultIniFile;
-    }
-    std::string ActiveIniFile() const
-    {
-        std::lock_guard<std::mutex> lock(namesLock);
-        return alternativeIniFile.empty() ? defaultIniFile : alternativeIniFile;
-    }
-    std::string SystemPath() const
-    {
-        std::lock_guard<std::mutex> lock(namesLock);
-        return systemPath;
-    }
+    // Copies taken under the lock: the host may change the path while a camera opens.
+    std::string DefaultIniFile() const;
+    std::string ActiveIniFile() const;
+    std::string SystemPath() const;
 
     int LogLevel() const { return logLevel.load(); }
     void SetLogLevel(int level) { logLevel.store(level); }
@@ -66,7 +54,9 @@ private:
     std::atomic<int> logLevel{1};
     std::atomic<int> debugViewLevel{1};
     std::atomic<OrnicDebugMsgProc> debugMsgProc{nullptr};
-    mutable std::mutex namesLock;  // the three names below
+    // Guards the three texts below; never held while logging (a host's debug procedure may
+    // call setSystemPath).
+    mutable std::mutex pathLock;
     std::string defaultIniFile;
     std::string alternativeIniFile;
     std::string systemPath;

@@ -14,7 +14,12 @@
 extern "C" {
 #endif
 
-/* The host's debug procedure: receives one finished log line ending in a line feed. */
+/* The host's debug procedure: receives finished log lines, each ending in a line feed. A call
+   usually carries one line; during a burst it may carry several (at most 255 characters in
+   all). A burst too large to keep is followed by a line saying how many lines were dropped.
+   It is called on the driver's logger thread (or, while that is not running, on the thread
+   that logs), one call at a time and never under a lock of the driver, so it may call the
+   driver's exports. */
 typedef void(ORNIC_CALL* OrnicDebugMsgProc)(const char* line);
 
 /* The host's completion callback: grabber (always 0) and the camera's port. */

@@ -82,7 +82,7 @@ void IniFile::ReadParam(Param* p)
 bool IniFile::WriteParam(Param* p)
 {
     if (p == nullptr) return false;
-    return Write(SectionOf(*p), p->Name().c_str(), p->GetText());
+    return Write(SectionOf(*p), p->Name().c_str(), p->StoredText().c_str());
 }
 
 bool IniFile::FileExists() const

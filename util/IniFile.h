@@ -26,8 +26,9 @@ public:
     bool WriteString(const char* key, const char* value);
     bool WriteGeneralString(const char* key, const char* value);
 
-    // A missing key leaves the parameter as it is.
+    // A missing key leaves the parameter as it is; a value read shows as it is stored.
     void ReadParam(Param* p);
+    // Writes the parameter's StoredText, which reads back as the same value.
     bool WriteParam(Param* p);
 
     bool FileExists() const;

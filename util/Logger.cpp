@@ -1,5 +1,6 @@
 #include "util/Logger.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -92,9 +93,16 @@ Logger::ElementPtr Logger::Acquire()
         }
         if (!queue.empty()) {
             // Out of elements: the new message is appended to the newest unwritten one, so a
-            // burst never grows the queue.
+            // burst never grows the queue. The lines already in it keep their level.
             ElementPtr element = std::move(queue.back());
             queue.pop_back();
+            queuedBytes -= element->text.size();
+            std::vector<LogElement::Segment>& earlier = element->earlier;
+            if (!earlier.empty() && earlier.back().level == element->level) {
+                earlier.back().end = element->text.size();
+            } else {
+                earlier.push_back({element->text.size(), element->level});
+            }
             return element;
         }
     }
@@ -107,13 +115,23 @@ void Logger::Post(ElementPtr element)
 {
     if (!element) return;
     if (!running.load() || closing.load()) {
-        Print(element->level, element->text.c_str());
+        Write(*element);
         return;
     }
+    bool dropped = false;
     {
         std::lock_guard<std::mutex> lock(queueLock);
+        if (!element->earlier.empty() && queuedBytes + element->text.size() > kQueueTextLimit) {
+            // The queue is full: the newest joined message goes, the lines before it stay.
+            const LogElement::Segment last = element->earlier.back();
+            element->text.resize(last.end);
+            element->level = last.level;
+            dropped = true;
+        }
+        queuedBytes += element->text.size();
         queue.push_back(std::move(element));
     }
+    if (dropped) CountDropped(1);
     if (wakeEvent) wakeEvent->Set();
 }
 
@@ -121,50 +139,158 @@ void Logger::Print(int level, const char* text)
 {
     DebugInterface* dbg = _dbgInterface.load(std::memory_order_acquire);
     if (dbg == nullptr) {
-        std::unique_lock<std::mutex> lock;
-        if (!LockForPrint(lock)) return;
+        std::unique_lock<std::mutex> lock(printLock, std::defer_lock);
+        if (!LockOrGiveUp(lock)) return;
         Platform::DebugOutput("Logger::Print: _dbgInterface==null, no init?\n");
         Platform::DebugOutput(text != nullptr ? text : "");
         return;
     }
     if (!IsEnabled(level)) return;
-    auto writeToView = [dbg](const char* line) {
+    if (text == nullptr || text[0] == '\0') {
         if (dbg->UseStdOut()) {
-            std::fputs(line, stdout);
+            std::fputs("Logger::Print: string==null\n", stdout);
             std::fflush(stdout);
         } else {
-            Platform::DebugOutput(line);
+            Platform::DebugOutput("Logger::Print: string==null\n");
         }
-    };
-    if (text == nullptr || text[0] == '\0') {
-        std::unique_lock<std::mutex> lock;
-        if (!LockForPrint(lock)) return;
-        writeToView("Logger::Print: string==null\n");
         return;
     }
-    std::unique_lock<std::mutex> lock;
-    if (!LockForPrint(lock)) return;
-    // An element can hold several lines joined during a burst. They are written together while
-    // they fit the line buffer; beyond that they go out in further writes of whole lines
-    // instead of being cut off. A single line longer than the buffer is cut (and then has no
-    // final newline).
+    Deliver(dbg, level, text, std::strlen(text));
+}
+
+void Logger::PrintRange(int level, const char* text, size_t length)
+{
+    if (length == 0) return;
+    DebugInterface* dbg = _dbgInterface.load(std::memory_order_acquire);
+    if (dbg == nullptr) {
+        Print(level, std::string(text, length).c_str());
+        return;
+    }
+    if (!IsEnabled(level)) return;
+    Deliver(dbg, level, text, length);
+}
+
+void Logger::Write(const LogElement& element)
+{
+    if (element.earlier.empty()) {
+        Print(element.level, element.text.c_str());
+        return;
+    }
+    // Neighbours of one level go out together, as one run of lines.
+    const char* text = element.text.c_str();
+    size_t begin = 0;
+    size_t end = 0;
+    int32_t level = element.earlier.front().level;
+    auto add = [&](size_t segmentEnd, int32_t segmentLevel) {
+        if (segmentLevel != level) {
+            PrintRange(level, text + begin, end - begin);
+            begin = end;
+            level = segmentLevel;
+        }
+        end = segmentEnd;
+    };
+    for (const LogElement::Segment& segment : element.earlier) add(segment.end, segment.level);
+    add(element.text.size(), element.level);
+    PrintRange(level, text + begin, end - begin);
+}
+
+void Logger::Deliver(DebugInterface* dbg, int level, const char* text, size_t length)
+{
+    {
+        std::unique_lock<std::mutex> lock(sinkLock, std::defer_lock);
+        if (!LockOrGiveUp(lock)) return;
+        if (sinkBusy) {
+            // Another call is writing (on another thread, or further up this thread's stack,
+            // inside the host's procedure). Waiting for it could deadlock; it takes these
+            // lines before it finishes.
+            if (pendingBytes + length > kPendingLimit) {
+                lock.unlock();
+                CountDropped(static_cast<uint64_t>(std::count(text, text + length, '\n')) + 1);
+                return;
+            }
+            try {
+                pending.push_back({level, std::string(text, length)});
+                pendingBytes += length;
+            } catch (...) {
+                lock.unlock();
+                CountDropped(1);
+            }
+            return;
+        }
+        sinkBusy = true;
+    }
+    WriteToSinks(dbg, level, text, length);
+    for (;;) {
+        PendingLines next;
+        {
+            std::unique_lock<std::mutex> lock(sinkLock, std::defer_lock);
+            if (!LockOrGiveUp(lock)) return;
+            if (pending.empty()) {
+                sinkBusy = false;
+                break;
+            }
+            next = std::move(pending.front());
+            pending.pop_front();
+            pendingBytes -= next.text.size();
+        }
+        if (DebugInterface* current = _dbgInterface.load(std::memory_order_acquire)) dbg = current;
+        WriteToSinks(dbg, next.level, next.text.c_str(), next.text.size());
+    }
+    // Without the logger thread nobody else reports what the pending lines lost.
+    if ((!running.load() || closing.load()) && droppedUnreported.load() > 0) ReportDropped();
+}
+
+void Logger::WriteToSinks(DebugInterface* dbg, int level, const char* text, size_t length)
+{
+    // Lines joined in one element are written together while they fit a line buffer; beyond
+    // that they go out in further writes of whole lines instead of being cut off. A single
+    // line longer than the buffer is cut (and then has no final newline).
     const char* next = text;
-    const char* const end = text + std::strlen(text);
+    const char* const end = text + length;
     while (next < end) {
         const char* chunkEnd = next;
         while (chunkEnd < end) {
             const void* newline = std::memchr(chunkEnd, '\n', static_cast<size_t>(end - chunkEnd));
             const char* lineEnd = newline != nullptr ? static_cast<const char*>(newline) + 1 : end;
-            if (chunkEnd != next && static_cast<size_t>(lineEnd - next) >= sizeof lineBuffer) break;
+            if (chunkEnd != next && static_cast<size_t>(lineEnd - next) >= kLineCapacity) break;
             chunkEnd = lineEnd;
         }
-        size_t length = static_cast<size_t>(chunkEnd - next);
-        if (next[length - 1] == '\n') --length;
-        std::snprintf(lineBuffer, sizeof lineBuffer, "%.*s\n", static_cast<int>(length), next);
-        if (level <= cachedViewLevel.load(std::memory_order_relaxed)) writeToView(lineBuffer);
-        if (level <= dbg->GetLogLevel()) dbg->Output(lineBuffer);
+        size_t chunkLength = static_cast<size_t>(chunkEnd - next);
+        if (next[chunkLength - 1] == '\n') --chunkLength;
+        char line[kLineCapacity];
+        std::snprintf(line, sizeof line, "%.*s\n", static_cast<int>(chunkLength), next);
+        // Nothing a sink throws may leave the writer's mark set.
+        try {
+            if (level <= cachedViewLevel.load(std::memory_order_relaxed)) {
+                if (dbg->UseStdOut()) {
+                    std::fputs(line, stdout);
+                    std::fflush(stdout);
+                } else {
+                    Platform::DebugOutput(line);
+                }
+            }
+            if (level <= dbg->GetLogLevel()) dbg->Output(line);
+        } catch (...) {
+        }
         next = chunkEnd;
     }
+}
+
+void Logger::CountDropped(uint64_t lines)
+{
+    droppedTotal.fetch_add(lines);
+    // The first loss after a report starts the second that a flood waits for its count.
+    if (droppedUnreported.fetch_add(lines) == 0) lastDropReportMs.store(Platform::TickCountMs());
+}
+
+void Logger::ReportDropped()
+{
+    const uint64_t lines = droppedUnreported.exchange(0);
+    if (lines == 0) return;
+    char text[96];
+    std::snprintf(text, sizeof text, "Logger: %llu log lines dropped, the log buffer was full",
+                  static_cast<unsigned long long>(lines));
+    Print(1, text);
 }
 
 bool Logger::Init(DebugInterface* dbg, int count)
@@ -186,6 +312,8 @@ bool Logger::Init(DebugInterface* dbg, int count)
             std::lock_guard<std::mutex> lock(queueLock);
             pool.clear();
             queue.clear();
+            queuedBytes = 0;
+            poolLimit = count > 0 ? static_cast<size_t>(count) : 0;
             for (int i = 0; i < count; ++i) pool.push_back(NewElement());
         }
         char text[128];
@@ -214,9 +342,8 @@ bool Logger::Init(DebugInterface* dbg, int count)
     }
 }
 
-bool Logger::LockForPrint(std::unique_lock<std::mutex>& lock)
+bool Logger::LockOrGiveUp(std::unique_lock<std::mutex>& lock)
 {
-    lock = std::unique_lock<std::mutex>(printLock, std::defer_lock);
     if (!closing.load()) {
         lock.lock();
         return true;
@@ -242,6 +369,8 @@ int Logger::Run()
         }
         if (closing.load()) break;
         if (queueEmpty) {
+            // A burst is over: say what it lost.
+            if (droppedUnreported.load() > 0) ReportDropped();
             wakeEvent->Wait(500);
             wakeEvent->Reset();
         } else {
@@ -254,12 +383,27 @@ int Logger::Run()
             if (queue.empty()) continue;
             element = std::move(queue.front());
             queue.pop_front();
+            queuedBytes -= element->text.size();
         }
-        Print(element->level, element->text.c_str());
-        element->text.clear();  // keeps the reserved capacity for the next message
+        Write(*element);
+        // A joined element gives its memory back; a plain one keeps the reserved capacity.
+        if (element->text.capacity() > kLineCapacity) {
+            std::string fresh;
+            fresh.reserve(kLineCapacity);
+            element->text.swap(fresh);
+        } else {
+            element->text.clear();
+        }
+        std::vector<LogElement::Segment>().swap(element->earlier);
         {
             std::lock_guard<std::mutex> lock(queueLock);
-            pool.push_back(std::move(element));
+            // Elements made when the pool had run dry are not kept beyond what Init made.
+            if (pool.size() < poolLimit) pool.push_back(std::move(element));
+        }
+        element.reset();
+        // During a flood that never lets the queue drain, a count once a second.
+        if (droppedUnreported.load() > 0 && Platform::TickCountMs() - lastDropReportMs.load() >= 1000) {
+            ReportDropped();
         }
     }
     Print(2, "Logger: thread leaving");
@@ -282,9 +426,11 @@ void Logger::Shutdown()
         std::unique_lock<std::mutex> lock(queueLock, std::defer_lock);
         if (TryLockWithin(lock, 200)) {
             queue.clear();
+            queuedBytes = 0;
             pool.clear();
         }
     }
+    ReportDropped();
     char text[128];
     std::snprintf(text, sizeof text, "Logger: LogElements: %d current, %d total",
                   static_cast<int>(counter.current.load()), static_cast<int>(counter.peak.load()));
@@ -301,6 +447,20 @@ size_t Logger::QueueSize()
 {
     std::lock_guard<std::mutex> lock(queueLock);
     return queue.size();
+}
+
+size_t Logger::QueuedTextBytes()
+{
+    std::lock_guard<std::mutex> lock(queueLock);
+    return queuedBytes;
+}
+
+size_t Logger::PoolTextCapacity()
+{
+    std::lock_guard<std::mutex> lock(queueLock);
+    size_t bytes = 0;
+    for (const ElementPtr& element : pool) bytes += element->text.capacity();
+    return bytes;
 }
 
 // ---- LogLine ----------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace Platform {
 class Event;
@@ -44,13 +45,26 @@ public:
         LogElement(const LogElement&) = delete;
         LogElement& operator=(const LogElement&) = delete;
 
-        int32_t level = 0;
+        // Lines joined into the element ahead of the newest message keep their own level:
+        // each segment runs from the end of the one before it (or the start) to `end`.
+        struct Segment {
+            size_t end;
+            int32_t level;
+        };
+
+        int32_t level = 0;  // of the newest message, the text after the last segment
         std::string text;
+        std::vector<Segment> earlier;
         Counter* counter;
     };
     using ElementPtr = std::shared_ptr<LogElement>;
 
     static constexpr size_t kLineCapacity = 256;
+    // The most text the queue holds once messages are joined into its elements (the pool has
+    // run dry); a message joined beyond it is dropped and counted.
+    static constexpr size_t kQueueTextLimit = 16384 * kLineCapacity;
+    // The most text of direct lines waiting for the thread that is writing to the sinks.
+    static constexpr size_t kPendingLimit = 64 * kLineCapacity;
 
     // The process-wide logger, created on first use. Its shut-down runs at process exit; the
     // object itself is never freed, so a thread that logs during exit falls back to direct
@@ -75,33 +89,61 @@ public:
     int32_t ElementsPeak() const { return counter.peak.load(); }
     size_t PoolSize();
     size_t QueueSize();
+    size_t QueuedTextBytes();                                      // text held by queued elements
+    size_t PoolTextCapacity();                                     // memory the free elements keep for their texts
+    uint64_t LinesDropped() const { return droppedTotal.load(); }  // since construction
     bool Running() const { return running.load(); }
 
 private:
+    struct PendingLines {
+        int32_t level;
+        std::string text;
+    };
+
     static int ThreadMain(void* arg);
     int Run();
     ElementPtr NewElement();
-    // Takes printLock; after shut-down has begun it gives up after a while instead.
-    bool LockForPrint(std::unique_lock<std::mutex>& lock);
+    // Takes `lock`; after shut-down has begun it gives up after a while instead.
+    bool LockOrGiveUp(std::unique_lock<std::mutex>& lock);
+    // Writes the lines of an element, each segment at its own level.
+    void Write(const LogElement& element);
+    void PrintRange(int level, const char* text, size_t length);
+    // Hands lines to the sinks, or leaves them to the thread that is writing at the moment.
+    void Deliver(DebugInterface* dbg, int level, const char* text, size_t length);
+    void WriteToSinks(DebugInterface* dbg, int level, const char* text, size_t length);
+    void CountDropped(uint64_t lines);
+    // One direct line with the number of lines dropped since the last such line.
+    void ReportDropped();
 
     // After shut-down has begun these are taken with a time limit (TryLockWithin), so that
     // process exit never waits for ever on a lock whose holder the system has already ended
     // (Windows ends every other thread before that point).
     std::mutex queueLock;
+    // Keeps the two writes of a line logged before Init together; no host code runs under it.
     std::mutex printLock;
+    // Guards sinkBusy and pending. Never held while a sink is called: the host's procedure may
+    // call an export that logs, on this thread or another, and must find no lock of ours held.
+    std::mutex sinkLock;
+    bool sinkBusy = false;  // a thread is writing to the sinks
+    std::deque<PendingLines> pending;
+    size_t pendingBytes = 0;
     std::unique_ptr<Platform::Thread> thread;
     std::unique_ptr<Platform::Event> wakeEvent;
     std::deque<ElementPtr> pool;
     std::deque<ElementPtr> queue;
+    size_t queuedBytes = 0;  // text of the queued elements and of those taken out to join
     std::atomic<DebugInterface*> _dbgInterface{nullptr};
     Counter counter;
+    size_t poolLimit = 0;  // the elements made by Init; the pool never keeps more
+    std::atomic<uint64_t> droppedTotal{0};
+    std::atomic<uint64_t> droppedUnreported{0};
+    std::atomic<uint64_t> lastDropReportMs{0};
 
     // Read on every log statement from any thread; relaxed atomics keep that one cheap load.
     std::atomic<bool> running{false};
     std::atomic<bool> closing{false};
     std::atomic<int> cachedHostLevel{1};
     std::atomic<int> cachedViewLevel{1};
-    char lineBuffer[kLineCapacity] = {};
 };
 
 // Builds one log line piece by piece into an element's text.

@@ -158,6 +158,18 @@ std::string ParamValue::DoubleText(double x, int32_t p)
     return text;
 }
 
+std::string ParamValue::ExactDoubleText(double x)
+{
+    if (x == 0.0) return "0";
+    // Fixed notation, so that the integer view (the leading digits) reads back too; from 1e16
+    // on it would spell out every binary digit, so those take the exponent form.
+    const std::chars_format format = std::fabs(x) < 1e16 ? std::chars_format::fixed : std::chars_format::scientific;
+    char buffer[400];  // the longest, the smallest subnormal in fixed notation, takes about 330
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, format);
+    if (result.ec != std::errc()) return DoubleText(x, kMaxPrecision);
+    return std::string(buffer, result.ptr);
+}
+
 void ParamValue::SetInt(int32_t v)
 {
     SetInt64(v);
@@ -400,6 +412,17 @@ void Param::SetHex(bool on)
         record->hex = on;
         Reformat(*record);
     }
+}
+
+std::string Param::StoredText() const
+{
+    const std::string shown = GetText();  // what the file always held
+    const double d = GetDouble();
+    // Infinity and NaN have no text that reads back; they keep the shown one.
+    if (type != TypeFloat || !std::isfinite(d)) return shown;
+    ParamValue readBack;
+    readBack.SetText(shown);
+    return readBack.d == d && readBack.i64 == GetInt64() ? shown : ParamValue::ExactDoubleText(d);
 }
 
 void Param::CopyFrom(const Param& other)

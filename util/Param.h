@@ -56,6 +56,8 @@ struct ParamValue {
 
     // The text of x with `precision` decimals (p < 0: chosen from the magnitude).
     static std::string DoubleText(double x, int32_t precision);
+    // The shortest text that reads back as exactly x (x finite).
+    static std::string ExactDoubleText(double x);
     // Decimal, or with `hex` the "0x" form; negative values that fit in 32 bits are shown as
     // their 32-bit pattern.
     static std::string IntegerText(int64_t value, bool hex);
@@ -137,6 +139,11 @@ public:
 
     // Everything but name and type.
     void CopyFrom(const Param& other);
+
+    // The text the ini file keeps: the shown one when it reads back as the same value, else
+    // one that does. A float's shown text is rounded for display; stored, it would give the
+    // camera the rounded value at the next open.
+    std::string StoredText() const;
 
 protected:
     // Throws std::invalid_argument for a null or empty name.

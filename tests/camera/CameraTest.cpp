@@ -2,7 +2,9 @@
 // directly (the export layer is tested on its own).
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include "CameraTestSupport.h"
 #include "camera/PixelTypes.h"
@@ -269,4 +271,55 @@ TEST_F(CameraTest, PrintXmlWritesTheCameraDescriptionIntoTheSystemPath)
     const std::string xml = dir.Read("parameters.xml");
     EXPECT_NE(xml.find("ExposureTime"), std::string::npos);
     EXPECT_EQ(xml.find('\0'), std::string::npos);
+}
+
+// The high-bandwidth codes are the plain codes with the top bit set, carrying the same pixels.
+TEST(PixelTypes, HighBandwidthFormatsCountAsTheirPlainFormats)
+{
+    int highBandwidth = 0;
+    for (const PixelFormats::PixelFormatInfo& entry : PixelFormats::kTable) {
+        if (std::strncmp(entry.name, "HB_", 3) != 0) continue;
+        ++highBandwidth;
+        const uint32_t plain = entry.code & ~0x80000000u;
+        EXPECT_STREQ(PixelTypeName(plain), entry.name + 3);
+        EXPECT_EQ(IsBayerFormat(entry.code), IsBayerFormat(plain)) << entry.name;
+        EXPECT_EQ(ConversionSourceFormat(entry.code), plain) << entry.name;
+    }
+    EXPECT_EQ(highBandwidth, 37);
+    EXPECT_TRUE(IsBayerFormat(PixelFormats::Code::HB_BayerRBGG8));
+    // A top bit that does not mark a high-bandwidth form stays.
+    EXPECT_EQ(ConversionSourceFormat(PixelFormats::Code::Coord3D_AC32f_64), PixelFormats::Code::Coord3D_AC32f_64);
+}
+
+TEST_F(CameraTest, ColourCameraInAHighBandwidthBayerFormatDeliversColour)
+{
+    Camera& camera = Make(1,
+                          "category ImageFormatControl; integer Width 16 640 16 64; integer Height 16 480 2 32;"
+                          "integer PayloadSize 0 1000000 1 0;"
+                          "enumeration PixelFormat BayerRG8 BayerRG8=0x01080009 HB_BayerRG8=0x81080009");
+    current = &camera;
+    camera.SetCompleteCallback(&OnFrame);
+    camera.SetHostBound(true);
+    ImageSize size;
+    ASSERT_TRUE(camera.TarvikOpen(1, size));
+    ASSERT_TRUE(camera.PauseGrabbing());  // from here on the test hands the frames over
+    ASSERT_EQ(MV_CC_SetEnumValue(camera.SdkHandle(), "PixelFormat", PixelFormats::Code::HB_BayerRG8), MV_OK);
+    camera.ResumeGrabbing();  // reads the format again (the simulator cannot stream this one)
+    EXPECT_TRUE(camera.IsColor());
+
+    std::vector<uint8_t> mosaic(64 * 32);
+    for (size_t i = 0; i < mosaic.size(); ++i) mosaic[i] = static_cast<uint8_t>(i * 7 % 251);
+    auto deliver = [&](uint32_t code) {
+        MvFrameOutInfoEx info{};
+        info.nWidth = 64;
+        info.nHeight = 32;
+        info.enPixelType = code;
+        info.nFrameLen = static_cast<uint32_t>(mosaic.size());
+        EXPECT_TRUE(camera.ProcessFrame(mosaic.data(), &info)) << std::hex << code;
+        return std::vector<uint8_t>(camera.Image().Data(), camera.Image().Data() + 64 * 32 * 3);
+    };
+    const std::vector<uint8_t> plain = deliver(PixelFormats::Code::BayerRG8);
+    EXPECT_EQ(deliver(PixelFormats::Code::HB_BayerRG8), plain);
+    EXPECT_EQ(callbacks.load(), 2);
+    EXPECT_EQ(rowFailures.load(), 0);
 }

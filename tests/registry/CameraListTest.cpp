@@ -179,3 +179,31 @@ TEST_F(CameraListTest, DestroyingTheListWarnsOncePerBoundPortAndDeletesTheCamera
     EXPECT_EQ(CamSim_GetCallCount("MV_CC_Finalize"), 1u);
     EXPECT_EQ(CamSim_GetInitCount(), 0u);  // the SDK's finalize succeeded
 }
+
+TEST_F(CameraListTest, CamerasWithTheSameNameAreNumberedAndEachCanBeOpened)
+{
+    // Names are compared without case, so the third device clashes too.
+    ASSERT_EQ(CamSim_LoadConfig("gige:SIM-GM130:S1000001:mono; gige:SIM-GM130:S1000001:mono;"
+                                "usb:sim-gm130:s1000001:mono; gige:SIM-GM130:S1000002:mono",
+                                nullptr),
+              0);
+    CameraList::InitInstance();
+    CameraList& list = CameraList::Instance();
+    ASSERT_EQ(list.CameraCount(), 4);
+    const char* const* names = list.ConfigNames();
+    ASSERT_NE(names, nullptr);
+    const std::string expected[] = {"SIM-GM130 (S1000001)", "SIM-GM130 (S1000001) #2", "sim-gm130 (s1000001) #3",
+                                    "SIM-GM130 (S1000002)"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Name(names, i), expected[i]);
+        EXPECT_EQ(list.GetByName(expected[i].c_str()), list.CameraAt(i)) << expected[i];
+    }
+
+    ImageSize size;
+    ASSERT_TRUE(list.OpenCamera("sim-gm130 (s1000001) #2", 1, size));
+    EXPECT_EQ(list.CameraOnPort(1), list.CameraAt(1));
+    EXPECT_TRUE(list.CameraAt(1)->IsOpen());
+    EXPECT_FALSE(list.CameraAt(0)->IsOpen());
+    EXPECT_GT(size.width, 0);
+    EXPECT_TRUE(list.CloseCamera(1));
+}

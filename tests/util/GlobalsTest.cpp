@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <set>
+#include <thread>
+
 #include "platform/Platform.h"
 #include "support/LineCollector.h"
 #include "support/TempDir.h"
@@ -162,4 +166,36 @@ TEST(GlobalsTest, SetIniFileChoosesTheActiveFile)
     EXPECT_TRUE(globals.SetIniFile(absolute.c_str()));
     EXPECT_TRUE(globals.SetIniFile(nullptr));
     EXPECT_EQ(globals.ActiveIniFile(), globals.DefaultIniFile());
+}
+
+// The host may set the system path while a camera's control thread reads the file names.
+TEST(GlobalsTest, PathsChangeWhileOtherThreadsReadThem)
+{
+    TempDir a;
+    TempDir b;
+    Globals globals;
+    globals.InitPath(a.Path().c_str());
+    std::set<std::string> paths, defaults, active;
+    for (const TempDir* dir : {&a, &b}) {
+        paths.insert(dir->Path());
+        defaults.insert(Platform::JoinPath(dir->Path(), "ornic.ini"));
+        active.insert(Platform::JoinPath(dir->Path(), "ornic.ini"));
+        active.insert(Platform::JoinPath(dir->Path(), "line.ini"));
+    }
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 2000; ++i) {
+            globals.InitPath((i % 2 == 0 ? b : a).Path().c_str());
+            if (i % 100 == 0) globals.SetIniFile(i % 200 == 0 ? "line.ini" : nullptr);
+        }
+        done = true;
+    });
+    int reads = 0;
+    while (!done.load() || reads == 0) {
+        ASSERT_EQ(paths.count(globals.SystemPath()), 1u);
+        ASSERT_EQ(defaults.count(globals.DefaultIniFile()), 1u);
+        ASSERT_EQ(active.count(globals.ActiveIniFile()), 1u);
+        ++reads;
+    }
+    writer.join();
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <functional>
 #include <memory>
 #include <string>
@@ -80,6 +81,48 @@ INSTANTIATE_TEST_SUITE_P(
                     RoundTripCase{"Vector", [] { return std::make_unique<ParamVector<int>>("Offsets"); },
                                   [](Param& p) { p.SetText("4 8 15 16"); }}),
     [](const testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.label); });
+
+// Floats are shown rounded; the file keeps a text that reads back as the same value, and a
+// restored value shows as it is stored.
+TEST(IniFileTest, FloatsAreStoredWithTheirFullValue)
+{
+    struct Case {
+        double value;
+        const char* shown;
+        std::string stored;
+    };
+    const Case cases[] = {
+        {1.2345, "1.23", "1.2345"},
+        {29.97, "30", "29.97"},
+        {0.123456789, "0.12", "0.123456789"},
+        {-2.71828, "-2.72", "-2.71828"},
+        {3000000000.5, "3e+09", "3000000000.5"},
+        {3e9, "3e+09", "3000000000"},  // the shown text would read back as 3 in the integer view
+        {1.25e-7, "0", "0.000000125"},
+        {1e302, "+max", "1e+302"},
+        {static_cast<double>(1.2345f), "1.23", "1.2345000505447388"},  // as read from a camera
+        {2.5, "2.5", "2.5"},                                           // exact texts stay as they were
+        {100.0, "100", "100"},
+        {DBL_MAX, "+max", "+max"},
+    };
+    TempDir dir;
+    IniFile ini(dir.File("ornic.ini"), 2);
+    for (const Case& c : cases) {
+        ParamFloat source("Gain");
+        source.SetDouble(c.value);
+        EXPECT_STREQ(source.GetText(), c.shown);
+        ASSERT_TRUE(ini.WriteParam(&source));
+        EXPECT_EQ(ini.GetString("Gain", ""), c.stored);
+        ParamFloat restored("Gain");
+        ini.ReadParam(&restored);
+        EXPECT_EQ(restored.GetDouble(), c.value) << c.stored;
+        EXPECT_EQ(restored.GetTextString(), c.stored);
+        // Texts in exponent form give only their leading digits to the integer view.
+        if (c.value < 1e16) {
+            EXPECT_EQ(restored.GetInt64(), source.GetInt64()) << c.stored;
+        }
+    }
+}
 
 TEST(IniFileTest, VectorItemsComeBack)
 {

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -68,6 +70,56 @@ void Log(Logger& logger, int level, int port, const char* word, const std::strin
     logger.Post(std::move(element));
 }
 
+// Waits until `done` holds; the generous limit only catches hangs.
+template <typename Condition>
+bool WaitUntil(Condition done)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+// Runs `work` on a thread of its own; the future is ready once it has returned. A hang leaves
+// the thread behind instead of blocking the test.
+std::future<void> RunDetached(std::function<void()> work)
+{
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> ready = done->get_future();
+    std::thread([work = std::move(work), done] {
+        work();
+        done->set_value();
+    }).detach();
+    return ready;
+}
+
+// A host procedure that calls back into the driver, as a log window that queries the driver
+// does: some lines make it log again, one makes it wait for a lock another host thread holds.
+class CallingBackSink : public Logger::DebugInterface {
+public:
+    Logger* logger = nullptr;
+    LineCollector host;
+    std::mutex hostLock;
+    std::atomic<int> waitingForHostLock{0};
+    bool logAgain = false;
+
+    int GetLogLevel() override { return 2; }
+    int GetDebugViewLevel() override { return 0; }
+    bool UseStdOut() override { return true; }
+    void Output(const char* line) override
+    {
+        host.Add(line);
+        if (logAgain && std::strstr(line, "init starting") != nullptr)
+            Log(*logger, 1, 0, "ERR: ", "logged by the host");
+        if (std::strstr(line, "needs the host lock") != nullptr) {
+            ++waitingForHostLock;
+            std::lock_guard<std::mutex> lock(hostLock);
+        }
+    }
+};
+
 std::string Compose(int port)
 {
     std::string text;
@@ -123,6 +175,8 @@ TEST(LoggerTest, ThresholdsChooseTheSinks)
     logger.Print(1, "silenced");
     sink.hostLevel = 1;
     logger.Print(1, "marker");
+    // The logger thread may still be finishing its write; it then takes the line over.
+    ASSERT_TRUE(sink.host.WaitFor("marker"));
     EXPECT_EQ(sink.host.Count("silenced"), 0u);
     EXPECT_EQ(sink.host.Count("marker"), 1u);
 }
@@ -289,4 +343,113 @@ TEST(LoggerTest, ManyThreadsLoggingAtOnceLoseNothing)
     }
     EXPECT_EQ(seen.size(), static_cast<size_t>(kThreads * kMessages));
     for (const auto& entry : seen) EXPECT_EQ(entry.second, 1) << entry.first;
+}
+
+TEST(LoggerTest, JoinedLinesReachEachSinkByTheirOwnLevel)
+{
+    TestSink sink;
+    sink.viewLevel = 3;
+    testing::internal::CaptureStdout();
+    Logger logger;
+    ASSERT_TRUE(logger.Init(&sink, 2));
+    ASSERT_TRUE(WaitUntil([&] { return logger.Running(); }));
+    sink.CloseGate();
+    Log(logger, 1, 2, "INFO: ", "first");
+    ASSERT_TRUE(WaitUntil([&] { return sink.outputsWaiting.load() > 0; }));
+    Log(logger, 1, 2, "ERR: ", "an error");
+    Log(logger, 2, 2, "Info: ", "an info");
+    Log(logger, 3, 2, "trace: ", "a trace");  // joined last: its level must not become the error's
+    EXPECT_EQ(logger.QueueSize(), 1u);
+    sink.OpenGate();
+    Log(logger, 1, 2, "INFO: ", "marker");
+    ASSERT_TRUE(sink.host.WaitFor("marker"));
+    const std::string view = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(sink.host.Count("#2: ERR: an error {Test::Log}\n"), 1u);
+    EXPECT_EQ(sink.host.Count("an info"), 0u);
+    EXPECT_EQ(sink.host.Count("a trace"), 0u);
+    for (const char* text : {"#2: ERR: an error", "#2: Info: an info", "#2: trace: a trace"}) {
+        EXPECT_NE(view.find(text), std::string::npos) << text;
+    }
+}
+
+TEST(LoggerTest, AHostProcedureThatLogsAgainDoesNotHangTheStart)
+{
+    // Left alive if a call hangs: a stuck thread still uses them.
+    auto* sink = new CallingBackSink;
+    auto* logger = new Logger;
+    sink->logger = logger;
+    sink->logAgain = true;
+    // The start writes its lines on the calling thread, before the logger thread runs.
+    auto started = std::make_shared<std::atomic<bool>>(false);
+    std::future<void> init = RunDetached([=] { *started = logger->Init(sink, 4); });
+    ASSERT_EQ(init.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "Init hangs";
+    EXPECT_TRUE(started->load());
+    EXPECT_EQ(sink->host.Count("#0: ERR: logged by the host"), 1u);
+    logger->Shutdown();
+    delete logger;
+    delete sink;
+}
+
+TEST(LoggerTest, ADirectLineNeverWaitsForTheHostProcedure)
+{
+    auto* sink = new CallingBackSink;
+    auto* logger = new Logger;
+    sink->logger = logger;
+    ASSERT_TRUE(logger->Init(sink, 4));
+    ASSERT_TRUE(WaitUntil([&] { return logger->Running(); }));
+    // The logger thread is in the host procedure, which waits for a lock this host thread
+    // holds; meanwhile another thread writes a direct line.
+    std::unique_lock<std::mutex> held(sink->hostLock);
+    Log(*logger, 1, 0, "INFO: ", "needs the host lock");
+    ASSERT_TRUE(WaitUntil([&] { return sink->waitingForHostLock.load() == 1; }));
+    std::future<void> direct = RunDetached([=] { logger->Print(1, "direct line"); });
+    const std::future_status status = direct.wait_for(std::chrono::seconds(10));
+    held.unlock();
+    ASSERT_EQ(status, std::future_status::ready) << "a direct line waits for the host procedure";
+    ASSERT_TRUE(sink->host.WaitFor("direct line"));
+    logger->Shutdown();
+    delete logger;
+    delete sink;
+}
+
+TEST(LoggerTest, ABurstIsBoundedCountedAndGivesItsMemoryBack)
+{
+    TestSink sink;
+    sink.viewLevel = 0;
+    Logger logger;
+    ASSERT_TRUE(logger.Init(&sink, 2));
+    ASSERT_TRUE(WaitUntil([&] { return logger.Running(); }));
+    sink.CloseGate();
+    Log(logger, 1, 3, "INFO: ", "first");
+    ASSERT_TRUE(WaitUntil([&] { return sink.outputsWaiting.load() > 0; }));
+
+    // Twice the lines the queue keeps, while the host holds the logger thread.
+    const int messages = static_cast<int>(2 * Logger::kQueueTextLimit / 120);
+    const std::string filler(100, 'x');
+    for (int i = 0; i < messages; ++i) Log(logger, 1, 3, "ERR: ", filler + std::to_string(i) + ";");
+    EXPECT_LE(logger.QueuedTextBytes(), Logger::kQueueTextLimit);
+    const uint64_t dropped = logger.LinesDropped();
+    EXPECT_GT(dropped, 0u);
+    sink.OpenGate();
+
+    // Every message arrives or is counted, and the counts reach the host.
+    auto reported = [&] {
+        uint64_t sum = 0;
+        for (const std::string& line : sink.host.Lines()) {
+            unsigned long long n = 0;
+            if (std::sscanf(line.c_str(), "Logger: %llu log lines dropped", &n) == 1) sum += n;
+        }
+        return sum;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return reported() == dropped; })) << reported() << " of " << dropped;
+    size_t arrived = 0;
+    for (const std::string& write : sink.host.Lines()) {
+        for (size_t at = write.find("ERR: x"); at != std::string::npos; at = write.find("ERR: x", at + 1)) ++arrived;
+    }
+    EXPECT_EQ(arrived + dropped, static_cast<uint64_t>(messages));
+
+    // Written, the elements are back in the pool holding only their reserved capacity.
+    ASSERT_TRUE(WaitUntil([&] { return logger.PoolSize() == 2; }));
+    EXPECT_LE(logger.PoolTextCapacity(), 2 * Logger::kLineCapacity);
+    EXPECT_EQ(logger.QueuedTextBytes(), 0u);
 }
