@@ -156,6 +156,9 @@ std::string Serialize(const Profile& profile)
             out += "\r\n";
         }
     }
+    // A first line that starts with the mark's bytes but followed blank lines would be read as
+    // the mark once it opens the file, and a "[section]" after it would become a header.
+    if (!profile.utf8Bom && out.compare(0, 3, kUtf8Bom) == 0) out.insert(0, "\r\n");
     return out;
 }
 
