@@ -20,6 +20,7 @@ targets=(param_value param_text ipv4 profile model_text feature_file)
 out=build/fuzz
 mkdir -p "$out"
 summary_file=$out/summary.txt
+rm -f "$summary_file"
 if ! cmake --preset fuzz -DORNIC_WERROR=ON >/dev/null || ! cmake --build --preset fuzz -j "${ORNIC_JOBS:-2}"; then
   echo "fuzz: BUILD FAILED" | tee "$summary_file"
   exit 1
