@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "camsim/DeviceConfig.h"
 #include "sdk/PixelFormats.h"
@@ -19,6 +20,16 @@ int64_t AlignDown(int64_t limit, int64_t min, int64_t inc)
     // Unsigned: the distance between extreme limits does not fit a signed 64-bit value.
     const uint64_t steps = (static_cast<uint64_t>(limit) - static_cast<uint64_t>(min)) / static_cast<uint64_t>(inc);
     return static_cast<int64_t>(static_cast<uint64_t>(min) + steps * static_cast<uint64_t>(inc));
+}
+
+// a - b, held at the limits of the type: odd models give sizes and offsets far apart.
+int64_t Difference(int64_t a, int64_t b)
+{
+    int64_t result = 0;
+    if (__builtin_sub_overflow(a, b, &result)) {
+        return b < 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+    }
+    return result;
 }
 
 // A code without a bits field counts as 8 bits per pixel.
@@ -68,8 +79,12 @@ CameraBehaviour::CameraBehaviour(std::shared_ptr<const Model> model, const Devic
 // The image size the sensor offers along one axis after binning and decimation.
 int64_t CameraBehaviour::AxisLimit(const char* binning, const char* decimation, const NodeDesc& size) const
 {
-    const int64_t factor =
-        std::max<int64_t>(1, nodes.IntValueOf(binning, 1)) * std::max<int64_t>(1, nodes.IntValueOf(decimation, 1));
+    const int64_t binned = std::max<int64_t>(1, nodes.IntValueOf(binning, 1));
+    const int64_t decimated = std::max<int64_t>(1, nodes.IntValueOf(decimation, 1));
+    // A factor beyond the type's range leaves as little of the sensor as the largest one.
+    const int64_t factor = binned > std::numeric_limits<int64_t>::max() / decimated
+                               ? std::numeric_limits<int64_t>::max()
+                               : binned * decimated;
     return size.intMax / factor;
 }
 
@@ -92,9 +107,9 @@ void CameraBehaviour::AdjustInt(const NodeDesc& node, IntInfo& info) const
         }
         const int64_t full = AxisLimit(axis.binning, axis.decimation, *size);
         if (node.name == axis.size) {
-            info.max = AlignDown(full - nodes.IntValueOf(axis.offset, 0), node.intMin, node.intInc);
+            info.max = AlignDown(Difference(full, nodes.IntValueOf(axis.offset, 0)), node.intMin, node.intInc);
         } else if (node.name == axis.offset) {
-            info.max = AlignDown(full - nodes.Read(*size).i, node.intMin, node.intInc);
+            info.max = AlignDown(Difference(full, nodes.Read(*size).i), node.intMin, node.intInc);
         } else if (node.name == axis.limit) {
             info.value = info.min = info.max = full;
         }
@@ -124,7 +139,8 @@ void CameraBehaviour::FitImageAxis(const char* size, const char* offset, const c
     const NodeDesc* offsetNode = model.Find(offset);
     if (offsetNode != nullptr && offsetNode->kind == NodeKind::Integer) {
         NodeMap::Value& offsetValue = nodes.Write(*offsetNode);
-        offsetValue.i = std::min(offsetValue.i, AlignDown(full - sizeValue.i, offsetNode->intMin, offsetNode->intInc));
+        offsetValue.i =
+            std::min(offsetValue.i, AlignDown(Difference(full, sizeValue.i), offsetNode->intMin, offsetNode->intInc));
     }
 }
 

@@ -94,9 +94,15 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
 {
     const std::vector<std::string> w = Words(line);
     const std::string key = Keyword(w[0]);
-    auto need = [&](std::size_t count) {
+    // Exactly `count` values, or at least that many for the lines that end in free text: a
+    // word too many is as likely a lost line break as a slip, and is refused.
+    auto need = [&](std::size_t count, bool orMore = false) {
         if (w.size() < count + 1) {
             reason = "'" + w[0] + "' needs " + std::to_string(count) + " values";
+            return false;
+        }
+        if (!orMore && w.size() > count + 1) {
+            reason = "'" + w[0] + "' takes " + std::to_string(count) + " values, not " + std::to_string(w.size() - 1);
             return false;
         }
         return true;
@@ -111,6 +117,9 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
         }
         key == "category" ? b.Category(w[1]) : b.SubCategory(w[1]);
     } else if (key == "end") {
+        if (!need(0)) {
+            return false;
+        }
         b.EndCategory();
         return true;
     } else if (key == "reference") {
@@ -143,13 +152,13 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
         }
         b.Command(w[1]);
     } else if (key == "string") {
-        if (!need(2) || !Integer(w[2], i[0]) || i[0] <= 0 || i[0] > 0xFFFF) {
+        if (!need(2, true) || !Integer(w[2], i[0]) || i[0] <= 0 || i[0] > 0xFFFF) {
             reason = reason.empty() ? "string NAME MAXLENGTH [VALUE] expected" : reason;
             return false;
         }
         b.String(w[1], Rest(line, 3), static_cast<uint32_t>(i[0]));
     } else if (key == "enumeration") {
-        if (!need(3)) {
+        if (!need(3, true)) {
             return false;
         }
         std::vector<EnumEntryDesc> entries;
@@ -193,9 +202,9 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
             b.Access(choice);
         } else if (key == "increment" && need(1) && Real(w[1], f[0])) {
             b.Increment(f[0]);
-        } else if (key == "hex") {
+        } else if (key == "hex" && need(0)) {
             b.Hexadecimal();
-        } else if (key == "ip") {
+        } else if (key == "ip" && need(0)) {
             b.IpAddress();
         } else if (key == "selectedby" && need(1)) {
             b.SelectedBy(w[1]);
@@ -205,7 +214,7 @@ bool ApplyLine(ModelBuilder& b, const std::string& line, bool& haveNode, std::st
             b.AvailableWhen(w[1], w[2]);
         } else if (key == "availableunless" && need(2)) {
             b.AvailableUnless(w[1], w[2]);
-        } else if (key == "lockedwhileacquiring") {
+        } else if (key == "lockedwhileacquiring" && need(0)) {
             b.LockedWhileAcquiring();
         } else {
             reason = reason.empty() ? "unknown or incomplete line '" + w[0] + "'" : reason;

@@ -424,13 +424,21 @@ std::shared_ptr<const Model> ModelBuilder::Build(std::string& problem) const
         }
         if (!node.selector.empty()) {
             const NodeDesc* selector = model->Find(node.selector);
+            // Unsigned: the distance between extreme limits does not fit a signed 64-bit value.
             const bool selectorKind =
                 selector != nullptr &&
                 (selector->kind == NodeKind::Enumeration ||
-                 (selector->kind == NodeKind::Integer && selector->intMax - selector->intMin <= 255));
-            if (!selectorKind || node.kind == NodeKind::Category || node.kind == NodeKind::Command ||
-                selector == &node) {
+                 (selector->kind == NodeKind::Integer &&
+                  static_cast<uint64_t>(selector->intMax) - static_cast<uint64_t>(selector->intMin) <= 255));
+            if (!selectorKind || node.kind == NodeKind::Category || node.kind == NodeKind::Command) {
                 problem = node.name + ": selector '" + node.selector + "' is not an enumeration or a small integer";
+                return nullptr;
+            }
+            // A selector's own value must not depend on a selector: the value of a node is found
+            // through its selector's, which would never end for a node selecting itself or a
+            // ring of selectors.
+            if (!selector->selector.empty()) {
+                problem = node.name + ": selector '" + node.selector + "' is itself selected";
                 return nullptr;
             }
         }

@@ -89,6 +89,12 @@ uint32_t ReadIniString(const char* section, const char* key, const char* default
 // A null key removes the section, a null value removes the key.
 bool WriteIniString(const char* section, const char* key, const char* value, const char* file);
 uint32_t ReadIniSectionNames(char* buffer, uint32_t size, const char* file);
+// What the last of the three calls above on this thread found wrong with the file's text, or
+// empty: control characters, a line longer than any setting, a line that is neither a section,
+// a key with "=" nor a comment, a key before the first section. The damaged lines are kept as
+// Windows keeps them; reporting them is the caller's. The Windows functions tell nothing, so
+// there it is always empty.
+std::string IniFileDamage();
 
 // A loaded dynamic library, as the host loads the driver (LoadLibrary / dlopen).
 class Library {

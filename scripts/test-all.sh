@@ -48,6 +48,15 @@ if [[ " $presets " == *" native "* ]]; then
   fi
 fi
 
+# Fuzzing: every fuzz target for a short time (ORNIC_FUZZ_SECONDS each, 0 skips the step);
+# scripts/fuzz.sh builds its own preset and leaves one summary line.
+fuzz_seconds=${ORNIC_FUZZ_SECONDS:-20}
+if [ "$fuzz_seconds" != 0 ]; then
+  echo "=== fuzz: build and run"
+  scripts/fuzz.sh "$fuzz_seconds" || failed=1
+  summary+=("$(cat build/fuzz/summary.txt 2>/dev/null || echo "fuzz: no summary")")
+fi
+
 echo
 echo "=== summary"
 printf '%s\n' "${summary[@]}"

@@ -28,7 +28,19 @@ const char* IniFile::Read(const char* sectionName, const char* key, const char* 
     if (key == nullptr) return buffer.c_str();
     Platform::ReadIniString(sectionName, key, defaultValue != nullptr ? defaultValue : "", &buffer[0], kBufferSize,
                             fileName.c_str());
+    ReportDamage();
     return buffer.c_str();
+}
+
+void IniFile::ReportDamage()
+{
+    if (damageReported) return;
+    const std::string damage = Platform::IniFileDamage();
+    if (damage.empty()) return;
+    damageReported = true;
+    ORNIC_LOG1_ERR(port, "Util_2_1::IniFile",
+                   "Ini file " << fileName << " is damaged: " << damage
+                               << "; settings that cannot be read there keep their defaults");
 }
 
 bool IniFile::Write(const char* sectionName, const char* key, const char* value)
@@ -42,7 +54,9 @@ bool IniFile::Write(const char* sectionName, const char* key, const char* value)
             "Could not write key " << key << " to ini file " << fileName << ": line break or '=' in the text");
         return false;
     }
-    return Platform::WriteIniString(sectionName, key, value, fileName.c_str());
+    const bool written = Platform::WriteIniString(sectionName, key, value, fileName.c_str());
+    ReportDamage();
+    return written;
 }
 
 const char* IniFile::GetString(const char* key, const char* defaultValue)
@@ -95,6 +109,7 @@ bool IniFile::SectionExists()
 {
     std::vector<char> names(kSectionNamesSize, '\0');
     const uint32_t length = Platform::ReadIniSectionNames(names.data(), kSectionNamesSize, fileName.c_str());
+    ReportDamage();
     if (length >= kSectionNamesSize - 2) {
         ORNIC_LOG1_ERR(port, "Util_2_1::IniFile::SectionExists",
                        "Could not retrieve section names from ini file " << fileName);

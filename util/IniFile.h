@@ -47,11 +47,14 @@ private:
     const char* Read(const char* sectionName, const char* key, const char* defaultValue);
     bool Write(const char* sectionName, const char* key, const char* value);
     const char* SectionOf(const Param& p) const;
+    // Logs, once per object, what the reader found wrong with the file in the call just made.
+    void ReportDamage();
 
     int32_t port;
     std::string fileName;
     std::string section;
     std::string buffer;
+    bool damageReported = false;
 };
 
 }  // namespace Util_2_1

@@ -36,6 +36,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -90,8 +91,58 @@ struct Profile {
     std::vector<Section> sections = std::vector<Section>(1);
 };
 
+// Lines no writer of ini files makes; the first one is described, the others counted.
+class Damage {
+public:
+    // Far beyond any setting: a value is read into at most a few thousand characters.
+    static constexpr size_t kLongestLine = 64 * 1024;
+
+    // A line without its blanks at both ends; `header` when it opens a section.
+    void Check(std::string_view line, size_t lineNumber, bool header, bool inSection)
+    {
+        std::string what;
+        if (line.size() > kLongestLine) {
+            what = "is too long (" + std::to_string(line.size()) + " characters)";
+        } else if (std::any_of(line.begin(), line.end(), IsControl)) {
+            what = "holds control characters";
+        } else if (header || line[0] == ';' || line[0] == '#') {
+            return;  // '#' is no comment to Windows, but people write it as one
+        } else if (line[0] == '[') {
+            what = "opens a section without ']'";
+        } else if (line.find('=') == std::string_view::npos) {
+            what = "is neither a section, a key with '=' nor a comment";
+        } else if (!inSection) {
+            what = "is a key before the first section";
+        } else {
+            return;
+        }
+        if (++count == 1) first = "line " + std::to_string(lineNumber) + " " + what;
+    }
+    std::string Text() const
+    {
+        if (count <= 1) return first;
+        return first + "; " + std::to_string(count) + " damaged lines in all";
+    }
+
+private:
+    // Tab and the line ends are text; so is 0x1a, the old end-of-file mark Windows skips.
+    static bool IsControl(char c)
+    {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != 0x1a) || u == 0x7f;
+    }
+
+    size_t count = 0;
+    std::string first;
+};
+
+// Per thread, since the callers of one thread ask after their own call.
+thread_local std::string lastDamage;
+
 void Parse(const std::string& text, Profile& profile)
 {
+    Damage damage;
+    size_t lineNumber = 1;  // counted at '\n', as "\r\n" and "\n" files have them
     const size_t size = text.size();
     size_t pos = 0;
     if (text.compare(0, 3, kUtf8Bom) == 0) {
@@ -104,7 +155,11 @@ void Parse(const std::string& text, Profile& profile)
         size_t begin = pos, end = pos;
         while (end < size && text[end] != '\n' && text[end] != '\r') ++end;
         pos = end;
-        while (pos < size && (text[pos] == '\n' || text[pos] == '\r')) ++pos;
+        const size_t number = lineNumber;
+        while (pos < size && (text[pos] == '\n' || text[pos] == '\r')) {
+            if (text[pos] == '\n') ++lineNumber;
+            ++pos;
+        }
         while (begin < end && IsBlank(text[begin])) ++begin;
         while (end > begin && IsBlank(text[end - 1])) --end;
         if (begin >= end) continue;
@@ -113,6 +168,7 @@ void Parse(const std::string& text, Profile& profile)
             size_t close = end;  // one past the last ']'
             while (close > begin && text[close - 1] != ']') --close;
             if (close > begin + 1) {
+                damage.Check(std::string_view(text).substr(begin, end - begin), number, true, true);
                 profile.sections.push_back(Section{text.substr(begin + 1, close - begin - 2), {}});
                 current = profile.sections.size() - 1;
                 hasPrevious = false;
@@ -120,6 +176,7 @@ void Parse(const std::string& text, Profile& profile)
             }
             // No ']': an ordinary line.
         }
+        damage.Check(std::string_view(text).substr(begin, end - begin), number, false, current != 0);
 
         Entry entry;
         const size_t eq = text.find('=', begin);
@@ -141,6 +198,7 @@ void Parse(const std::string& text, Profile& profile)
             profile.sections[current].entries.push_back(std::move(entry));
         }
     }
+    lastDamage = damage.Text();
 }
 
 std::string Serialize(const Profile& profile)
@@ -156,6 +214,9 @@ std::string Serialize(const Profile& profile)
             out += "\r\n";
         }
     }
+    // A first line that starts with the mark's bytes but followed blank lines would be read as
+    // the mark once it opens the file, and a "[section]" after it would become a header.
+    if (!profile.utf8Bom && out.compare(0, 3, kUtf8Bom) == 0) out.insert(0, "\r\n");
     return out;
 }
 
@@ -198,6 +259,7 @@ bool IsDirectory(const std::string& path)
 // directory fails).
 LoadResult Load(const char* file, bool forWrite, Profile& profile)
 {
+    lastDamage.clear();
     if (file == nullptr || *file == '\0') return LoadResult::Failed;
     const int fd = ::open(file, (forWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
@@ -375,6 +437,11 @@ std::string TrimDefault(const char* defaultValue)
 }
 
 }  // namespace
+
+std::string IniFileDamage()
+{
+    return lastDamage;
+}
 
 uint32_t ReadIniString(const char* section, const char* key, const char* defaultValue, char* buffer, uint32_t size,
                        const char* file)

@@ -32,4 +32,9 @@ bool WriteIniString(const char* section, const char* key, const char* value, con
     return ::WritePrivateProfileStringA(section, key, value, file) != FALSE;
 }
 
+std::string IniFileDamage()
+{
+    return {};
+}
+
 }  // namespace Platform
