@@ -12,9 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 # The target list, the same names as in fuzz/CMakeLists.txt.
-targets=(param_value param_text ipv4 profile model_text feature_file)
-# The execCmd parameter parser joins the list once it has its target (docs/fuzzing.md):
-# targets+=(command_param)
+targets=(param_value param_text ipv4 profile model_text feature_file command_param)
 [ $# -gt 0 ] && targets=("$@")
 
 out=build/fuzz
