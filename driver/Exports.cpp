@@ -7,6 +7,7 @@
 #include "registry/CameraList.h"
 #include "sdk/MvSdk.h"
 #include "sdk/MvStatus.h"
+#include "sdk/SdkBackend.h"
 #include "util/Globals.h"
 #include "util/Logger.h"
 #include "util/Version.h"
@@ -16,6 +17,20 @@ namespace {
 int LogPort()
 {
     return Util_2_1::kGlobalLogPort;
+}
+
+// Which SDK backend serves the cameras, or why none does (then no camera is listed).
+void LogSdkBackend(const SdkBackend::Choice& sdk)
+{
+    if (sdk.loaded) {
+        ORNIC_LOG1_INFO(LogPort(), "initialize",
+                        "SDK backend: " << sdk.name << ", chosen by " << sdk.source << (sdk.detail.empty() ? "" : ": ")
+                                        << sdk.detail);
+        ORNIC_LOG2_INFO(LogPort(), "initialize", "SDK backend library: " << sdk.library);
+    } else {
+        ORNIC_LOG1_ERR(LogPort(), "initialize",
+                       "SDK backend " << sdk.name << " (" << sdk.source << ") not loaded, no cameras: " << sdk.error);
+    }
 }
 
 }  // namespace
@@ -64,6 +79,7 @@ ORNIC_EXPORT int ORNIC_CALL initialize(const char* systemPath, OrnicDebugMsgProc
             ORNIC_LOG1_INFO(LogPort(), "initialize", "subsequent call to initialize() rejected.");
         } else {
             if (!globals.InitAll(systemPath, proc)) return 0;
+            LogSdkBackend(SdkBackend::Select(globals.SdkBackendSetting(), globals.DefaultIniFile()));
             CameraList::InitInstance();
         }
         ORNIC_LOG1_INFO(LogPort(), "initialize",

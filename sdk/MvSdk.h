@@ -1,7 +1,9 @@
 // The camera SDK (CameraSdk) as the driver uses it: the operations of the vendor's library
 // by their names, and records carrying the fields the driver reads and fills.
-// Any backend (the simulated cameras in camsim/, a real-camera backend later) implements
-// exactly these declarations; the driver reaches cameras through nothing else.
+// Any backend (the simulated cameras in camsim/, real cameras over Aravis in aravis/) implements
+// exactly these declarations as a shared library of its own; the driver reaches cameras through
+// nothing else, by way of the dispatch layer that loads the backend chosen at start-up
+// (sdk/SdkBackend.h).
 // The binary layouts are our own, not the vendor's.
 #pragma once
 
@@ -9,7 +11,16 @@
 
 #include "sdk/PixelFormats.h"
 
+#if defined(MV_SDK_DISPATCH)
+// The driver's own dispatch layer (sdk/SdkDispatch.cpp) defines the operations inside the
+// driver; they are neither imported nor exported there.
+#define MV_SDK_API
 #if defined(_WIN32)
+#define MV_SDK_CALL __cdecl
+#else
+#define MV_SDK_CALL
+#endif
+#elif defined(_WIN32)
 #if defined(MV_SDK_BUILDING)
 #define MV_SDK_API __declspec(dllexport)
 #else
