@@ -1,5 +1,6 @@
 // The SDK operations as the driver calls them, forwarded to the backend chosen at start-up
-// (see SdkBackend.h). Each backend is a shared library of its own that exports every
+// (see SdkBackend.h). Inside the driver sdk/MvSdk.h names them OrnicSdk_MV_..., so these
+// definitions never meet a backend's exports; the backend's are looked up by their own names. Each backend is a shared library of its own that exports every
 // operation of sdk/MvSdk.h by name; it is loaded from the driver's folder (or the system's
 // library path) once and never unloaded, since its threads and its libraries' global state
 // (GLib's, for Aravis) must outlive any handle the driver still holds.
