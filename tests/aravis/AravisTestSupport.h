@@ -96,8 +96,9 @@ class Emulator {
 public:
     ~Emulator() { Stop(); }
 
-    // Starts it and waits until it answers discovery; `error` says why not.
-    bool Start(std::string& error)
+    // Starts it and waits until it answers discovery; `error` says why not. A GenICam file
+    // replaces the emulator's own description (it must keep the emulator's registers).
+    bool Start(std::string& error, const std::string& genicam = std::string())
     {
         if (pid > 0) return true;
         if (AnswersDiscovery(kEmulatorAddress, 200)) {
@@ -106,6 +107,10 @@ public:
         }
         const char* program = ORNIC_ARAVIS_EMULATOR;
         std::vector<std::string> args = {program, "-i", kEmulatorAddress, "-s", kSerial};
+        if (!genicam.empty()) {
+            args.push_back("-g");
+            args.push_back(genicam);
+        }
         std::vector<char*> argv;
         for (std::string& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
