@@ -1,6 +1,8 @@
 // Streaming: buffers, the delivery thread and the frame record.
 #include "aravis/Stream.h"
 
+#include "aravis/AravisControl.h"
+
 #include <cstring>
 
 #include "aravis/Errors.h"
@@ -68,7 +70,7 @@ uint32_t Stream::Start(const std::shared_ptr<Handle>& handle, std::shared_ptr<St
     if (ARV_IS_GV_STREAM(session->stream)) {
         // The socket's receive buffer follows the frame size: a default-sized buffer drops
         // packets of a fast camera before the stream thread reads them.
-        g_object_set(session->stream, "socket-buffer", ARV_GV_STREAM_SOCKET_BUFFER_AUTO, nullptr);
+        g_object_set(session->stream, "socket-buffer", ARV_GV_STREAM_SOCKET_BUFFER_AUTO, "socket-buffer-size", 0, nullptr);
     }
     for (unsigned int i = 0; i < h.bufferCount; ++i) {
         arv_stream_push_buffer(session->stream, arv_buffer_new_allocate(payload));
@@ -201,6 +203,21 @@ StreamStats Stream::Stats() const
     stats.delivered = delivered.load();
     stats.failed = failed.load();
     stats.refused = refused.load();
+    if (stream != nullptr) {
+        guint64 completed = 0;
+        guint64 failures = 0;
+        guint64 underruns = 0;
+        arv_stream_get_statistics(stream, &completed, &failures, &underruns);
+        stats.completed = completed;
+        stats.failures = failures;
+        stats.underruns = underruns;
+        if (ARV_IS_GV_STREAM(stream)) {
+            guint64 resent = 0;
+            guint64 missing = 0;
+            arv_gv_stream_get_statistics(ARV_GV_STREAM(stream), &resent, &missing);
+            stats.missingPackets = missing;
+        }
+    }
     return stats;
 }
 
@@ -283,6 +300,21 @@ MV_SDK_API int MV_SDK_CALL MV_CC_StartGrabbing(void* handle)
         const uint32_t status = OrnicAravis::Stream::Start(h, session);
         if (status == MV_OK) h->stream = session;
         return status;
+    });
+}
+
+MV_SDK_API int MV_SDK_CALL OrnicSdk_AravisStreamStats(void* handle, OrnicAravisStreamStats* stats)
+{
+    return OrnicAravis::OpenHandleCall(handle, {stats}, [&](Handle& h) -> uint32_t {
+        if (!h.stream) return MV_E_CALLORDER;
+        const OrnicAravis::StreamStats now = h.stream->Stats();
+        stats->completed = now.completed;
+        stats->failures = now.failures;
+        stats->underruns = now.underruns;
+        stats->delivered = now.delivered;
+        stats->refused = now.refused;
+        stats->missingPackets = now.missingPackets;
+        return MV_OK;
     });
 }
 

@@ -21,6 +21,10 @@ struct StreamStats {
     uint64_t delivered = 0;  // callbacks returned
     uint64_t failed = 0;     // buffers Aravis completed with an error (missing packets, ...)
     uint64_t refused = 0;    // frames the BGR conversion refused
+    uint64_t completed = 0;  // Aravis's own counters
+    uint64_t failures = 0;
+    uint64_t underruns = 0;
+    uint64_t missingPackets = 0;
 };
 
 class Stream : public std::enable_shared_from_this<Stream> {
@@ -34,6 +38,7 @@ public:
     // Not under the handle's mutex; takes it for the camera's AcquisitionStop.
     void Stop();
 
+    // While the session runs (under the handle's mutex).
     StreamStats Stats() const;
 
 private:

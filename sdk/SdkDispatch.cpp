@@ -1,9 +1,10 @@
 // The SDK operations as the driver calls them, forwarded to the backend chosen at start-up
 // (see SdkBackend.h). Inside the driver sdk/MvSdk.h names them OrnicSdk_MV_..., so these
-// definitions never meet a backend's exports; the backend's are looked up by their own names. Each backend is a shared library of its own that exports every
-// operation of sdk/MvSdk.h by name; it is loaded from the driver's folder (or the system's
-// library path) once and never unloaded, since its threads and its libraries' global state
-// (GLib's, for Aravis) must outlive any handle the driver still holds.
+// definitions never meet a backend's exports; the backend's are looked up by their own names.
+// Each backend is a shared library of its own that exports every operation of sdk/MvSdk.h by
+// name; it is loaded from the driver's folder (or the system's library path) once and never
+// unloaded, since its threads and its libraries' global state (GLib's, for Aravis) must
+// outlive any handle the driver still holds.
 #include <atomic>
 #include <map>
 #include <memory>
@@ -40,6 +41,8 @@ const KnownBackend kBackends[] = {
 using DescribeFn = const char*(MV_SDK_CALL*)(void);
 
 struct LoadedBackend {
+    // Never unloaded: a backend whose threads may still run cannot be unloaded safely.
+    std::unique_ptr<Platform::Library> library;
     std::string path;
     std::string error;  // empty when every operation was found
     std::string detail;
@@ -150,8 +153,8 @@ private:
         slot = std::make_unique<LoadedBackend>();
         LoadedBackend& result = *slot;
         result.path = path;
-        // Leaked on purpose: unloading a backend whose threads may still run is never safe.
-        auto* library = new Platform::Library();
+        result.library = std::make_unique<Platform::Library>();
+        Platform::Library* library = result.library.get();
         if (!library->Load(path)) {
             // The loader's text names the file; say where else was looked.
             result.error = library->LastError();
@@ -160,7 +163,7 @@ private:
             } else if (path == backend.file) {
                 result.error += " (not beside the driver in " + directory + " either)";
             }
-            delete library;
+            result.library.reset();
             return result;
         }
 #define ORNIC_BIND(resultType, name, parameters, arguments)                                    \
