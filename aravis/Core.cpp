@@ -55,7 +55,6 @@ DeviceRecord AravisRecord(unsigned int index, uint32_t number)
     Util_2_1::CopyText(usb.chModelName, text(arv_get_device_model(index)));
     Util_2_1::CopyText(usb.chSerialNumber, text(arv_get_device_serial_nbr(index)));
     Util_2_1::CopyText(usb.chFamilyName, text(arv_get_device_protocol(index)));
-    Util_2_1::CopyText(usb.chDeviceVersion, text(arv_get_device_manufacturer_info(index)));
     usb.nDeviceNumber = number;
     usb.nbcdUSB = 0x0300;
     return record;

@@ -83,6 +83,13 @@ std::vector<Discovered> DiscoverGigE(const std::vector<uint32_t>& addresses, uin
         device.interfaceAddress = Gvcp::LocalAddressToward(from);
         found.push_back(device);
     }
+    // In the order the addresses were given; answers to a broadcast after them, as they came.
+    const auto rank = [&](const Discovered& device) {
+        const auto at = std::find(addresses.begin(), addresses.end(), device.address);
+        return static_cast<size_t>(at - addresses.begin());
+    };
+    std::stable_sort(found.begin(), found.end(),
+                     [&](const Discovered& a, const Discovered& b) { return rank(a) < rank(b); });
     return found;
 }
 

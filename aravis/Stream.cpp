@@ -70,7 +70,8 @@ uint32_t Stream::Start(const std::shared_ptr<Handle>& handle, std::shared_ptr<St
     if (ARV_IS_GV_STREAM(session->stream)) {
         // The socket's receive buffer follows the frame size: a default-sized buffer drops
         // packets of a fast camera before the stream thread reads them.
-        g_object_set(session->stream, "socket-buffer", ARV_GV_STREAM_SOCKET_BUFFER_AUTO, "socket-buffer-size", 0, nullptr);
+        g_object_set(session->stream, "socket-buffer", ARV_GV_STREAM_SOCKET_BUFFER_AUTO, "socket-buffer-size", 0,
+                     nullptr);
     }
     for (unsigned int i = 0; i < h.bufferCount; ++i) {
         arv_stream_push_buffer(session->stream, arv_buffer_new_allocate(payload));

@@ -13,14 +13,14 @@
 //
 // Usage: aravis_stream_bench [--rounds N] [--seconds S] [--width W] [--height H]
 //                            [--exposure US] [--rate HZ]
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -134,8 +134,8 @@ struct Result {
     bool ok = false;
     double fps = 0;
     double cpuUsPerFrame = 0;
-    uint64_t lostByDriver = 0;     // the SDK delivered, the host did not get
-    uint64_t failedInAravis = 0;   // buffers Aravis gave up on (missing packets)
+    uint64_t lostByDriver = 0;    // the SDK delivered, the host did not get
+    uint64_t failedInAravis = 0;  // buffers Aravis gave up on (missing packets)
     uint64_t missingRows = 0;
     std::string error;
 };
@@ -148,8 +148,8 @@ Result RunDriver(const Options& options, OrnicSdkAravisStreamStatsFn stats)
     char keys[512];
     std::snprintf(keys, sizeof keys,
                   "[Port.0.0]\n$Camera=Fake (GV01)\nWidth=%d\nHeight=%d\nPixelFormat=Mono8\nExposureTimeAbs=%d\n"
-                  "TriggerMode=Off\nAcquisitionMode=Continuous\nAcquisitionFrameRate=%d\nCameraBufferCount=50\n",
-                  options.width, options.height, options.exposure, options.rate);
+                  "TriggerMode=Off\nAcquisitionMode=Continuous\nCameraBufferCount=50\n",
+                  options.width, options.height, options.exposure);
     dir.Write("ornic.ini", keys);
     MvDeviceInfoList list{};
     if (MV_CC_Initialize() != 0 || MV_CC_EnumDevices(MV_GIGE_DEVICE, &list) != 0 || list.nDeviceNum != 1) {
@@ -157,7 +157,16 @@ Result RunDriver(const Options& options, OrnicSdkAravisStreamStatsFn stats)
         MV_CC_Finalize();
         return result;
     }
-    {
+    // The emulator's frame rate is not in its category tree, so the driver's parameter model
+    // has no such parameter: it is set through the SDK first (the emulator keeps it), as
+    // arv-camera-test sets it by name.
+    void* preset = nullptr;
+    if (MV_CC_CreateHandleWithoutLog(&preset, list.pDeviceInfo[0]) != 0 || MV_CC_OpenDevice(preset, 1, 0) != 0 ||
+        MV_CC_SetFloatValue(preset, "AcquisitionFrameRate", static_cast<float>(options.rate)) != 0) {
+        result.error = "the frame rate could not be set";
+    }
+    if (preset != nullptr) MV_CC_DestroyHandle(preset);
+    if (result.error.empty()) {
         auto camera = std::make_unique<Camera>(DeviceEntry::FromSdkRecord(list.pDeviceInfo[0]));
         host.camera = camera.get();
         host.frames = 0;
@@ -323,8 +332,8 @@ int main(int argc, char** argv)
 
     std::printf("emulator on 127.0.0.1: %dx%d Mono8, exposure %d us, frame rate %d Hz asked, %d s per run\n",
                 options.width, options.height, options.exposure, options.rate, options.seconds);
-    std::printf("%-6s %-22s %10s %12s %14s %14s\n", "round", "receiver", "frames/s", "CPU us/frame",
-                "lost by driver", "Aravis failed");
+    std::printf("%-6s %-22s %10s %12s %14s %14s\n", "round", "receiver", "frames/s", "CPU us/frame", "lost by driver",
+                "Aravis failed");
     std::vector<double> oursFps, theirsFps, oursCpu, theirsCpu;
     uint64_t lost = 0;
     uint64_t rows = 0;
@@ -335,8 +344,8 @@ int main(int argc, char** argv)
             const bool driver = (side == 0) == (round % 2 == 1);
             const Result r = driver ? RunDriver(options, stats) : RunReference(options);
             if (!r.ok) {
-                std::printf("%-6d %-22s failed: %s\n", round, driver ? "driver (Aravis backend)" : "arv-camera-test-0.8",
-                            r.error.c_str());
+                std::printf("%-6d %-22s failed: %s\n", round,
+                            driver ? "driver (Aravis backend)" : "arv-camera-test-0.8", r.error.c_str());
                 ++failedRuns;
                 continue;
             }
