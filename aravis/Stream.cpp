@@ -61,12 +61,10 @@ uint32_t Stream::Start(const std::shared_ptr<Handle>& handle, std::shared_ptr<St
     if (error != nullptr) return TakeStatus(error);
     if (payload == 0) return MV_E_PRECONDITION;
 
-    LockTransportParameters(h.genicam, true);
+    // The stream channel is set up first (its destination and packet size are among the nodes
+    // TLParamsLocked locks), then the parameters are locked for the acquisition.
     session->stream = arv_camera_create_stream(h.camera, nullptr, nullptr, &error);
-    if (session->stream == nullptr) {
-        LockTransportParameters(h.genicam, false);
-        return error != nullptr ? TakeStatus(error) : MV_E_RESOURCE;
-    }
+    if (session->stream == nullptr) return error != nullptr ? TakeStatus(error) : MV_E_RESOURCE;
     if (ARV_IS_GV_STREAM(session->stream)) {
         // The socket's receive buffer follows the frame size: a default-sized buffer drops
         // packets of a fast camera before the stream thread reads them.
@@ -76,6 +74,7 @@ uint32_t Stream::Start(const std::shared_ptr<Handle>& handle, std::shared_ptr<St
     for (unsigned int i = 0; i < h.bufferCount; ++i) {
         arv_stream_push_buffer(session->stream, arv_buffer_new_allocate(payload));
     }
+    LockTransportParameters(h.genicam, true);
     arv_camera_start_acquisition(h.camera, &error);
     if (error != nullptr) {
         const uint32_t status = TakeStatus(error);
