@@ -8,6 +8,7 @@
 #include "registry/CameraList.h"
 #include "sdk/MvSdk.h"
 #include "sdk/MvStatus.h"
+#include "sdk/SdkBackend.h"
 #include "util/Globals.h"
 #include "util/Logger.h"
 #include "util/Version.h"
@@ -28,6 +29,20 @@ constexpr unsigned kFinalizeDrainMs = 15000;
 
 std::atomic<int> portCallsInProgress{0};
 std::atomic<bool> portCallsRefused{false};
+
+// Which SDK backend serves the cameras, or why none does (then no camera is listed).
+void LogSdkBackend(const SdkBackend::Choice& sdk)
+{
+    if (sdk.loaded) {
+        ORNIC_LOG1_INFO(LogPort(), "initialize",
+                        "SDK backend: " << sdk.name << ", chosen by " << sdk.source << (sdk.detail.empty() ? "" : ": ")
+                                        << sdk.detail);
+        ORNIC_LOG2_INFO(LogPort(), "initialize", "SDK backend library: " << sdk.library);
+    } else {
+        ORNIC_LOG1_ERR(LogPort(), "initialize",
+                       "SDK backend " << sdk.name << " (" << sdk.source << ") not loaded, no cameras: " << sdk.error);
+    }
+}
 
 }  // namespace
 
@@ -116,6 +131,7 @@ ORNIC_EXPORT int ORNIC_CALL initialize(const char* systemPath, OrnicDebugMsgProc
             ORNIC_LOG1_INFO(LogPort(), "initialize", "subsequent call to initialize() rejected.");
         } else {
             if (!globals.InitAll(systemPath, proc)) return 0;
+            LogSdkBackend(SdkBackend::Select(globals.SdkBackendSetting(), globals.DefaultIniFile()));
             CameraList::InitInstance();
         }
         ORNIC_LOG1_INFO(LogPort(), "initialize",

@@ -74,6 +74,15 @@ bool RemoveFile(const std::string& path);
 // and a crash leaves one of the two.
 bool ReplaceFileAtomically(const std::string& from, const std::string& to);
 
+// A variable of the process environment (on Windows the process's own block, not one C
+// runtime's copy, so a change made by another module is seen). An empty value counts as
+// unset, as Windows cannot hold one.
+bool ReadEnvironment(const char* name, std::string& value);
+// The folder of the module (shared library or program) this layer is linked into, without a
+// trailing separator; empty when the system cannot say. Libraries shipped beside the driver
+// are loaded from there.
+std::string ModuleDirectory();
+
 char PathSeparator();
 bool IsPathSeparator(char c);  // both '/' and '\\' are accepted from the host
 bool IsAbsolutePath(const std::string& path);

@@ -6,6 +6,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 clang-format git
   clang libclang-rt-14-dev
+  pkg-config libaravis-dev aravis-tools
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,9 @@
 // The camera SDK (CameraSdk) as the driver uses it: the operations of the vendor's library
 // by their names, and records carrying the fields the driver reads and fills.
-// Any backend (the simulated cameras in camsim/, a real-camera backend later) implements
-// exactly these declarations; the driver reaches cameras through nothing else.
+// Any backend (the simulated cameras in camsim/, real cameras over Aravis in aravis/) implements
+// exactly these declarations as a shared library of its own; the driver reaches cameras through
+// nothing else, by way of the dispatch layer that loads the backend chosen at start-up
+// (sdk/SdkBackend.h).
 // The binary layouts are our own, not the vendor's.
 #pragma once
 
@@ -9,7 +11,16 @@
 
 #include "sdk/PixelFormats.h"
 
+#if defined(MV_SDK_DISPATCH)
+// The driver's own dispatch layer (sdk/SdkDispatch.cpp) defines the operations inside the
+// driver; they are neither imported nor exported there.
+#define MV_SDK_API
 #if defined(_WIN32)
+#define MV_SDK_CALL __cdecl
+#else
+#define MV_SDK_CALL
+#endif
+#elif defined(_WIN32)
 #if defined(MV_SDK_BUILDING)
 #define MV_SDK_API __declspec(dllexport)
 #else
@@ -400,6 +411,51 @@ typedef struct MvEnumEntry {
 } MvEnumEntry;
 
 // ---- operations ---------------------------------------------------------------------
+#if defined(MV_SDK_DISPATCH)
+// Inside the driver every operation is the dispatch layer's (sdk/SdkDispatch.cpp), under a
+// name of its own, so that it never meets a backend's export of the same name: a test program
+// links the driver's layers and the simulated SDK's control functions together.
+#define MV_CC_Initialize OrnicSdk_MV_CC_Initialize
+#define MV_CC_Finalize OrnicSdk_MV_CC_Finalize
+#define MV_CC_GetSDKVersion OrnicSdk_MV_CC_GetSDKVersion
+#define MV_CC_EnumDevices OrnicSdk_MV_CC_EnumDevices
+#define MV_CC_CreateHandleWithoutLog OrnicSdk_MV_CC_CreateHandleWithoutLog
+#define MV_CC_DestroyHandle OrnicSdk_MV_CC_DestroyHandle
+#define MV_CC_OpenDevice OrnicSdk_MV_CC_OpenDevice
+#define MV_CC_CloseDevice OrnicSdk_MV_CC_CloseDevice
+#define MV_CC_RegisterExceptionCallBack OrnicSdk_MV_CC_RegisterExceptionCallBack
+#define MV_CC_RegisterImageCallBackEx OrnicSdk_MV_CC_RegisterImageCallBackEx
+#define MV_CC_RegisterImageCallBackForBGR OrnicSdk_MV_CC_RegisterImageCallBackForBGR
+#define MV_CC_SetImageNodeNum OrnicSdk_MV_CC_SetImageNodeNum
+#define MV_CC_StartGrabbing OrnicSdk_MV_CC_StartGrabbing
+#define MV_CC_StopGrabbing OrnicSdk_MV_CC_StopGrabbing
+#define MV_CC_ConvertPixelTypeEx OrnicSdk_MV_CC_ConvertPixelTypeEx
+#define MV_CC_SetBayerCvtQuality OrnicSdk_MV_CC_SetBayerCvtQuality
+#define MV_CC_SetBayerGammaValue OrnicSdk_MV_CC_SetBayerGammaValue
+#define MV_CC_SetBayerCCMParamEx OrnicSdk_MV_CC_SetBayerCCMParamEx
+#define MV_CC_SetCommandValue OrnicSdk_MV_CC_SetCommandValue
+#define MV_GIGE_IssueActionCommand OrnicSdk_MV_GIGE_IssueActionCommand
+#define MV_CC_FeatureSave OrnicSdk_MV_CC_FeatureSave
+#define MV_CC_FeatureLoad OrnicSdk_MV_CC_FeatureLoad
+#define MV_XML_GetGenICamXML OrnicSdk_MV_XML_GetGenICamXML
+#define MV_XML_GetRootNode OrnicSdk_MV_XML_GetRootNode
+#define MV_XML_GetChildren OrnicSdk_MV_XML_GetChildren
+#define MV_XML_GetNodeFeature OrnicSdk_MV_XML_GetNodeFeature
+#define MV_XML_GetNodeAccessMode OrnicSdk_MV_XML_GetNodeAccessMode
+#define MV_CC_InvalidateNodes OrnicSdk_MV_CC_InvalidateNodes
+#define MV_CC_GetIntValueEx OrnicSdk_MV_CC_GetIntValueEx
+#define MV_CC_SetIntValueEx OrnicSdk_MV_CC_SetIntValueEx
+#define MV_CC_GetFloatValue OrnicSdk_MV_CC_GetFloatValue
+#define MV_CC_SetFloatValue OrnicSdk_MV_CC_SetFloatValue
+#define MV_CC_GetBoolValue OrnicSdk_MV_CC_GetBoolValue
+#define MV_CC_SetBoolValue OrnicSdk_MV_CC_SetBoolValue
+#define MV_CC_GetEnumValue OrnicSdk_MV_CC_GetEnumValue
+#define MV_CC_SetEnumValue OrnicSdk_MV_CC_SetEnumValue
+#define MV_CC_GetEnumEntrySymbolic OrnicSdk_MV_CC_GetEnumEntrySymbolic
+#define MV_CC_SetEnumValueByString OrnicSdk_MV_CC_SetEnumValueByString
+#define MV_CC_SetStringValue OrnicSdk_MV_CC_SetStringValue
+#endif
+
 // Life cycle and enumeration
 MV_SDK_API int MV_SDK_CALL MV_CC_Initialize(void);
 MV_SDK_API int MV_SDK_CALL MV_CC_Finalize(void);

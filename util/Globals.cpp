@@ -101,6 +101,9 @@ bool Globals::InitAll(const char* path, OrnicDebugMsgProc proc, Util_2_1::Logger
     debugMsgProc.store(proc);
     debugViewLevel.store(1);
     debugViewLevel.store(ReadIniInt(iniFile, kGeneralSection, "logDebugView", debugViewLevel.load()));
+    char backend[64] = {};
+    Platform::ReadIniString(kGeneralSection, "SdkBackend", "", backend, sizeof backend, iniFile.c_str());
+    sdkBackend = Util_2_1::Trim(backend);
     const int count = ReadIniInt(iniFile, kGeneralSection, "logDebugBufferCount", 0);
     if (count < 1) {
         logger.Init(this, 500);

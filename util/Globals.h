@@ -33,6 +33,10 @@ public:
     std::string ActiveIniFile() const;
     std::string SystemPath() const;
 
+    // SdkBackend in [General] of the default ini file, read by InitAll before the SDK starts
+    // (empty when the key is missing); ORNIC_SDK in the environment wins over it.
+    std::string SdkBackendSetting() const { return sdkBackend; }
+
     int LogLevel() const { return logLevel.load(); }
     void SetLogLevel(int level) { logLevel.store(level); }
     int DebugViewLevel() const { return debugViewLevel.load(); }
@@ -60,4 +64,5 @@ private:
     std::string defaultIniFile;
     std::string alternativeIniFile;
     std::string systemPath;
+    std::string sdkBackend;
 };

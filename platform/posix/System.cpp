@@ -3,7 +3,9 @@
 #include "platform/posix/FileIo.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <dlfcn.h>
@@ -129,6 +131,39 @@ bool IsPathSeparator(char c)
 bool IsAbsolutePath(const std::string& path)
 {
     return !path.empty() && IsPathSeparator(path[0]);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Environment and module
+
+bool ReadEnvironment(const char* name, std::string& value)
+{
+    const char* text = name != nullptr ? std::getenv(name) : nullptr;
+    if (text == nullptr || *text == '\0') return false;
+    value = text;
+    return true;
+}
+
+namespace {
+// Any address inside this module names it.
+const char moduleAnchor = 0;
+}  // namespace
+
+std::string ModuleDirectory()
+{
+    Dl_info info{};
+    std::string path;
+    if (::dladdr(&moduleAnchor, &info) != 0 && info.dli_fname != nullptr) {
+        path = info.dli_fname;
+    }
+    // The main program may be named as it was started (no folder, or a relative one).
+    if (path.find('/') == std::string::npos) path = "/proc/self/exe";
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr) return std::string();
+    const std::string full = resolved;
+    const size_t cut = full.find_last_of('/');
+    if (cut == std::string::npos) return std::string();
+    return cut == 0 ? std::string("/") : full.substr(0, cut);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 
 #include <cstring>
+#include <utility>
 
 #include <windows.h>
 
@@ -62,6 +63,45 @@ bool IsAbsolutePath(const std::string& path)
     const char drive = path.size() >= 3 ? path[0] : '\0';
     const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
     return letter && path[1] == ':' && IsPathSeparator(path[2]);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Environment and module
+
+bool ReadEnvironment(const char* name, std::string& value)
+{
+    if (name == nullptr) return false;
+    char small[256];
+    DWORD length = ::GetEnvironmentVariableA(name, small, sizeof small);
+    if (length == 0) return false;
+    if (length < sizeof small) {
+        value.assign(small, length);
+        return true;
+    }
+    std::string large(length, '\0');
+    length = ::GetEnvironmentVariableA(name, &large[0], static_cast<DWORD>(large.size()));
+    if (length == 0 || length >= large.size()) return false;
+    large.resize(length);
+    value = std::move(large);
+    return true;
+}
+
+namespace {
+// Any address inside this module names it.
+const char moduleAnchor = 0;
+}  // namespace
+
+std::string ModuleDirectory()
+{
+    HMODULE module = nullptr;
+    const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    if (!::GetModuleHandleExA(flags, &moduleAnchor, &module)) return std::string();
+    char path[MAX_PATH + 1];
+    const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    const std::string full(path, length);
+    const size_t cut = full.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : full.substr(0, cut);
 }
 
 // ---------------------------------------------------------------------------------------------
