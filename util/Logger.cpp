@@ -170,20 +170,16 @@ void Logger::PrintRange(int level, const char* text, size_t length)
     Deliver(dbg, level, text, length);
 }
 
-void Logger::Write(const LogElement& element)
+template <typename Out>
+void Logger::ForEachRun(const LogElement& element, Out out)
 {
-    if (element.earlier.empty()) {
-        Print(element.level, element.text.c_str());
-        return;
-    }
-    // Neighbours of one level go out together, as one run of lines.
     const char* text = element.text.c_str();
     size_t begin = 0;
     size_t end = 0;
-    int32_t level = element.earlier.front().level;
+    int32_t level = element.earlier.empty() ? element.level : element.earlier.front().level;
     auto add = [&](size_t segmentEnd, int32_t segmentLevel) {
         if (segmentLevel != level) {
-            PrintRange(level, text + begin, end - begin);
+            out(level, text + begin, end - begin);
             begin = end;
             level = segmentLevel;
         }
@@ -191,35 +187,55 @@ void Logger::Write(const LogElement& element)
     };
     for (const LogElement::Segment& segment : element.earlier) add(segment.end, segment.level);
     add(element.text.size(), element.level);
-    PrintRange(level, text + begin, end - begin);
+    out(level, text + begin, end - begin);
+}
+
+void Logger::Write(const LogElement& element)
+{
+    if (element.earlier.empty()) {
+        Print(element.level, element.text.c_str());
+        return;
+    }
+    ForEachRun(element, [this](int level, const char* text, size_t length) { PrintRange(level, text, length); });
 }
 
 void Logger::Deliver(DebugInterface* dbg, int level, const char* text, size_t length)
 {
-    {
+    if (!BeginWriting()) {
+        // Another call is writing (on another thread, or further up this thread's stack,
+        // inside the host's procedure). Waiting for it could deadlock; it takes these lines
+        // before it finishes.
         std::unique_lock<std::mutex> lock(sinkLock, std::defer_lock);
         if (!LockOrGiveUp(lock)) return;
-        if (sinkBusy) {
-            // Another call is writing (on another thread, or further up this thread's stack,
-            // inside the host's procedure). Waiting for it could deadlock; it takes these
-            // lines before it finishes.
-            if (pendingBytes + length > kPendingLimit) {
-                lock.unlock();
-                CountDropped(static_cast<uint64_t>(std::count(text, text + length, '\n')) + 1);
-                return;
-            }
+        bool kept = false;
+        if (pendingBytes + length <= kPendingLimit) {
             try {
                 pending.push_back({level, std::string(text, length)});
                 pendingBytes += length;
+                kept = true;
             } catch (...) {
-                lock.unlock();
-                CountDropped(1);
             }
-            return;
         }
-        sinkBusy = true;
+        lock.unlock();
+        if (!kept) CountDropped(static_cast<uint64_t>(std::count(text, text + length, '\n')) + 1);
+        return;
     }
     WriteToSinks(dbg, level, text, length);
+    EndWriting(dbg);
+    // Without the logger thread nobody else reports what the pending lines lost.
+    if ((!running.load() || closing.load()) && droppedUnreported.load() > 0) ReportDropped();
+}
+
+bool Logger::BeginWriting()
+{
+    std::unique_lock<std::mutex> lock(sinkLock, std::defer_lock);
+    if (!LockOrGiveUp(lock) || sinkBusy) return false;
+    sinkBusy = true;
+    return true;
+}
+
+void Logger::EndWriting(DebugInterface* dbg)
+{
     for (;;) {
         PendingLines next;
         {
@@ -227,7 +243,7 @@ void Logger::Deliver(DebugInterface* dbg, int level, const char* text, size_t le
             if (!LockOrGiveUp(lock)) return;
             if (pending.empty()) {
                 sinkBusy = false;
-                break;
+                return;
             }
             next = std::move(pending.front());
             pending.pop_front();
@@ -236,8 +252,6 @@ void Logger::Deliver(DebugInterface* dbg, int level, const char* text, size_t le
         if (DebugInterface* current = _dbgInterface.load(std::memory_order_acquire)) dbg = current;
         WriteToSinks(dbg, next.level, next.text.c_str(), next.text.size());
     }
-    // Without the logger thread nobody else reports what the pending lines lost.
-    if ((!running.load() || closing.load()) && droppedUnreported.load() > 0) ReportDropped();
 }
 
 void Logger::WriteToSinks(DebugInterface* dbg, int level, const char* text, size_t length)
@@ -385,7 +399,22 @@ int Logger::Run()
             queue.pop_front();
             queuedBytes -= element->text.size();
         }
-        Write(*element);
+        DebugInterface* dbg = _dbgInterface.load(std::memory_order_acquire);
+        if (dbg == nullptr) {
+            Write(*element);
+        } else if (BeginWriting()) {
+            ForEachRun(*element, [this, dbg](int level, const char* text, size_t length) {
+                if (length > 0 && IsEnabled(level)) WriteToSinks(dbg, level, text, length);
+            });
+            EndWriting(dbg);
+        } else {
+            // A direct line is being written on another thread: this element waits for the
+            // next pass rather than for that thread.
+            std::lock_guard<std::mutex> lock(queueLock);
+            queuedBytes += element->text.size();
+            queue.push_front(std::move(element));
+            continue;
+        }
         // A joined element gives its memory back; a plain one keeps the reserved capacity.
         if (element->text.capacity() > kLineCapacity) {
             std::string fresh;

@@ -105,11 +105,18 @@ private:
     ElementPtr NewElement();
     // Takes `lock`; after shut-down has begun it gives up after a while instead.
     bool LockOrGiveUp(std::unique_lock<std::mutex>& lock);
+    // Calls out(level, text, length) for each run of neighbouring lines of one level.
+    template <typename Out>
+    static void ForEachRun(const LogElement& element, Out out);
     // Writes the lines of an element, each segment at its own level.
     void Write(const LogElement& element);
     void PrintRange(int level, const char* text, size_t length);
     // Hands lines to the sinks, or leaves them to the thread that is writing at the moment.
     void Deliver(DebugInterface* dbg, int level, const char* text, size_t length);
+    // Makes the calling thread the one that writes to the sinks; false when another is.
+    bool BeginWriting();
+    // Writes the lines left meanwhile, then lets the next writer in.
+    void EndWriting(DebugInterface* dbg);
     void WriteToSinks(DebugInterface* dbg, int level, const char* text, size_t length);
     void CountDropped(uint64_t lines);
     // One direct line with the number of lines dropped since the last such line.
