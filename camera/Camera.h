@@ -94,6 +94,9 @@ public:
     bool IsSoftwareTriggered();
     void ExecuteSoftwareTrigger();
     bool ExecuteCommand(const std::string& nodeName);
+    // The modal configuration dialog over a working copy of the parameters (CameraConfigure.cpp);
+    // true when the user confirmed with OK. parent: the host's window (HWND, X11 id or null).
+    bool Configure(void* parent);
 
     // ---- frames
     static void MV_SDK_CALL ImageCB(unsigned char* data, MvFrameOutInfoEx* frameInfo, void* user);
