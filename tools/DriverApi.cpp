@@ -36,6 +36,7 @@ bool DriverApi::Load(const std::string& file)
     ok &= Find(library, "doCVLGrab", doGrab);
     ok &= Find(library, "getCVLGrabRow", grabRow);
     ok &= Find(library, "setCompleteCallback", setCompleteCallback);
+    ok &= Find(library, "configureCamera", configureCamera);
     return ok;
 }
 

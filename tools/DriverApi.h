@@ -23,6 +23,7 @@ struct DriverApi {
     OrnicPortFn doGrab = nullptr;
     OrnicGrabRowFn grabRow = nullptr;
     OrnicSetCompleteCallbackFn setCompleteCallback = nullptr;
+    OrnicConfigureCameraFn configureCamera = nullptr;
 
     // False with a message on stderr when the file does not load or lacks an export.
     bool Load(const std::string& file);

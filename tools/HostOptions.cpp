@@ -109,7 +109,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         return false;
     }
     if (!commands.empty()) options.command = commands[0];
-    if (options.command != "list" && options.command != "grab") {
+    if (options.command != "list" && options.command != "grab" && options.command != "configure") {
         error = "unknown command " + options.command;
         return false;
     }
@@ -128,9 +128,11 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
 
 const char* UsageText()
 {
-    return "usage: ornic-host [options] [list | grab]\n"
+    return "usage: ornic-host [options] [list | grab | configure]\n"
            "  list                start the driver, list the cameras it found, stop it (the default)\n"
            "  grab                open each camera on a port, grab frames one at a time, save them\n"
+           "  configure           open the camera (--camera NAME, else the first) on --port and show\n"
+           "                      its configuration dialog; exit status 0 when confirmed with OK\n"
            "options:\n"
            "  --driver FILE       the driver library to load (default: the one built with the host)\n"
            "  --system-path DIR   the driver's system path, where it keeps ornic.ini\n"

@@ -9,7 +9,7 @@
 namespace OrnicHost {
 
 struct Options {
-    std::string command = "list";  // "list" or "grab"
+    std::string command = "list";  // "list", "grab" or "configure"
     std::string driverFile;        // empty: the driver built beside the host
     std::string systemPath;        // empty: a fresh temporary directory
     bool quiet = false;

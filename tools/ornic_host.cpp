@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "tools/ConfigureCommand.h"
 #include "tools/DriverApi.h"
 #include "tools/GrabCommand.h"
 #include "tools/HostOptions.h"
@@ -61,7 +62,9 @@ int Run(OrnicHost::DriverApi& driver, const OrnicHost::Options& options, const s
         std::fprintf(stderr, "initialize failed\n");
         return 1;
     }
-    const int rc = options.command == "grab" ? OrnicHost::GrabFrames(driver, options) : OrnicHost::ListCameras(driver);
+    const int rc = options.command == "grab"        ? OrnicHost::GrabFrames(driver, options)
+                   : options.command == "configure" ? OrnicHost::ConfigureCamera(driver, options)
+                                                    : OrnicHost::ListCameras(driver);
     if (driver.finalize() != 1) {
         std::fprintf(stderr, "finalize failed\n");
         return 1;
