@@ -54,7 +54,7 @@ DialogBackend* BuildBackend(std::string& error)
 
 #else
 
-// Beside libornic.so (found through its $ORIGIN run path).
+// Beside libornic.so (its folder, else the library search path and its $ORIGIN run path).
 const char* const kQtBackendFile = "libornic_dialog_qt.so";
 
 DialogBackend* BuildBackend(std::string& error)
@@ -67,7 +67,13 @@ DialogBackend* BuildBackend(std::string& error)
     if (backend != nullptr) return backend;
 
     const char* chosen = std::getenv("ORNIC_DIALOG_BACKEND");
-    const std::string file = chosen != nullptr && chosen[0] != '\0' ? chosen : kQtBackendFile;
+    std::string file = chosen != nullptr && chosen[0] != '\0' ? chosen : kQtBackendFile;
+    if (chosen == nullptr || chosen[0] == '\0') {
+        // Beside the driver, named in full: dlopen's search by the caller's run path does not
+        // see the driver's when an interposer (a sanitizer) calls dlopen on its behalf.
+        const std::string beside = Platform::JoinPath(Platform::ModuleDirectory(), kQtBackendFile);
+        if (!Platform::ModuleDirectory().empty() && Platform::FileExists(beside)) file = beside;
+    }
     if (library == nullptr) library = new Platform::Library;
     if (!library->Loaded() && !library->Load(file)) {
         // dlerror names the file and the reason (the file, or a Qt library it needs, is missing).

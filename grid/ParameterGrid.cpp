@@ -324,6 +324,7 @@ Rect ParameterGrid::DropButtonRect() const
 
 void ParameterGrid::Paint(Painter& painter)
 {
+    if (beforePaint) beforePaint();
     Layout();
     const Size client = Client();
     const int width = ColumnsWidth();

@@ -120,8 +120,10 @@ public:
     // one, else empty.
     static std::string RangeColumnText(const Util_2_1::Param& p);
 
-    // Called after every paint (the benchmark's first-paint probe).
+    // Called around every paint (the benchmark's probes).
+    std::function<void()> beforePaint;
     std::function<void()> afterPaint;
+    void Redraw();
     int PaintCount() const { return paintCount; }
 
 private:
@@ -132,7 +134,6 @@ private:
 
     void EnsureColumns();
     Size Client() const;
-    void Redraw();
     void Notify(int message, int index, const char* name);
     void NotifySelection();
     void ClearSelection();

@@ -79,6 +79,9 @@ bool IsPathSeparator(char c);  // both '/' and '\\' are accepted from the host
 bool IsAbsolutePath(const std::string& path);
 std::string JoinPath(const std::string& directory, const std::string& name);
 std::string FileNamePart(const std::string& path);  // text after the last separator
+// The folder of the module (the driver library, or a program linking this code) that holds
+// this function; empty when the system does not say.
+std::string ModuleDirectory();
 
 // Private-profile (ini) functions with the Windows semantics: sections and keys compared
 // without regard to case, the default for a missing key, file and section created on write,

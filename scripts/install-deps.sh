@@ -5,6 +5,7 @@ packages=(
   cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 clang-format git
+  qt6-base-dev xvfb xauth xdotool imagemagick fonts-wine
 )
 missing=()
 for p in "${packages[@]}"; do

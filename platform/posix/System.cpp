@@ -115,6 +115,15 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 // Paths. Both separators are accepted everywhere (the host may hand over either); new paths
 // are made with '/'.
 
+std::string ModuleDirectory()
+{
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&ModuleDirectory), &info) == 0 || info.dli_fname == nullptr) return {};
+    const std::string path(info.dli_fname);
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 char PathSeparator()
 {
     return '/';

@@ -44,6 +44,21 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 // ---------------------------------------------------------------------------------------------
 // Paths. Both separators are accepted everywhere; new paths are made with '\\'.
 
+std::string ModuleDirectory()
+{
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCSTR>(&ModuleDirectory), &module)) {
+        return {};
+    }
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    const std::string full(path, length);
+    const size_t slash = full.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : full.substr(0, slash);
+}
+
 char PathSeparator()
 {
     return '\\';
