@@ -108,6 +108,9 @@ public:
     bool IsSoftwareTriggered();
     bool ExecuteSoftwareTrigger();
     bool ExecuteCommand(const std::string& nodeName);
+    // The modal configuration dialog over a working copy of the parameters (CameraConfigure.cpp);
+    // true when the user confirmed with OK. parent: the host's window (HWND, X11 id or null).
+    bool Configure(void* parent);
 
     // ---- properties and commands (host threads)
     // Reserved names first, then the camera's parameter of that name (aliases applied).

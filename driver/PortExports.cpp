@@ -133,17 +133,14 @@ ORNIC_EXPORT int ORNIC_CALL setCmdCallback(int /*grabber*/, int port, void* cb)
     });
 }
 
-ORNIC_EXPORT int ORNIC_CALL configureCamera(void* /*parent*/, const char* cameraName)
+ORNIC_EXPORT int ORNIC_CALL configureCamera(void* parent, const char* cameraName)
 {
     return ExportGuard::RunPortCall("configureCamera", 0, [&] {
         const char* name = cameraName != nullptr ? cameraName : "";
         ORNIC_LOG2_INFO(LogPort(), "configureCamera", "configureCamera: entering for " << name);
         Camera* camera = CameraList::Instance().GetByName(name);
         if (camera == nullptr) return 0;
-        ORNIC_LOG1_ERR(
-            LogPort(), "configureCamera",
-            "configureCamera: the configuration dialog is not available in this build; " << name << " not configured");
-        return 0;
+        return camera->Configure(parent) ? 1 : 0;
     });
 }
 

@@ -7,6 +7,7 @@ packages=(
   wine64 clang-format git
   clang libclang-rt-14-dev
   pkg-config libaravis-dev aravis-tools
+  qt6-base-dev xvfb xauth xdotool imagemagick fonts-wine
 )
 missing=()
 for p in "${packages[@]}"; do

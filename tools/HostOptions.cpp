@@ -128,9 +128,13 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         size_t most;
         const char* words;
     };
-    const Shape shapes[] = {{"list", 0, 0, ""},           {"grab", 0, 0, ""},
-                            {"get", 1, 1, " NAME"},       {"range", 1, 1, " NAME"},
-                            {"set", 2, 2, " NAME VALUE"}, {"cmd", 1, 2, " COMMAND [PARAMETER]"}};
+    const Shape shapes[] = {{"list", 0, 0, ""},
+                            {"configure", 0, 0, ""},
+                            {"grab", 0, 0, ""},
+                            {"get", 1, 1, " NAME"},
+                            {"range", 1, 1, " NAME"},
+                            {"set", 2, 2, " NAME VALUE"},
+                            {"cmd", 1, 2, " COMMAND [PARAMETER]"}};
     const Shape* shape = nullptr;
     for (const Shape& candidate : shapes) {
         if (options.command == candidate.name) shape = &candidate;
@@ -166,10 +170,12 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
 
 const char* UsageText()
 {
-    return "usage: ornic-host [options] [list | grab | get NAME | set NAME VALUE | range NAME |\n"
+    return "usage: ornic-host [options] [list | grab | configure | get NAME | set NAME VALUE | range NAME |\n"
            "                                 cmd COMMAND [PARAMETER]]\n"
            "  list                start the driver, list the cameras it found, stop it (the default)\n"
            "  grab                open each camera on a port, grab frames one at a time, save them\n"
+           "  configure           open the camera (--camera NAME, else the first) on --port and show\n"
+           "                      its configuration dialog; exit status 0 when confirmed with OK\n"
            "  get NAME            open the camera (--camera, else the first) on --port, print the\n"
            "                      property as an integer (getProperty)\n"
            "  set NAME VALUE      write an integer property (setProperty)\n"

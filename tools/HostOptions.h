@@ -10,7 +10,7 @@
 namespace OrnicHost {
 
 struct Options {
-    std::string command = "list";        // "list", "grab", "get", "set", "range" or "cmd"
+    std::string command = "list";        // "list", "grab", "configure", "get", "set", "range" or "cmd"
     std::vector<std::string> arguments;  // the command's words: get NAME, set NAME VALUE, cmd COMMAND PARAMETER
     std::string driverFile;              // empty: the driver built beside the host
     std::string systemPath;              // empty: a fresh temporary directory

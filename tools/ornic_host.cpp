@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "tools/ConfigureCommand.h"
 #include "tools/DriverApi.h"
 #include "tools/GrabCommand.h"
 #include "tools/HostOptions.h"
@@ -67,6 +68,8 @@ int Run(OrnicHost::DriverApi& driver, const OrnicHost::Options& options, const s
         rc = OrnicHost::GrabFrames(driver, options);
     } else if (options.command == "list") {
         rc = OrnicHost::ListCameras(driver);
+    } else if (options.command == "configure") {
+        rc = OrnicHost::ConfigureCamera(driver, options);
     } else {
         rc = OrnicHost::RunPropertyCommand(driver, options);
     }

@@ -125,3 +125,14 @@ TEST(HostOptions, PropertyCommandsAndGrabSettings)
         EXPECT_FALSE(error.empty()) << args[0];
     }
 }
+
+TEST(HostOptions, ConfigureTakesACameraAndAPort)
+{
+    Options o;
+    std::string error;
+    ASSERT_TRUE(Parse({"configure", "--camera", "SIM-GM130 (S1000001)", "--port=3"}, o, error)) << error;
+    EXPECT_EQ(o.command, "configure");
+    ASSERT_EQ(o.cameras.size(), 1u);
+    EXPECT_EQ(o.cameras[0], "SIM-GM130 (S1000001)");
+    EXPECT_EQ(o.firstPort, 3);
+}
