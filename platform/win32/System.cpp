@@ -45,7 +45,6 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 // ---------------------------------------------------------------------------------------------
 // Paths. Both separators are accepted everywhere; new paths are made with '\\'.
 
-
 // ---------------------------------------------------------------------------------------------
 // Environment and module
 
