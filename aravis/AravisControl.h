@@ -17,6 +17,7 @@ typedef struct OrnicAravisStreamStats {
     uint64_t delivered;       // frame callbacks that returned
     uint64_t refused;         // frames the BGR conversion refused
     uint64_t missingPackets;  // GigE Vision: packets never received
+    uint64_t buffers;         // buffers of the session (MV_CC_SetImageNodeNum)
 } OrnicAravisStreamStats;
 
 // The counters of the handle's session; MV_E_CALLORDER when it is not grabbing.

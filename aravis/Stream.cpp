@@ -314,6 +314,7 @@ MV_SDK_API int MV_SDK_CALL OrnicSdk_AravisStreamStats(void* handle, OrnicAravisS
         stats->delivered = now.delivered;
         stats->refused = now.refused;
         stats->missingPackets = now.missingPackets;
+        stats->buffers = h.bufferCount;
         return MV_OK;
     });
 }

@@ -147,8 +147,8 @@ Result RunDriver(const Options& options, OrnicSdkAravisStreamStatsFn stats)
     Globals::Instance().InitPath(dir.Path().c_str());
     char keys[512];
     std::snprintf(keys, sizeof keys,
-                  "[Port.0.0]\n$Camera=Fake (GV01)\nWidth=%d\nHeight=%d\nPixelFormat=Mono8\nExposureTimeAbs=%d\n"
-                  "TriggerMode=Off\nAcquisitionMode=Continuous\nCameraBufferCount=50\n",
+                  "[General]\nCameraBufferCount=50\n[Port.0.0]\n$Camera=Fake (GV01)\nWidth=%d\nHeight=%d\nPixelFormat=Mono8\nExposureTimeAbs=%d\n"
+                  "TriggerMode=Off\nAcquisitionMode=Continuous\n",
                   options.width, options.height, options.exposure);
     dir.Write("ornic.ini", keys);
     MvDeviceInfoList list{};
@@ -191,14 +191,14 @@ Result RunDriver(const Options& options, OrnicSdkAravisStreamStatsFn stats)
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const bool countedAfter = stats(camera->SdkHandle(), &after) == 0;
             const uint64_t frames = framesAfter - framesBefore;
-            result.ok = counted && countedAfter && frames > 0;
+            result.ok = counted && countedAfter && frames > 0 && after.buffers == 50;
             result.fps = static_cast<double>(frames) / seconds;
             result.cpuUsPerFrame = frames > 0 ? (cpuAfter - cpuBefore) * 1e6 / static_cast<double>(frames) : 0;
             const uint64_t delivered = after.delivered - before.delivered;
             result.lostByDriver = delivered > frames ? delivered - frames : 0;
             result.failedInAravis = after.failures - before.failures;
             result.missingRows = host.missingRows.load();
-            if (!result.ok) result.error = "no frames, or no counters from the backend";
+            if (!result.ok) result.error = "no frames, no counters from the backend, or not 50 buffers";
         }
         camera->DoClose(true);
         host.camera = nullptr;

@@ -91,6 +91,56 @@ inline bool AnswersDiscovery(const char* address, int timeoutMs)
     return got >= 8 && answer[2] == 0x00 && answer[3] == 0x03;
 }
 
+// A bootstrap register of the GigE Vision device at `address`, read with a GVCP
+// READ_REGISTER_CMD; false when it does not answer.
+inline bool ReadRegister(const char* address, uint32_t reg, uint32_t& value)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0) return false;
+    timeval wait{0, 300000};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    const uint8_t read[12] = {0x42,
+                              0x01,
+                              0x00,
+                              0x80,
+                              0x00,
+                              0x04,
+                              0x43,
+                              0x21,
+                              static_cast<uint8_t>(reg >> 24),
+                              static_cast<uint8_t>(reg >> 16),
+                              static_cast<uint8_t>(reg >> 8),
+                              static_cast<uint8_t>(reg)};
+    const sockaddr_in target = SocketAddress(address, kGvcpPort);
+    sendto(fd, read, sizeof read, 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    uint8_t answer[64];
+    const ssize_t got = recv(fd, answer, sizeof answer, 0);
+    close(fd);
+    if (got < 12 || answer[2] != 0x00 || answer[3] != 0x81) return false;
+    value = (uint32_t(answer[8]) << 24) | (uint32_t(answer[9]) << 16) | (uint32_t(answer[10]) << 8) | answer[11];
+    return true;
+}
+
+// A program started as a child that dies with this one; its stdout and stderr are dropped.
+inline pid_t SpawnQuiet(std::vector<std::string> args)
+{
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
+    const int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+        dup2(null, 1);
+        dup2(null, 2);
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
 // arv-fake-gv-camera-0.8 on 127.0.0.1, as a child process.
 class Emulator {
 public:

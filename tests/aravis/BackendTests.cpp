@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BackendTestSupport.h"
@@ -130,6 +131,37 @@ TEST_F(BackendTest, TheOpenIsExclusiveAndTheCameraOpensAgainAfterAClose)
     EXPECT_EQ(Code(MV_CC_CloseDevice(first)), MV_OK);
     ASSERT_EQ(Code(MV_CC_OpenDevice(second, 1, 0)), MV_OK);
     EXPECT_GT(Int(second, "Width"), 0);
+}
+
+// Another host holds the camera (Aravis's own arv-camera-test, streaming from it): the
+// control privilege is refused, and the open answers so instead of going on without it.
+TEST_F(BackendTest, ACameraAnotherHostControlsIsNotOpened)
+{
+    if (std::string(ORNIC_ARAVIS_CAMERA_TEST).empty()) GTEST_SKIP() << "arv-camera-test-0.8 not installed";
+    const MvDeviceInfo* record = EmulatorRecord();
+    ASSERT_NE(record, nullptr);
+    const pid_t other =
+        SpawnQuiet({ORNIC_ARAVIS_CAMERA_TEST, "--name=127.0.0.1", "--no-packet-socket", "--duration=8"});
+    ASSERT_GT(other, 0);
+    // The control channel privilege register (0x0A00) shows when the other host has it.
+    uint32_t privilege = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while ((!ReadRegister(kEmulatorAddress, 0x0A00, privilege) || privilege == 0) &&
+           std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_NE(privilege, 0u) << "the other host did not take the camera";
+    void* h = NewHandle(record);
+    EXPECT_EQ(Code(MV_CC_OpenDevice(h, 1, 0)), MV_E_ACCESS_DENIED);
+    int status = 0;
+    kill(other, SIGINT);  // it gives the privilege back as it ends
+    waitpid(other, &status, 0);
+    bool opened = false;
+    for (int attempt = 0; attempt < 20 && !opened; ++attempt) {
+        opened = MV_CC_OpenDevice(h, 1, 0) == 0;
+        if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    EXPECT_TRUE(opened);
 }
 
 // The emulator's description is Aravis's own: Float nodes over Converters, an IntSwissKnife
