@@ -33,7 +33,7 @@ public:
     virtual void Text(const Rect& rect, const std::string& text, FontRole font, Colour colour, unsigned flags) = 0;
     virtual int TextWidth(const std::string& text, FontRole font) = 0;
     virtual void FocusRect(const Rect& rect) = 0;
-    // The favourite star, centred in the rectangle (Part 7.1: character 0xAB of a symbol font).
+    // The favourite star, centred in the rectangle (a star glyph).
     virtual void Star(const Rect& rect) = 0;
     // A combo box's drop-down arrow button filling the rectangle.
     virtual void DropButton(const Rect& rect, bool pushed) = 0;
@@ -82,7 +82,7 @@ public:
     virtual void CopyToClipboard(const std::string& text) = 0;
 };
 
-// What the grid's window tells the grid (Part 7.1's message handlers).
+// What the grid's window tells the grid.
 class GridInput {
 public:
     virtual ~GridInput() = default;
@@ -106,7 +106,7 @@ public:
     virtual int FontSize() const = 0;
 };
 
-// One image button of the dialog (Part 7.2's table).
+// One image button of the dialog.
 struct ButtonSpec {
     int id = 0;
     const char* caption = "";  // empty: a small image-only button
@@ -147,7 +147,7 @@ public:
     virtual int TrackMenu(Point at, const std::vector<MenuItem>& items) = 0;
 };
 
-// What the dialog's window tells the dialog (Part 7.2's handlers).
+// What the dialog's window tells the dialog.
 class DialogInput {
 public:
     virtual ~DialogInput() = default;
@@ -164,7 +164,7 @@ public:
     virtual void SizeChanged(int clientWidth, int clientHeight) = 0;
     virtual void RightButtonUp(Point at) = 0;
     virtual void Destroying() = 0;
-    // The dialog trace (Part 7.2), and a level-1 error line, for the backend's own failures.
+    // The dialog trace, and a level-1 error line, for the backend's own failures.
     virtual void Trace(const std::string& message) = 0;
     virtual void LogError(const std::string& tag, const std::string& text) = 0;
 };

@@ -40,7 +40,7 @@ struct Rect {
     bool operator!=(const Rect& o) const { return !(*this == o); }
 };
 
-// The system colours the grid paints with (Part 7.1 takes them from the system).
+// The system colours the grid paints with (taken from the system).
 enum class Colour { Window, ButtonFace, WindowText, Highlight, HighlightText, GrayText };
 
 // The grid's three fonts, all of the grid's font size: the star glyph, the items, and the bold
@@ -62,7 +62,7 @@ enum class Key { Other, Left, Right, Up, Down, F2, Return, Escape, Tab, PageUp, 
 
 enum class ScrollAction { LineUp, LineDown, PageUp, PageDown, Top, Bottom, Track };
 
-// Messages between the grid, its in-place windows and the dialog (Part 7.1).
+// Messages between the grid, its in-place windows and the dialog.
 constexpr int kMsgTextEdited = 4034;        // edit field -> grid: text edit finished
 constexpr int kMsgChoiceMade = 4035;        // choice list -> grid: choice made
 constexpr int kMsgEnumChanged = 4036;       // grid -> dialog
@@ -76,7 +76,7 @@ constexpr int kCmdCopyDescription = 32778;
 constexpr int kCmdCopyValue = 32779;
 constexpr int kCmdStar = 32780;
 
-// The dialog's controls and commands (Part 7.2).
+// The dialog's controls and commands.
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr int kIdGrid = 32782;

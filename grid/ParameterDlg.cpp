@@ -13,7 +13,7 @@ namespace Grid_3_1 {
 
 namespace {
 
-// The dialog's error lines carry "###: " (no port), as Part 7.2 writes them.
+// The dialog's error lines carry "###: " (no port), as the dialog's other lines do.
 constexpr int kDialogLogPort = -1;
 
 // OutputDebugStringA of the text; a line of its own where the sink is a terminal.
@@ -280,7 +280,7 @@ void ParameterDlg::Command(int id)
             params->ApplyParameters();
             params->UpdateParameters();
         } catch (...) {
-            // Part 7.2: an exception in Apply is swallowed.
+            // An exception in Apply is swallowed.
         }
         grid.UpdateScroll();
         FocusGrid();

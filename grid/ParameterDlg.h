@@ -1,4 +1,4 @@
-// Grid_3_1::ParameterDlg (Part 7.2): the modal configuration window around the grid, with its
+// Grid_3_1::ParameterDlg: the modal configuration window around the grid, with its
 // image buttons, the description box and the ini file's name. This is the toolkit-free part:
 // the steps of OnInitDialog, the control layout, the commands, favourites and the layout kept
 // in the list's eight "lib_" parameters. A DialogBackend supplies the window and runs the
@@ -53,7 +53,7 @@ public:
     void Trace(const std::string& message) override;
     void LogError(const std::string& tag, const std::string& text) override;
 
-    // The steps of Part 7.2, public for tests.
+    // The dialog's steps, public for tests.
     bool CreateToolBarButtons();
     bool ArrangeControls();
     void SetNewFont(int size);

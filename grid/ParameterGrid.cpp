@@ -16,7 +16,7 @@ namespace Grid_3_1 {
 
 namespace {
 
-// A section without a name cannot hold items (Part 7.1); such parameters go under this one.
+// A section without a name cannot hold items; such parameters go under this one.
 const char* const kUnnamedSection = "Other";
 
 std::vector<std::string> SplitWords(const std::string& text)

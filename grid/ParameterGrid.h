@@ -1,4 +1,4 @@
-// Grid_3_1::ParameterGrid (Part 7.1): a parameter list shown as collapsible sections of rows,
+// Grid_3_1::ParameterGrid: a parameter list shown as collapsible sections of rows,
 // three columns wide, edited in place. This is the toolkit-free part: the model, the
 // geometry, the hit tests, the scroll range, the border drags and the editing state machine.
 // The window it lives in is a GridView supplied by a backend, which forwards its input

@@ -1,5 +1,5 @@
 // The grid's model: parameters grouped into named sections, in order of first appearance
-// (Part 7.1, "Data model"). The rectangles are the geometry of the last layout, used for hit
+// (a section per name). The rectangles are the geometry of the last layout, used for hit
 // tests and painting.
 #pragma once
 

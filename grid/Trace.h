@@ -1,4 +1,4 @@
-// The process-wide dialog trace (Part 7.2): on when the grid is constructed with its trace flag
+// The process-wide dialog trace: on when the grid is constructed with its trace flag
 // set; each line goes to the debug-view sink and to standard output.
 #pragma once
 

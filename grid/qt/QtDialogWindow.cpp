@@ -115,7 +115,7 @@ void DialogWindow::ApplyPendingSize()
 
 void DialogWindow::SetMinimum()
 {
-    // Part 7.2's smallest size for the user's drags. A window opened smaller (the default
+    // The smallest size for the user's drags. A window opened smaller (the default
     // 800 x 400 is below 450) keeps its size: the minimum height is then the opening height.
     const Size minimum = input.MinimumSize();
     const QSize extra = FrameExtra();

@@ -1,5 +1,5 @@
 // The dialog's window on Qt 6 Widgets: a resizable QDialog without layout managers (the core
-// places every control, Part 7.2's ArrangeControls), with the image buttons, the description
+// places every control, ArrangeControls), with the image buttons, the description
 // box and the ini label.
 #pragma once
 

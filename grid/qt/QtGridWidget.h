@@ -21,7 +21,7 @@ class GridWidget;
 QString ToQString(const std::string& text);
 QFont PointFont(const char* family, int tenthsOfPoint, bool bold);
 
-// Part 7.1's ParameterGridEditInPlace: leaving it by any way reports its text once.
+// ParameterGridEditInPlace: leaving it by any way reports its text once.
 class InPlaceEdit final : public QLineEdit {
 public:
     InPlaceEdit(GridWidget& grid, const QString& text);
@@ -39,7 +39,7 @@ private:
     bool reported = false;
 };
 
-// Part 7.1's ParameterGridCombo: a pop-up list drawn entirely by itself.
+// ParameterGridCombo: a pop-up list drawn entirely by itself.
 class ChoiceList final : public QWidget {
 public:
     ChoiceList(GridWidget& grid, const std::vector<Choice>& choices, int current);

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the dialog's eleven button images (Part 7.2) as 24-bit BMP files.
+"""Draws the dialog's eleven button images as 24-bit BMP files.
 
 Both backends use these files: the Win32 backend links them as bitmap resources (windres,
 grid/win32/ParameterDlg.rc), the Qt backend embeds them as Qt resources. Pixels of the key

@@ -157,7 +157,7 @@ bool DialogWindow::Register()
 
 bool DialogWindow::Create(HWND owner, std::string& error)
 {
-    // Part 7.2's template: pop-up, caption, system menu, sizing border, 3-D look.
+    // The dialog template: pop-up, caption, system menu, sizing border, 3-D look.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
     const HWND window =
         CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kDialogClass, input.Title().c_str(), style,
@@ -201,7 +201,7 @@ LRESULT DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam != SIZE_MINIMIZED) input.SizeChanged(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_GETMINMAXINFO: {
-        // Part 7.2's smallest size for the user's drags; a window opened smaller (the default
+        // The smallest size for the user's drags; a window opened smaller (the default
         // 800 x 400 is below 450) may keep its opening height.
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         const Size minimum = input.MinimumSize();
@@ -415,7 +415,7 @@ bool DialogWindow::ChooseFile(bool open, std::string& path)
     ofn.hwndOwner = hwnd;
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH;
-    // Part 7.2: the file and its folder must exist (Load), the folder (Save); overwriting is
+    // The file and its folder must exist (Load), the folder (Save); overwriting is
     // confirmed; no default extension, name or filter.
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | (open ? OFN_FILEMUSTEXIST : 0);
     const BOOL chosen = open ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn);

@@ -102,7 +102,7 @@ public:
     void Star(const Rect& rect) override
     {
         if (grid.StarGlyph()) {
-            // Character 0xAB of the symbol font (Part 7.1), in gold.
+            // Character 0xAB of the symbol font, in gold.
             SelectObject(dc, grid.FontFor(FontRole::Star));
             SetTextColor(dc, RGB(226, 150, 12));
             RECT r = ToRECT(rect);
@@ -184,7 +184,7 @@ Key KeyOf(WPARAM vk)
 }
 
 // ---------------------------------------------------------------------------------------------
-// The edit field (Part 7.1's ParameterGridEditInPlace): a subclassed EDIT control.
+// The edit field (ParameterGridEditInPlace): a subclassed EDIT control.
 
 struct EditState {
     WNDPROC original = nullptr;
@@ -224,7 +224,7 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (wParam == '\r' || wParam == '\t' || wParam == 27) return 0;  // no beep
         break;
     case WM_SYSCHAR:
-        return 0;  // swallowed (Part 7.1)
+        return 0;  // swallowed
     case WM_KILLFOCUS: {
         const LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
         if (!state->reported) {
@@ -247,7 +247,7 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 // ---------------------------------------------------------------------------------------------
-// The choice list (Part 7.1's ParameterGridCombo): a pop-up drawn entirely by itself.
+// The choice list (ParameterGridCombo): a pop-up drawn entirely by itself.
 
 struct ChoiceState {
     GridWindow* grid = nullptr;
@@ -443,7 +443,7 @@ bool GridWindow::RegisterClasses()
     static const bool registered = [] {
         WNDCLASSEXA grid{};
         grid.cbSize = sizeof grid;
-        grid.style = CS_DBLCLKS;  // the double click of Part 7.1
+        grid.style = CS_DBLCLKS;  // the grid's double click
         grid.lpfnWndProc = &GridWindow::Proc;
         grid.hInstance = ModuleInstance();
         grid.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -712,7 +712,7 @@ void GridWindow::SetScrollBar(bool shown, int maximum, int page, int position)
         return;
     }
     if (bar == nullptr) {
-        // Created on first need (Part 7.1).
+        // Created on first need.
         bar = CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 0, 0, hwnd,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kScrollBarId)), ModuleInstance(), nullptr);
         PlaceScrollBar();
@@ -785,7 +785,7 @@ void GridWindow::OpenChoiceList(const Rect& rect, const std::vector<Choice>& cho
     }
     POINT origin{rect.left, rect.top};
     ClientToScreen(hwnd, &origin);
-    // The list's outer size: its rows and a one-pixel border (Part 7.1: rows x row height + 2).
+    // The list's outer size: its rows and a one-pixel border (rows x row height + 2).
     list = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kChoiceClass, nullptr, WS_POPUP | WS_BORDER, origin.x,
                            origin.y, std::max(1, rect.Width()), static_cast<int>(choices.size()) * state->rowHeight + 2,
                            GetAncestor(hwnd, GA_ROOT), nullptr, ModuleInstance(), state);

@@ -1,4 +1,4 @@
-// The dialog without a window (Part 7.2): the steps of OnInitDialog, the control layout, the
+// The dialog without a window: the steps of OnInitDialog, the control layout, the
 // commands, favourites, and the layout kept in the eight "lib_" parameters.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// The grid without a window (Part 7.1): model, geometry, hit tests, scroll range, border
+// The grid without a window: model, geometry, hit tests, scroll range, border
 // drags, the editing state machine, favourites and collapsed sections.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // loop. Expands and collapses a section, double-clicks a boolean, types a value into the edit
 // field, presses OK; checks the ini file and, in a second dialog that reads the camera, the
 // camera. Apply followed by Cancel puts the camera back. The dialog's pixels are checked for the
-// geometry of Part 7.1 and saved as a picture.
+// geometry the grid should have and saved as a picture.
 //
 // The program is a Qt host: it makes its QApplication first, so the driver's Qt library uses it
 // (the host-without-Qt case is ornic-host's, tests/grid/qt-xvfb-test.sh).
@@ -39,7 +39,7 @@ const char* const kIni =
     "[Port.0.0]\r\n$Camera=SIM-GM130 (S1000001)\r\n"
     "[General]\r\nlib_Favourites=Width AcquisitionFrameRateEnable ExposureTime\r\nlib_DialogFavMode=true\r\n";
 
-// What Part 7.1 says the geometry is, computed here independently of the driver.
+// What the geometry should be, computed here independently of the driver.
 struct Geometry {
     QWidget* grid = nullptr;
     int rowHeight = 0;
@@ -153,7 +153,7 @@ protected:
         EXPECT_EQ(Edit(grid), nullptr);
     }
 
-    // What the camera holds now: a fresh dialog reads it (Part 4.5's UpdateParameters); the
+    // What the camera holds now: a fresh dialog reads it (UpdateParameters); the
     // value cell's edit field shows it.
     std::string CameraValueOfExposure(int row)
     {

@@ -2,7 +2,7 @@
 // through the DLL's exports on a simulated camera; a second thread finds the dialog's windows
 // and drives them with window messages (clicks, a double click, characters typed into the edit
 // field, Enter, the buttons), captures the dialog's pixels with GDI and checks them against the
-// geometry of Part 7.1, and saves the pictures. OK stores and applies; Apply then Cancel puts
+// geometry the grid should have, and saves the pictures. OK stores and applies; Apply then Cancel puts
 // the camera back; a fresh dialog (which reads the camera) shows what the camera holds.
 #include <windows.h>
 
@@ -109,7 +109,7 @@ Picture Capture(HWND window)
     return picture;
 }
 
-// Part 7.1's geometry, computed here on its own: "Tahoma" of 8 points, rows of its "Gg"
+// The grid's geometry, computed here on its own: "Tahoma" of 8 points, rows of its "Gg"
 // height and two margins of 3, columns 30 % and 40 % of the grid's width.
 struct Geometry {
     HWND grid = nullptr;
