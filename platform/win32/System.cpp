@@ -45,6 +45,26 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 // ---------------------------------------------------------------------------------------------
 // Paths. Both separators are accepted everywhere; new paths are made with '\\'.
 
+char PathSeparator()
+{
+    return '\\';
+}
+
+bool IsPathSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+// "C:\\x", "C:/x", UNC ("\\\\server\\share") and rooted ("\\x") paths. "C:x" is relative to the
+// current directory of drive C and so not absolute.
+bool IsAbsolutePath(const std::string& path)
+{
+    if (!path.empty() && IsPathSeparator(path[0])) return true;
+    const char drive = path.size() >= 3 ? path[0] : '\0';
+    const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+    return letter && path[1] == ':' && IsPathSeparator(path[2]);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Environment and module
 
