@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <functional>
 #include <string>
 
@@ -90,7 +92,7 @@ protected:
 
     // configureCamera with `user` working the dialog from inside its modal loop; a dialog the
     // user left open is cancelled.
-    int Configure(const std::function<void(QDialog&)>& user)
+    int Configure(const std::function<void(QDialog&)>& user, void* parent = nullptr)
     {
         bool ran = false;
         QTimer::singleShot(0, [&] {
@@ -106,7 +108,7 @@ protected:
             ran = true;
             if (dialog->isVisible()) Button(*dialog, "cancel2.bmp")->click();
         });
-        const int result = d.configureCamera(nullptr, kMonoName);
+        const int result = d.configureCamera(parent, kMonoName);
         EXPECT_TRUE(ran);
         return result;
     }
@@ -305,6 +307,25 @@ TEST_F(QtDialogTest, TheChoiceListSetsAnEnumAndTheLayoutIsRemembered)
         EXPECT_EQ(dialog.frameGeometry().width(), width);
         EXPECT_TRUE(Button(dialog, "star.bmp")->isVisible());
     });
+}
+
+TEST_F(QtDialogTest, OnX11TheDialogIsTransientForTheHostsWindow)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) GTEST_SKIP() << "X11 only (run on Xvfb)";
+    QWidget host;
+    host.setWindowTitle(QStringLiteral("host"));
+    host.resize(300, 200);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    const WId id = host.winId();
+    Configure(
+        [&](QDialog& dialog) {
+            ASSERT_NE(dialog.windowHandle(), nullptr);
+            const QWindow* owner = dialog.windowHandle()->transientParent();
+            ASSERT_NE(owner, nullptr);
+            EXPECT_EQ(owner->winId(), id);
+        },
+        reinterpret_cast<void*>(static_cast<quintptr>(id)));
 }
 
 }  // namespace
