@@ -147,7 +147,8 @@ Result RunDriver(const Options& options, OrnicSdkAravisStreamStatsFn stats)
     Globals::Instance().InitPath(dir.Path().c_str());
     char keys[512];
     std::snprintf(keys, sizeof keys,
-                  "[General]\nCameraBufferCount=50\n[Port.0.0]\n$Camera=Fake (GV01)\nWidth=%d\nHeight=%d\nPixelFormat=Mono8\nExposureTimeAbs=%d\n"
+                  "[General]\nCameraBufferCount=50\n[Port.0.0]\n$Camera=Fake "
+                  "(GV01)\nWidth=%d\nHeight=%d\nPixelFormat=Mono8\nExposureTimeAbs=%d\n"
                   "TriggerMode=Off\nAcquisitionMode=Continuous\n",
                   options.width, options.height, options.exposure);
     dir.Write("ornic.ini", keys);
