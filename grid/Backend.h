@@ -107,7 +107,7 @@ public:
 };
 
 // One image button of the dialog.
-struct ButtonSpec {
+struct ButtonDesc {
     int id = 0;
     const char* caption = "";  // empty: a small image-only button
     const char* bitmap = "";   // the file name used in messages
@@ -130,7 +130,7 @@ public:
     virtual bool CreateStatics() = 0;
     // The grid's window, a bordered child with this identifier; null on failure.
     virtual GridView* CreateGridWindow(GridInput& grid, int id) = 0;
-    virtual bool CreateButton(const ButtonSpec& button, int width, int height) = 0;
+    virtual bool CreateButton(const ButtonDesc& button, int width, int height) = 0;
     // "Tahoma" of this size (tenths of a point) for the description box and the ini label.
     virtual void SetDialogFont(int fontSize) = 0;
     virtual int DialogTextHeight(const std::string& text) = 0;

@@ -33,9 +33,9 @@ std::vector<std::string> SplitWords(const std::string& text)
 
 }  // namespace
 
-const std::vector<ButtonSpec>& ParameterDlg::ButtonTable()
+const std::vector<ButtonDesc>& ParameterDlg::ButtonTable()
 {
-    static const std::vector<ButtonSpec> table = {
+    static const std::vector<ButtonDesc> table = {
         {kIdLoad, "Load", "open.bmp", "Load parameters from a different file", 32, 32},
         {kIdSave, "Save", "save.bmp", "Make copy of current parameters into a different file", 32, 32},
         {kIdStar, "Fav", "star.bmp", "Show all or favourites only", 32, 32},
@@ -52,7 +52,7 @@ const std::vector<ButtonSpec>& ParameterDlg::ButtonTable()
     return table;
 }
 
-Size ParameterDlg::ButtonSize(const ButtonSpec& button)
+Size ParameterDlg::ButtonSize(const ButtonDesc& button)
 {
     return button.caption[0] != '\0' ? Size{50, 60} : Size{12, 12};
 }
@@ -206,7 +206,7 @@ bool ParameterDlg::CreateToolBarButtons()
 {
     Grid_3_1::Trace("*** ParameterDlg CreateToolBarButtons entering");
     try {
-        for (const ButtonSpec& button : ButtonTable()) {
+        for (const ButtonDesc& button : ButtonTable()) {
             const Size size = ButtonSize(button);
             if (!view->CreateButton(button, size.width, size.height)) {
                 DebugLine(std::string("ParameterDlg::CreateToolBarButtons failed to create CMFCButton button: ") +

@@ -63,8 +63,8 @@ public:
 
     ParameterGrid& GridCore() { return grid; }
     bool Initialised() const { return initialised; }
-    static const std::vector<ButtonSpec>& ButtonTable();
-    static Size ButtonSize(const ButtonSpec& button);
+    static const std::vector<ButtonDesc>& ButtonTable();
+    static Size ButtonSize(const ButtonDesc& button);
 
 private:
     void GridNotify(int message, int index, const char* name) override;

@@ -152,7 +152,7 @@ GridView* DialogWindow::CreateGridWindow(GridInput& gridInput, int id)
     return grid;
 }
 
-bool DialogWindow::CreateButton(const ButtonSpec& button, int w, int h)
+bool DialogWindow::CreateButton(const ButtonDesc& button, int w, int h)
 {
     auto* b = new QToolButton(this);
     b->setObjectName(QString::fromLatin1(button.bitmap));

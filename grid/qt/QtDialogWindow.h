@@ -35,7 +35,7 @@ public:
     void SetWindowSize(int width, int height) override;
     bool CreateStatics() override;
     GridView* CreateGridWindow(GridInput& grid, int id) override;
-    bool CreateButton(const ButtonSpec& button, int width, int height) override;
+    bool CreateButton(const ButtonDesc& button, int width, int height) override;
     void SetDialogFont(int fontSize) override;
     int DialogTextHeight(const std::string& text) override;
     Size ControlSize(int id) const override;

@@ -75,7 +75,7 @@ public:
     }
     bool CreateStatics() override;
     GridView* CreateGridWindow(GridInput& gridInput, int id) override;
-    bool CreateButton(const ButtonSpec& button, int width, int height) override;
+    bool CreateButton(const ButtonDesc& button, int width, int height) override;
     void SetDialogFont(int fontSize) override;
     int DialogTextHeight(const std::string& text) override;
     Size ControlSize(int id) const override
@@ -276,25 +276,25 @@ GridView* DialogWindow::CreateGridWindow(GridInput& gridInput, int id)
     return grid.get();
 }
 
-bool DialogWindow::CreateButton(const ButtonSpec& spec, int width, int height)
+bool DialogWindow::CreateButton(const ButtonDesc& desc, int width, int height)
 {
     const auto bitmap = static_cast<HBITMAP>(
-        LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(spec.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(desc.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (bitmap == nullptr) return false;
-    const HWND button = CreateWindowExA(0, "BUTTON", spec.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0,
-                                        0, width, height, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+    const HWND button = CreateWindowExA(0, "BUTTON", desc.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0,
+                                        0, width, height, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)),
                                         ModuleInstance(), nullptr);
     if (button == nullptr) {
         DeleteObject(bitmap);
         return false;
     }
-    ImageButton& b = buttons[spec.id];
+    ImageButton& b = buttons[desc.id];
     b.hwnd = button;
     b.bitmap = bitmap;
-    b.imageWidth = spec.imageWidth;
-    b.imageHeight = spec.imageHeight;
-    b.caption = spec.caption;
-    controls[spec.id] = button;
+    b.imageWidth = desc.imageWidth;
+    b.imageHeight = desc.imageHeight;
+    b.caption = desc.caption;
+    controls[desc.id] = button;
     // Subclassed the classic way (comctl32's SetWindowSubclass needs version 6 by name).
     SetWindowLongPtrA(button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     const auto original =
@@ -306,7 +306,7 @@ bool DialogWindow::CreateButton(const ButtonSpec& spec, int width, int height)
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = hwnd;
         tool.uId = reinterpret_cast<UINT_PTR>(button);
-        tool.lpszText = const_cast<char*>(spec.tooltip);
+        tool.lpszText = const_cast<char*>(desc.tooltip);
         SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
         SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
     }

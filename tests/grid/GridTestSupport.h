@@ -236,7 +236,7 @@ public:
         controls[id] = Control{};
         return &gridView;
     }
-    bool CreateButton(const ButtonSpec& button, int width, int height) override
+    bool CreateButton(const ButtonDesc& button, int width, int height) override
     {
         if (button.id == failButton) return false;
         Control c;
