@@ -1,4 +1,4 @@
-// Camera::Configure: the modal configuration dialog (Parts 7.1, 7.2) over a working
+// Camera::Configure: the modal configuration dialog over a working
 // copy of the camera's parameters.
 //
 // The copy holds clones of the parameters only. The camera's own model also keeps how its

@@ -1,6 +1,6 @@
 // Plain values shared by the dialog's core and its toolkit backends: rectangles in pixels, the
-// colour and font roles the core paints with, keys, the message and command numbers of
-// Parts 7.1 and 7.2. Header-only and free of any toolkit.
+// colour and font roles the core paints with, keys, the dialog's message and command
+// numbers. Header-only and free of any toolkit.
 #pragma once
 
 #include <cstdint>

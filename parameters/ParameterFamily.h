@@ -1,4 +1,4 @@
-// A family of the parameters the driver adds inside camera categories (Parts 5.1, 5.2, 5.4):
+// A family of the parameters the driver adds inside camera categories:
 // the white-balance ratios, the Bayer conversion settings, the HDR sequence, the colour
 // matrix. One class a family holds its names, its creation, its reading and writing and its
 // availability update; the model dispatches to it through the table of ParameterFamilies.h.

@@ -1,4 +1,4 @@
-// The white-balance ratios (Parts 5.1, 5.2): BalanceRatioRed, BalanceRatioGreen and
+// The white-balance ratios: BalanceRatioRed, BalanceRatioGreen and
 // BalanceRatioBlue stand for the camera's one "BalanceRatio" value, which "BalanceRatioSelector"
 // switches between the channels. They are read-only, and not written, while the camera
 // balances by itself ("BalanceWhiteAuto" not 0).
