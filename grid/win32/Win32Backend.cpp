@@ -429,20 +429,7 @@ bool DialogWindow::ChooseFile(bool open, std::string& path)
 
 int DialogWindow::TrackMenu(Point at, const std::vector<MenuItem>& items)
 {
-    const HMENU menu = CreatePopupMenu();
-    for (const MenuItem& item : items) {
-        if (item.id == 0) {
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        } else {
-            AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(item.id), item.text.c_str());
-        }
-    }
-    POINT p{at.x, at.y};
-    ClientToScreen(hwnd, &p);
-    const int chosen =
-        static_cast<int>(TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, p.x, p.y, 0, hwnd, nullptr));
-    DestroyMenu(menu);
-    return chosen;
+    return TrackMenuAt(hwnd, at, items);
 }
 
 // Enter and Escape are OK and Cancel, except in the edit field and the choice list (which

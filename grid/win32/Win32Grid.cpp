@@ -828,7 +828,7 @@ void GridWindow::PostCommand(int id)
     PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-int GridWindow::TrackMenu(Point at, const std::vector<MenuItem>& items)
+int TrackMenuAt(HWND hwnd, Point at, const std::vector<MenuItem>& items)
 {
     const HMENU menu = CreatePopupMenu();
     for (const MenuItem& item : items) {
@@ -844,6 +844,11 @@ int GridWindow::TrackMenu(Point at, const std::vector<MenuItem>& items)
         static_cast<int>(TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, p.x, p.y, 0, hwnd, nullptr));
     DestroyMenu(menu);
     return chosen;
+}
+
+int GridWindow::TrackMenu(Point at, const std::vector<MenuItem>& items)
+{
+    return TrackMenuAt(hwnd, at, items);
 }
 
 void GridWindow::CopyToClipboard(const std::string& text)

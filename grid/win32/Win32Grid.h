@@ -14,6 +14,9 @@
 namespace Grid_3_1 {
 namespace Win32Ui {
 
+// A pop-up menu at a client point of the window; the chosen item's id, 0 for none.
+int TrackMenuAt(HWND hwnd, Point at, const std::vector<MenuItem>& items);
+
 // Window class names, also what a test looks for.
 constexpr const char* kDialogClass = "OrnicParameterDlg";
 constexpr const char* kGridClass = "OrnicParameterGrid";
